@@ -1,0 +1,51 @@
+# Shared helpers for the folders' build files.
+include_guard(GLOBAL)
+
+# qj_add_test(NAME name LABEL label SOURCES ... LIBS ... [ENV var=value ...])
+# One GoogleTest executable whose cases CTest runs one by one under a label.
+function(qj_add_test)
+  cmake_parse_arguments(T "" "NAME;LABEL" "SOURCES;LIBS;ENV" ${ARGN})
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+  set(props LABELS ${T_LABEL})
+  if(T_ENV)
+    list(APPEND props ENVIRONMENT "${T_ENV}")
+  endif()
+  gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+    PROPERTIES ${props})
+endfunction()
+
+# qj_z80_binary(TARGET name SOURCE file.asm OUTPUT path)
+# Assembles a Z80 source with z80asm at build time.
+function(qj_z80_binary)
+  cmake_parse_arguments(Z "" "TARGET;SOURCE;OUTPUT" "" ${ARGN})
+  find_program(Z80ASM z80asm REQUIRED)
+  get_filename_component(src ${Z_SOURCE} ABSOLUTE)
+  get_filename_component(srcdir ${src} DIRECTORY)
+  get_filename_component(outdir ${Z_OUTPUT} DIRECTORY)
+  add_custom_command(OUTPUT ${Z_OUTPUT}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${outdir}
+    COMMAND ${Z80ASM} -I${srcdir} -o ${Z_OUTPUT} ${src}
+    DEPENDS ${src}
+    COMMENT "Assembling ${Z_SOURCE}")
+  add_custom_target(${Z_TARGET} ALL DEPENDS ${Z_OUTPUT})
+endfunction()
+
+# qj_add_fuzzer(NAME fuzz_xxx SOURCES ... LIBS ...)
+# A libFuzzer target, built only when QJ_FUZZ is on (clang); `make fuzz` runs it.
+function(qj_add_fuzzer)
+  cmake_parse_arguments(F "" "NAME" "SOURCES;LIBS" ${ARGN})
+  if(NOT QJ_FUZZ)
+    return()
+  endif()
+  add_executable(${F_NAME} ${F_SOURCES})
+  target_compile_options(${F_NAME} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
+  target_include_directories(${F_NAME} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+  add_dependencies(fuzz_targets ${F_NAME})
+endfunction()
