@@ -1,0 +1,81 @@
+#include "platform/qt/qt_sound_device.h"
+
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QIODevice>
+#include <QMediaDevices>
+
+namespace platform {
+
+namespace {
+
+// What the audio sink reads: an endless stream taken from the buffer's play cursor.
+class BufferReader : public QIODevice {
+  public:
+    explicit BufferReader(std::shared_ptr<LoopingSoundBuffer> buffer) : buffer_(std::move(buffer)) {}
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override { return buffer_->Size() + QIODevice::bytesAvailable(); }
+
+  protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        // Whole sample frames only, so the sink never sees a split sample.
+        const qint64 align = buffer_->Format().BlockAlign() > 0 ? buffer_->Format().BlockAlign() : 1;
+        const qint64 bytes = maxSize - maxSize % align;
+        if (bytes > 0) buffer_->Drain(reinterpret_cast<uint8_t*>(data), static_cast<size_t>(bytes));
+        return bytes;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+  private:
+    std::shared_ptr<LoopingSoundBuffer> buffer_;
+};
+
+QAudioFormat ToQtFormat(const SoundFormat& format) {
+    QAudioFormat qt;
+    qt.setSampleRate(format.SampleRate);
+    qt.setChannelCount(format.Channels);
+    qt.setSampleFormat(format.BitsPerSample == 8 ? QAudioFormat::UInt8 : QAudioFormat::Int16);
+    return qt;
+}
+
+} // namespace
+
+struct QtSoundDevice::Stream {
+    std::shared_ptr<LoopingSoundBuffer> buffer;
+    std::unique_ptr<BufferReader> reader;
+    std::unique_ptr<QAudioSink> sink;
+    ~Stream() {
+        if (sink) sink->stop();
+        if (reader) reader->close();
+    }
+};
+
+QtSoundDevice::QtSoundDevice() = default;
+QtSoundDevice::~QtSoundDevice() = default;
+
+bool QtSoundDevice::HasOutput() { return !QMediaDevices::defaultAudioOutput().isNull(); }
+
+std::shared_ptr<LoopingSoundBuffer> QtSoundDevice::CreateLoopingBuffer(const SoundFormat& format,
+                                                                      uint32_t sizeBytes) {
+    if (format.BitsPerSample != 16 && format.BitsPerSample != 8) return nullptr;
+    const QAudioDevice output = QMediaDevices::defaultAudioOutput();
+    if (output.isNull()) return nullptr;
+    const QAudioFormat qtFormat = ToQtFormat(format);
+    if (!output.isFormatSupported(qtFormat)) return nullptr;
+
+    auto stream = std::make_unique<Stream>();
+    stream->buffer = std::make_shared<LoopingSoundBuffer>(format, sizeBytes);
+    stream->reader = std::make_unique<BufferReader>(stream->buffer);
+    stream->reader->open(QIODevice::ReadOnly);
+    stream->sink = std::make_unique<QAudioSink>(output, qtFormat);
+    // A short sink buffer keeps the delay between the emulated speaker and the ear small.
+    stream->sink->setBufferSize(format.BytesPerSecond() / 25);
+    stream->sink->start(stream->reader.get());
+    if (stream->sink->error() != QAudio::NoError) return nullptr;
+    auto buffer = stream->buffer;
+    streams_.push_back(std::move(stream));
+    return buffer;
+}
+
+} // namespace platform
