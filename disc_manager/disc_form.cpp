@@ -1,0 +1,133 @@
+#include "disc_manager/disc_form.h"
+
+#include "disc_manager/disc_manager_globals.h"
+#include "disc_manager/disc_texts.h"
+#include "disc_manager/hex_form.h"
+#include "disc_manager/raw_images.h"
+#include "platform/qt/guarded.h"
+#include "platform/qt/message_box.h"
+
+#include <QPushButton>
+#include <QTreeWidgetItem>
+#include <vector>
+
+namespace {
+
+// Where a sector node's entry lives: record slot k, entry j.
+constexpr int RecordRole = Qt::UserRole;
+constexpr int EntryRole = Qt::UserRole + 1;
+
+int Level(const QTreeWidgetItem* node)
+{
+    int level = 0;
+    for (const QTreeWidgetItem* p = node->parent(); p; p = p->parent())
+        ++level;
+    return level;
+}
+
+} // namespace
+
+TDiscForm::TDiscForm(QWidget* parent) : QWidget(parent)
+{
+    setupUi(this);
+    RAWImages = MakeRawImages();
+
+    OpenDialog.Title = "Load Disk Image";
+    OpenDialog.Filter = "Disk Image File (*.DSK)|*.dsk";
+
+    connect(BtnBrowse, &QPushButton::clicked, this, platform::Guarded(this, &TDiscForm::BtnBrowseClick));
+    connect(BtnLoad, &QPushButton::clicked, this, platform::Guarded(this, &TDiscForm::BtnLoadClick));
+    connect(BtnUnload, &QPushButton::clicked, this, platform::Guarded(this, &TDiscForm::BtnUnloadClick));
+    connect(TreeView, &QTreeWidget::itemClicked, this, [this] { platform::RunGuarded(this, [this] { ShowHex(); }); });
+}
+
+TDiscForm::~TDiscForm() = default;
+
+void TDiscForm::BtnBrowseClick()
+{
+    if (OpenDialog.Execute(this))
+        EditDskName->setText(OpenDialog.FileName);
+}
+
+void TDiscForm::BtnLoadClick()
+{
+    int r = 0;
+    try {
+        r = VirtualDisk.LoadImage(EditDskName->text().toStdString(), 0);
+    } catch (...) {
+        // The tree must not keep nodes of an image that is no longer there.
+        ShowNotLoaded();
+        throw;
+    }
+    LabelStatus->setText("Loaded: Status " + QString::number(r));
+    if (r == 0)
+        BuildRawTree();
+    const QString damage = DamageMessage(DamageReport(VirtualDisk));
+    if (!damage.isEmpty())
+        platform::MessageBox(this, damage, "Damaged Disk Image", platform::MB_OK | platform::MB_ICONEXCLAMATION);
+}
+
+void TDiscForm::BtnUnloadClick()
+{
+    ShowNotLoaded();
+}
+
+void TDiscForm::ShowNotLoaded()
+{
+    VirtualDisk.UnloadImage(1);
+    LabelStatus->setText("Not Loaded");
+    TreeView->clear();
+}
+
+void TDiscForm::BuildRawTree()
+{
+    TreeView->clear();
+    auto* disc = new QTreeWidgetItem(TreeView, {DiscNodeText(VirtualDisk)});
+    disc->setIcon(0, RAWImages[0]);
+    for (int k = 1; k <= VirtualDisk.RecordCount(); ++k) {
+        const std::uint8_t* info = VirtualDisk.TrackInfo[k];
+        auto* track = new QTreeWidgetItem(disc, {TrackNodeText(info)});
+        track->setIcon(0, RAWImages[1]);
+        // Absent records have cleared blocks; missing ones (past the file's end) show no sectors.
+        if (!VirtualDisk.RecordPresent(k))
+            continue;
+        for (int j = 0; j < dsk::SectorEntryCount(info); ++j) {
+            auto* sector = new QTreeWidgetItem(track, {SectorNodeText(info, j)});
+            sector->setIcon(0, RAWImages[2]);
+            sector->setData(0, RecordRole, k);
+            sector->setData(0, EntryRole, j);
+        }
+    }
+}
+
+void TDiscForm::ShowHex()
+{
+    QTreeWidgetItem* node = TreeView->currentItem();
+    if (!node || Level(node) != 2 || !VirtualDisk.ImageStream)
+        return;
+    const int k = node->data(0, RecordRole).toInt();
+    const int j = node->data(0, EntryRole).toInt();
+    if (k < 1 || k > VirtualDisk.RecordCount() || j < 0 || j >= dsk::MaxSectorEntries)
+        return;
+
+    HexForm->HexMemo->clear();
+    const std::uint8_t* info = VirtualDisk.TrackInfo[k];
+    std::uint64_t position = VirtualDisk.TrackDataOffset[k];
+    for (int i = 0; i < j; ++i)
+        position += dsk::SectorDataLength(info, i);
+    const std::uint64_t size = dsk::SectorSpan(dsk::SectorSizeCode(info, j));
+
+    // Read no further than the image holds.
+    platform::TMemoryStream& stream = *VirtualDisk.ImageStream;
+    const std::uint64_t imageSize = std::uint64_t(stream.Size());
+    const std::uint64_t available = position < imageSize ? imageSize - position : 0;
+    std::vector<std::uint8_t> data(available < size ? available : size);
+    if (!data.empty()) {
+        stream.SetPosition(std::int64_t(position));
+        data.resize(stream.Read(data.data(), data.size()));
+    }
+    HexForm->HexMemo->setPlainText(HexDumpLines(data.data(), data.size(), size).join(u'\n'));
+
+    if (!HexForm->isVisible())
+        HexForm->show();
+}

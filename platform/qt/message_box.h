@@ -1,0 +1,62 @@
+// Message boxes as the windows show them: a text, a caption and the flag word
+// of the classic message box call (buttons in the low nibble, icon in the next).
+// Tests replace the presenter so that nothing blocks and what would be shown
+// can be checked.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+class QWidget;
+
+namespace platform {
+
+// Buttons.
+inline constexpr unsigned MB_OK = 0x00;
+inline constexpr unsigned MB_OKCANCEL = 0x01;
+inline constexpr unsigned MB_YESNO = 0x04;
+// Icons.
+inline constexpr unsigned MB_ICONERROR = 0x10;
+inline constexpr unsigned MB_ICONQUESTION = 0x20;
+inline constexpr unsigned MB_ICONEXCLAMATION = 0x30;
+inline constexpr unsigned MB_ICONINFORMATION = 0x40;
+
+// Answers.
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+inline constexpr int IDYES = 6;
+inline constexpr int IDNO = 7;
+
+struct MessageBoxRequest {
+    QString text;
+    QString caption;
+    unsigned flags = MB_OK;
+};
+
+// Shows the box and returns the answer (IDOK, IDCANCEL, IDYES, IDNO).
+using MessageBoxPresenter = std::function<int(QWidget* parent, const MessageBoxRequest&)>;
+
+// Shows a modal message box (through the installed presenter) and returns its answer.
+int MessageBox(QWidget* parent, const QString& text, const QString& caption, unsigned flags);
+
+// Installs a presenter; an empty one restores the real message box. Returns the previous one.
+MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter);
+
+// While alive, message boxes are recorded instead of shown and answered with `answer`.
+class ScopedMessageBoxRecorder {
+  public:
+    explicit ScopedMessageBoxRecorder(int answer = IDOK);
+    ~ScopedMessageBoxRecorder();
+    ScopedMessageBoxRecorder(const ScopedMessageBoxRecorder&) = delete;
+    ScopedMessageBoxRecorder& operator=(const ScopedMessageBoxRecorder&) = delete;
+
+    const std::vector<MessageBoxRequest>& Shown() const { return shown_; }
+    void Clear() { shown_.clear(); }
+
+  private:
+    std::vector<MessageBoxRequest> shown_;
+    MessageBoxPresenter previous_;
+};
+
+} // namespace platform
