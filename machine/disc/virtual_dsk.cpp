@@ -1,0 +1,180 @@
+#include "machine/disc/virtual_dsk.h"
+
+#include "platform/exceptions.h"
+
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+TVirtualDsk::TVirtualDsk() = default;
+
+TVirtualDsk::~TVirtualDsk() {
+    if (!Mounted)
+        return;
+    try {
+        UnloadImage(0);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    }
+}
+
+std::uint64_t TVirtualDsk::ImageSize() const {
+    return ImageStream ? static_cast<std::uint64_t>(ImageStream->Size()) : 0;
+}
+
+int TVirtualDsk::LoadImage(const std::string& fileName, std::uint8_t flag) {
+    // Save the current image before reading the new file, so that loading the
+    // same file again sees what was written to it.
+    if (ImageStream && Modified) {
+        ImageStream->SaveToFile(FileName);
+        Modified = 0;
+    }
+    auto stream = std::make_unique<platform::TMemoryStream>();
+    stream->LoadFromFile(fileName); // raises; the mounted image stays
+
+    ImageStream = std::move(stream);
+    FileName = fileName;
+    Parse();
+    Mounted = 1;
+    LoadFlag = flag;
+    Modified = 0;
+    return 0;
+}
+
+void TVirtualDsk::Parse() {
+    std::memset(DiskInfo, 0, sizeof DiskInfo);
+    std::memset(TrackInfo, 0, sizeof TrackInfo);
+    std::memset(TrackDataOffset, 0, sizeof TrackDataOffset);
+    std::memset(RecordEnd, 0, sizeof RecordEnd);
+    std::memset(State, 0, sizeof State);
+
+    const std::uint64_t size = ImageSize();
+    const std::uint8_t* image = ImageStream->Memory();
+    if (size > 0)
+        std::memcpy(DiskInfo, image, size < dsk::HeaderSize ? size : dsk::HeaderSize);
+
+    Records = dsk::RecordCount(DiskInfo);
+    std::uint64_t pos = dsk::HeaderSize;
+    for (int k = 1; k <= Records; ++k) {
+        if (!dsk::RecordPresent(DiskInfo, k)) {
+            State[k] = RecordState::Absent;
+            TrackDataOffset[k] = static_cast<std::uint32_t>(pos <= size ? pos : size);
+            continue;
+        }
+        if (!dsk::Within(pos, dsk::TrackBlockSize, size) ||
+            pos + dsk::TrackBlockSize > std::numeric_limits<std::uint32_t>::max()) {
+            State[k] = RecordState::Missing;
+            TrackDataOffset[k] = static_cast<std::uint32_t>(pos <= size ? pos : size);
+            pos = size + 1; // every later record is missing too
+            continue;
+        }
+        State[k] = RecordState::Present;
+        std::memcpy(TrackInfo[k], image + pos, dsk::TrackBlockSize);
+        pos += dsk::TrackBlockSize;
+        TrackDataOffset[k] = static_cast<std::uint32_t>(pos);
+        for (int j = 0, n = dsk::SectorEntryCount(TrackInfo[k]); j < n; ++j)
+            pos += dsk::SectorSpan(dsk::SectorSizeCode(TrackInfo[k], j)); // at most 29 * 2^38: no overflow
+        RecordEnd[k] = pos;
+    }
+    ImageStream->SetPosition(dsk::HeaderSize);
+}
+
+void TVirtualDsk::UnloadImage(std::uint8_t discard) {
+    if (ImageStream) {
+        if (Modified && !discard)
+            ImageStream->SaveToFile(FileName); // raises; the image stays mounted
+        ImageStream.reset();
+    }
+    Mounted = 0;
+    Modified = 0;
+}
+
+int TVirtualDsk::FindSlot(std::uint8_t side, std::uint8_t track) const {
+    const int sides = DiskInfo[0x31];
+    for (int k = 1; k <= Records; ++k) {
+        switch (State[k]) {
+        case RecordState::Present:
+            if (TrackInfo[k][0x10] == track && TrackInfo[k][0x11] == side)
+                return k;
+            break;
+        case RecordState::Absent:
+            // An absent record has no block: it stands for its place in the order.
+            if ((k - 1) / sides == track && (k - 1) % sides == side)
+                return k;
+            break;
+        case RecordState::Missing:
+            break;
+        }
+    }
+    return 0;
+}
+
+int TVirtualDsk::SeekTrack(std::uint8_t side, std::uint8_t track) {
+    CursorSide = side;
+    CursorTrack = track;
+    if (!ImageStream)
+        return -2;
+    const int k = FindSlot(side, track);
+    if (k == 0)
+        return -2;
+    return State[k] == RecordState::Present ? 0 : -4;
+}
+
+bool TVirtualDsk::SectorData(int k, int j, std::uint64_t& offset, std::uint64_t& length) const {
+    if (!RecordPresent(k) || j < 0 || j >= dsk::SectorEntryCount(TrackInfo[k]))
+        return false;
+    std::uint64_t p = TrackDataOffset[k];
+    for (int i = 0; i < j; ++i)
+        p += dsk::SectorDataLength(TrackInfo[k], i);
+    const std::uint64_t len = dsk::SectorDataLength(TrackInfo[k], j);
+    const std::uint64_t end = RecordEnd[k] < ImageSize() ? RecordEnd[k] : ImageSize();
+    if (!dsk::Within(p, len, end))
+        return false;
+    offset = p;
+    length = len;
+    return true;
+}
+
+int TVirtualDsk::SeekSector(std::uint8_t sectorId) {
+    if (!ImageStream)
+        return -3;
+    for (int k = 1; k <= Records; ++k) {
+        if (State[k] != RecordState::Present || TrackInfo[k][0x10] != CursorTrack || TrackInfo[k][0x11] != CursorSide)
+            continue;
+        for (int j = 0, n = dsk::SectorEntryCount(TrackInfo[k]); j < n; ++j) {
+            std::uint64_t offset, length;
+            if (dsk::SectorId(TrackInfo[k], j) == sectorId && SectorData(k, j, offset, length)) {
+                ImageStream->SetPosition(static_cast<std::int64_t>(offset));
+                CursorSector = sectorId;
+                return static_cast<int>(length);
+            }
+        }
+    }
+    return -3;
+}
+
+int TVirtualDsk::ReadByte(std::uint8_t& value) {
+    if (ImageStream && ImageStream->Position() < ImageStream->Size())
+        ImageStream->Read(&value, 1);
+    return 0;
+}
+
+int TVirtualDsk::WriteByte(std::uint8_t value) {
+    if (ImageStream && ImageStream->Position() < ImageStream->Size()) {
+        ImageStream->Write(&value, 1);
+        Modified = 1;
+    }
+    return 0;
+}
+
+std::uint8_t TVirtualDsk::SectorsPerTrack(std::uint8_t side, std::uint8_t track) const {
+    if (!ImageStream)
+        return 0;
+    const int k = FindSlot(side, track);
+    return k != 0 && State[k] == RecordState::Present ? std::uint8_t(dsk::SectorEntryCount(TrackInfo[k])) : 0;
+}
+
+std::string TVirtualDsk::CreatorName() const {
+    const char* p = reinterpret_cast<const char*>(DiskInfo + 0x22);
+    return std::string(p, strnlen(p, 14));
+}
