@@ -30,6 +30,7 @@ int Level(const QTreeWidgetItem* node)
 TDiscForm::TDiscForm(QWidget* parent) : QWidget(parent)
 {
     setupUi(this);
+    move(348, 188);
     RAWImages = MakeRawImages();
 
     OpenDialog.Title = "Load Disk Image";

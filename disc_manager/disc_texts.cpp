@@ -71,6 +71,11 @@ QStringList DamageReport(const TVirtualDsk& disk)
             continue;
         }
         const std::uint8_t* info = disk.TrackInfo[k];
+        std::uint64_t end = disk.TrackDataOffset[k];
+        for (int j = 0; j < dsk::SectorEntryCount(info); ++j)
+            end += dsk::SectorSpan(dsk::SectorSizeCode(info, j));
+        if (end > std::uint64_t(disk.ImageStream->Size()))
+            faults << "Track record " + Number(k) + " runs past the end of the file.";
         if (info[0x15] > dsk::MaxSectorEntries)
             faults << "Track record " + Number(k) + " lists " + Number(info[0x15]) +
                           " sectors; only the first " + Number(dsk::MaxSectorEntries) + " are shown.";

@@ -5,6 +5,7 @@
 THexForm::THexForm(QWidget* parent) : QWidget(parent)
 {
     setupUi(this);
+    move(288, 185);
     // "Terminal" is rarely installed on Linux: the hints pick a fixed-pitch face then.
     QFont font("Terminal");
     font.setPixelSize(13);

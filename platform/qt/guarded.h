@@ -4,9 +4,9 @@
 #pragma once
 
 #include <QApplication>
+#include <QWidget>
 #include <exception>
-
-class QWidget;
+#include <type_traits>
 
 namespace platform {
 
@@ -33,7 +33,10 @@ template <class Form, class... Args>
 auto Guarded(Form* form, void (Form::*handler)(Args...))
 {
     return [form, handler](Args... args) {
-        RunGuarded(form, [&] { (form->*handler)(args...); });
+        QWidget* parent = nullptr;
+        if constexpr (std::is_base_of_v<QWidget, Form>)
+            parent = form;
+        RunGuarded(parent, [&] { (form->*handler)(args...); });
     };
 }
 
