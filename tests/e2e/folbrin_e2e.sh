@@ -1,0 +1,94 @@
+#!/bin/bash
+# folbrin end to end: start the real program on a virtual X display, load a
+# disc image through its window, open a sector dump and check a screenshot.
+# Usage: folbrin_e2e.sh path/to/folbrin path/to/e2e_make_dsk
+# Exits 77 (skipped) when Xvfb or the X tools are not installed.
+set -u
+FOLBRIN=$(realpath "$1")
+MAKE_DSK=$(realpath "$2")
+MAIN_CAPTION='Varnel Emulation Disc Manager'
+HEX_CAPTION='Hex Display of Sector / File'
+
+for tool in xvfb-run Xvfb xauth xdotool import convert; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "SKIP: $tool is not installed"
+        exit 77
+    fi
+done
+
+# Run the rest on a free virtual display of our own.
+if [ -z "${QJ_E2E_ON_XVFB:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" env QJ_E2E_ON_XVFB=1 bash "$0" "$@"
+fi
+
+work=$(mktemp -d)
+pid=
+cleanup() {
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+        kill "$pid"
+        wait "$pid" 2>/dev/null
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    [ -f "$work/folbrin.log" ] && sed 's/^/folbrin: /' "$work/folbrin.log"
+    [ -f "$work/shot.png" ] && cp "$work/shot.png" e2e_folbrin_failed.png
+    exit 1
+}
+
+# Clicks at a point of a window, given in its client coordinates.
+click() {
+    xdotool mousemove --window "$1" "$2" "$3" click 1
+    sleep 0.5 # longer than a double click
+}
+
+"$MAKE_DSK" "$work/Fixture.DSK" || fail "cannot write the fixture image"
+
+unset QT_QPA_PLATFORM
+ASAN_OPTIONS=detect_leaks=0 "$FOLBRIN" >"$work/folbrin.log" 2>&1 &
+pid=$!
+
+main=$(timeout 30 xdotool search --sync --onlyvisible --name "^$MAIN_CAPTION\$" | head -1)
+[ -n "$main" ] || fail "the main window did not appear"
+sleep 1
+
+# The file name edit (16, 24 in the group box at 8, 8), then Load (256, 56).
+click "$main" 120 42
+xdotool windowfocus --sync "$main"
+xdotool type --delay 5 "$work/Fixture.DSK"
+click "$main" 300 76
+
+# The RAW sheet, then the tree: expand the disc node and its first track.
+click "$main" 28 124
+click "$main" 200 160
+xdotool windowfocus --sync "$main"
+xdotool key Home Right Down Right
+sleep 0.5
+
+# Click down the rows until a sector node opens the dump (disc and track rows do nothing).
+hex=
+for y in $(seq 150 6 330); do
+    click "$main" 250 "$y"
+    hex=$(xdotool search --onlyvisible --name "^$HEX_CAPTION\$" 2>/dev/null | head -1)
+    [ -n "$hex" ] && break
+done
+[ -n "$hex" ] || { import -window root "$work/shot.png"; fail "no sector dump window opened"; }
+sleep 1
+
+import -window root "$work/shot.png" || fail "no screenshot"
+cp "$work/shot.png" e2e_folbrin.png
+eval "$(xdotool getwindowgeometry --shell "$hex")"
+# The memo (8, 8, 617x417) of the dump window must hold text: dark glyphs on a light page.
+region="$((617 - 40))x$((417 - 40))+$((X + 8 + 20))+$((Y + 8 + 20))"
+colours=$(convert "$work/shot.png" -crop "$region" +repage -format '%k' info:)
+mean=$(convert "$work/shot.png" -crop "$region" +repage -colorspace Gray -format '%[fx:mean]' info:)
+echo "dump window $WIDTH x $HEIGHT at $X,$Y; memo region $region: $colours colours, mean $mean"
+[ "$WIDTH" -ge 600 ] && [ "$HEIGHT" -ge 400 ] || fail "the dump window has the wrong size"
+[ "$colours" -ge 2 ] || fail "the dump window is blank"
+awk -v m="$mean" 'BEGIN { exit !(m > 0.3 && m < 0.995) }' || fail "the dump window shows no text (mean $mean)"
+
+kill -0 "$pid" 2>/dev/null || fail "folbrin ended during the test"
+echo "PASS"
