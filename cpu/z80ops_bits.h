@@ -1,0 +1,142 @@
+// Rotates, shifts, BIT, SET, RES, RLD and RRD.
+#pragma once
+
+#include "cpu/z80cpu.h"
+
+// Accumulator rotates: C = the bit shifted out, H and N cleared, the rest kept.
+inline void z80cpu::Rlca() {
+    const int a = GetA();
+    const int c = a >> 7;
+    SetAF((a << 1) | c, (GetF() & 0xEC) | c);
+}
+
+inline void z80cpu::Rrca() {
+    const int a = GetA();
+    const int c = a & 0x01;
+    SetAF((a >> 1) | (c << 7), (GetF() & 0xEC) | c);
+}
+
+inline void z80cpu::Rla() {
+    const int a = GetA();
+    const int c = a >> 7;
+    SetAF((a << 1) | (GetF() & 0x01), (GetF() & 0xEC) | c);
+}
+
+inline void z80cpu::Rra() {
+    const int a = GetA();
+    const int c = a & 0x01;
+    SetAF((a >> 1) | ((GetF() & 0x01) << 7), (GetF() & 0xEC) | c);
+}
+
+// k: 0 RLC, 1 RRC, 2 RL, 3 RR, 4 SLA, 5 SRA, 6 SLL, 7 SRL. Sets F, returns the result.
+template <int k> int z80cpu::Shift(int v) {
+    int t, c;
+    if constexpr (k == 0) {
+        c = v >> 7;
+        t = ((v << 1) | c) & 0xFF;
+    } else if constexpr (k == 1) {
+        c = v & 0x01;
+        t = (v >> 1) | (c << 7);
+    } else if constexpr (k == 2) {
+        c = v >> 7;
+        t = ((v << 1) | (GetF() & 0x01)) & 0xFF;
+    } else if constexpr (k == 3) {
+        c = v & 0x01;
+        t = (v >> 1) | ((GetF() & 0x01) << 7);
+    } else if constexpr (k == 4) {
+        c = v >> 7;
+        t = (v << 1) & 0xFF;
+    } else if constexpr (k == 5) {
+        c = v & 0x01;
+        t = (v >> 1) | (v & 0x80);
+    } else if constexpr (k == 6) {
+        c = v >> 7;
+        t = ((v << 1) | 0x01) & 0xFF;
+    } else {
+        c = v & 0x01;
+        t = v >> 1;
+    }
+    SetF(SZP[t] | c);
+    return t;
+}
+
+template <int k, int r> void z80cpu::ShiftR() {
+    const int t = Shift<k>(Get8<r>());
+    Set8<r>(t);
+}
+
+template <int k> void z80cpu::ShiftHL() {
+    const int a = Regs.HL & 0xFFFF;
+    WriteMem(a, Shift<k>(ReadMem(a)));
+}
+
+template <int k, int x> void z80cpu::ShiftIdx() {
+    const int a = IndexedAddress<x>();
+    WriteMem(a, Shift<k>(ReadMem(a)));
+}
+
+// BIT: H set, N and P/V cleared, C kept; Z when the bit is 0, S only for bit 7.
+template <int b> void z80cpu::BitFlags(int v) {
+    int f = (GetF() & 0x01) | 0x10;
+    if (!(v & (1 << b))) f |= 0x40;
+    if (b == 7 && (v & 0x80)) f |= 0x80;
+    SetF(f);
+}
+
+template <int b, int r> void z80cpu::BitR() {
+    BitFlags<b>(Get8<r>());
+}
+
+template <int b> void z80cpu::BitHL() {
+    BitFlags<b>(ReadMem(Regs.HL & 0xFFFF));
+}
+
+template <int b, int x> void z80cpu::BitIdx() {
+    BitFlags<b>(ReadIndexed<x>());
+}
+
+template <int b, int r> void z80cpu::ResR() {
+    Set8<r>(Get8<r>() & ~(1 << b));
+}
+
+template <int b> void z80cpu::ResHL() {
+    const int a = Regs.HL & 0xFFFF;
+    WriteMem(a, ReadMem(a) & ~(1 << b));
+}
+
+template <int b, int x> void z80cpu::ResIdx() {
+    const int a = IndexedAddress<x>();
+    WriteMem(a, ReadMem(a) & ~(1 << b));
+}
+
+template <int b, int r> void z80cpu::SetR() {
+    Set8<r>(Get8<r>() | (1 << b));
+}
+
+template <int b> void z80cpu::SetHL() {
+    const int a = Regs.HL & 0xFFFF;
+    WriteMem(a, ReadMem(a) | (1 << b));
+}
+
+template <int b, int x> void z80cpu::SetIdx() {
+    const int a = IndexedAddress<x>();
+    WriteMem(a, ReadMem(a) | (1 << b));
+}
+
+inline void z80cpu::Rld() {
+    const int hl = Regs.HL & 0xFFFF;
+    const int m = ReadMem(hl);
+    const int a = GetA();
+    WriteMem(hl, ((m << 4) | (a & 0x0F)) & 0xFF);
+    const int na = (a & 0xF0) | (m >> 4);
+    SetAF(na, (GetF() & 0x01) | SZP[na]);
+}
+
+inline void z80cpu::Rrd() {
+    const int hl = Regs.HL & 0xFFFF;
+    const int m = ReadMem(hl);
+    const int a = GetA();
+    WriteMem(hl, ((a << 4) | (m >> 4)) & 0xFF);
+    const int na = (a & 0xF0) | (m & 0x0F);
+    SetAF(na, (GetF() & 0x01) | SZP[na]);
+}

@@ -1,0 +1,73 @@
+// Port instructions, block input/output and block compares.
+#pragma once
+
+#include "cpu/z80cpu.h"
+
+// IN r,(C); r = rMem is IN 0,(C), which sets the flags only.
+template <int r> void z80cpu::InC() {
+    const int v = ReadPort(Regs.BC & 0xFFFF) & 0xFF;
+    if constexpr (r != rMem) Set8<r>(v);
+    SetF((GetF() & 0x01) | SZP[v]);
+}
+
+// OUT (C),r; r = rMem is OUT (C),0.
+template <int r> void z80cpu::OutC() {
+    if constexpr (r == rMem)
+        WritePort(Regs.BC & 0xFFFF, 0);
+    else
+        WritePort(Regs.BC & 0xFFFF, Get8<r>());
+}
+
+inline void z80cpu::InAN() {
+    const int n = FetchByte();
+    Regs.AF = (Regs.AF & ~0xFF00) | ((ReadPort((GetA() << 8) | n) & 0xFF) << 8);
+}
+
+inline void z80cpu::OutNA() {
+    const int n = FetchByte();
+    WritePort((GetA() << 8) | n, GetA());
+}
+
+// Block input/output: Z from the new B, N set, every other flag 0.
+template <int step> void z80cpu::Inx() {
+    WriteMem(Regs.HL & 0xFFFF, ReadPort(Regs.BC & 0xFFFF) & 0xFF);
+    Regs.HL = (Regs.HL + step) & 0xFFFF;
+    const int b = (Get8<rB>() - 1) & 0xFF;
+    Set8<rB>(b);
+    SetF(b == 0 ? 0x42 : 0x02);
+}
+
+// OUTI/OUTD put the decremented B on the port's high byte.
+template <int step> void z80cpu::Outx() {
+    const int b = (Get8<rB>() - 1) & 0xFF;
+    Set8<rB>(b);
+    WritePort(Regs.BC & 0xFFFF, ReadMem(Regs.HL & 0xFFFF));
+    Regs.HL = (Regs.HL + step) & 0xFFFF;
+    SetF(b == 0 ? 0x42 : 0x02);
+}
+
+template <int step> void z80cpu::Inxr() {
+    Inx<step>();
+    RepeatBlock(Get8<rB>() != 0);
+}
+
+template <int step> void z80cpu::Otxr() {
+    Outx<step>();
+    RepeatBlock(Get8<rB>() != 0);
+}
+
+// CPI/CPD: A - (HL) for the flags, C kept, P/V while BC is not 0.
+template <int step> void z80cpu::Cpx() {
+    const int v = ReadMem(Regs.HL & 0xFFFF);
+    Regs.HL = (Regs.HL + step) & 0xFFFF;
+    Regs.BC = (Regs.BC - 1) & 0xFFFF;
+    const int a = GetA();
+    const int t = (a - v) & 0xFF;
+    SetF((GetF() & 0x01) | SZ[t] | ((a ^ v ^ t) & 0x10) | (Regs.BC != 0 ? 0x04 : 0) | 0x02);
+}
+
+// CPIR/CPDR stop at a match or when BC reaches 0.
+template <int step> void z80cpu::Cpxr() {
+    Cpx<step>();
+    RepeatBlock(Regs.BC != 0 && !(Regs.AF & 0x40));
+}
