@@ -27,7 +27,6 @@ bool LoopingSoundBuffer::IsPlaying() const {
 
 bool LoopingSoundBuffer::GetCurrentPosition(uint32_t& playCursor) const {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (lost_) return false;
     playCursor = playCursor_;
     return true;
 }
@@ -35,6 +34,10 @@ bool LoopingSoundBuffer::GetCurrentPosition(uint32_t& playCursor) const {
 bool LoopingSoundBuffer::Lock(uint32_t offset, uint32_t bytes, uint8_t** part1, uint32_t* size1,
                               uint8_t** part2, uint32_t* size2) {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (failLocks_ > 0) {
+        --failLocks_;
+        return false;
+    }
     if (lost_ || locked_ || bytes > ring_.size()) return false;
     const auto size = static_cast<uint32_t>(ring_.size());
     offset %= size;
@@ -78,6 +81,11 @@ bool LoopingSoundBuffer::Restore() {
     playing_ = false;
     std::fill(ring_.begin(), ring_.end(), 0);
     return true;
+}
+
+void LoopingSoundBuffer::FailLocks(int count) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    failLocks_ = count;
 }
 
 void LoopingSoundBuffer::Drain(uint8_t* dest, size_t bytes) {

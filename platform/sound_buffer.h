@@ -34,7 +34,7 @@ class LoopingSoundBuffer {
     void Stop();
     bool IsPlaying() const;
 
-    // The byte offset the device plays next; false when the buffer is lost.
+    // The byte offset the device plays next (also while the buffer is lost).
     bool GetCurrentPosition(uint32_t& playCursor) const;
 
     // Locks `bytes` bytes from `offset` (both taken modulo the size, bytes at most
@@ -47,6 +47,8 @@ class LoopingSoundBuffer {
 
     // Brings a lost buffer back; its content is silence again and it is stopped.
     bool Restore();
+    // For tests: the next `count` locks fail, as on a device that refuses them.
+    void FailLocks(int count);
 
     // Device side. Copies `bytes` bytes from the play cursor on into `dest` (the
     // ring loops) and advances the cursor; silence while stopped or lost.
@@ -66,6 +68,7 @@ class LoopingSoundBuffer {
     bool locked_ = false;
     bool playing_ = false;
     bool lost_ = false;
+    int failLocks_ = 0;
 };
 
 // A sound output: creates the looping buffers it plays.

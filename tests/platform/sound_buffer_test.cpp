@@ -99,7 +99,7 @@ TEST(SoundBuffer, LostBufferFailsUntilRestored) {
     uint8_t *p1, *p2;
     uint32_t n1, n2, cursor;
     EXPECT_FALSE(b->Lock(0, 10, &p1, &n1, &p2, &n2));
-    EXPECT_FALSE(b->GetCurrentPosition(cursor));
+    EXPECT_TRUE(b->GetCurrentPosition(cursor)) << "the cursor is still known";
     EXPECT_FALSE(b->Play());
     device.Advance(10);
     EXPECT_EQ(device.Captured(), std::vector<uint8_t>(10, 0)) << "a lost buffer plays silence";
@@ -112,6 +112,16 @@ TEST(SoundBuffer, LostBufferFailsUntilRestored) {
     device.ClearCapture();
     device.Advance(100);
     EXPECT_EQ(device.Captured(), std::vector<uint8_t>(100, 0)) << "restored content is silence";
+}
+
+TEST(SoundBuffer, RefusedLocksForTests) {
+    LoopingSoundBuffer b(SoundFormat{}, 100);
+    uint8_t *p1, *p2;
+    uint32_t n1, n2;
+    b.FailLocks(2);
+    EXPECT_FALSE(b.Lock(0, 10, &p1, &n1, &p2, &n2));
+    EXPECT_FALSE(b.Lock(0, 10, &p1, &n1, &p2, &n2));
+    EXPECT_TRUE(b.Lock(0, 10, &p1, &n1, &p2, &n2));
 }
 
 TEST(SoundBuffer, UnlockCopiesOnlyTheLockedRegion) {
