@@ -25,7 +25,9 @@ using TArrayOfSingle = std::vector<float>;
 using TWinColor = int32_t;
 
 // System colours as the window system reports them (index = low byte of a
-// negative framework colour). A port may replace the table's source.
+// negative framework colour): from SysColorSource when a port installs one,
+// else from a table of classic desktop defaults.
+extern TWinColor (*SysColorSource)(int Index);
 TWinColor GetSysColor(int Index);
 
 TColor32 Color32(TWinColor WinColor);
