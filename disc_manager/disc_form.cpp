@@ -104,7 +104,7 @@ void TDiscForm::BuildRawTree()
 void TDiscForm::ShowHex()
 {
     QTreeWidgetItem* node = TreeView->currentItem();
-    if (!node || Level(node) != 2 || !VirtualDisk.ImageStream)
+    if (!node || Level(node) != 2 || !VirtualDisk.ImageStream || !HexForm)
         return;
     const int k = node->data(0, RecordRole).toInt();
     const int j = node->data(0, EntryRole).toInt();

@@ -11,6 +11,7 @@
 
 #include <QGuiApplication>
 #include <QTest>
+#include <cctype>
 #include <functional>
 
 namespace {

@@ -112,6 +112,8 @@ TEST(OpenDialogTest, TheDialogListsBothCasesOfTheExtensionAndShowsTheDescription
     open.InitialDir = QString::fromStdString(dir.Path.string());
     std::unique_ptr<QFileDialog> dialog(open.CreateFileDialog(nullptr));
     dialog->setOption(QFileDialog::DontUseNativeDialog);
+    // Match as native dialogs do, case-sensitively: the patterns must cover the cases themselves.
+    dialog->setFilter(dialog->filter() | QDir::CaseSensitive);
     EXPECT_EQ(dialog->windowTitle(), "Load Disk Image");
     EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
 
