@@ -1,0 +1,70 @@
+// The floppy disc controller with four drives A-D. The processor reaches it
+// through registers 0-7 (every byte inverted between bus and controller); a
+// command waits 15 controller steps and then runs in ExecuteCommand, which the
+// board calls every 4000 T-states while FdcState is not 0. Sector data moves one
+// byte per data register access. Every decision goes to the diagnostic log.
+#pragma once
+
+#include "machine/disc/virtual_dsk.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+class TMachineServices;
+
+class TDskHandler {
+  public:
+    explicit TDskHandler(TMachineServices* services = nullptr);
+    // Saves every modified image; a failed save is reported and the others are still saved.
+    ~TDskHandler();
+    TDskHandler(const TDskHandler&) = delete;
+    TDskHandler& operator=(const TDskHandler&) = delete;
+
+    std::uint8_t ReadRegister(std::uint8_t r);
+    void WriteRegister(std::uint8_t r, std::uint8_t v);
+    void ExecuteCommand();
+    void SelectDrive(std::uint8_t d);
+    void SetMotor(std::uint8_t on);
+    // For the floppy window. Errors of the image file raise (platform exceptions);
+    // a failed mount keeps the drive's previous image, a failed unmount keeps the
+    // modified image mounted. Either aborts a transfer running on that drive.
+    int Mount(int d, const std::string& fileName, std::uint8_t flag);
+    void Unmount(int d);
+
+    // CommandReg, TrackReg, SectorReg, DataReg, DriveLatch, SideReg, for the I/O monitor.
+    std::array<std::uint8_t, 6> RegisterBlock() const {
+        return {CommandReg, TrackReg, SectorReg, DataReg, DriveLatch, SideReg};
+    }
+    static const char* StateName(std::uint8_t state);
+
+    enum : std::uint8_t {
+        Idle = 0, Restore, Seek, Step, StepIn, StepOut, ReadSect, WriteSect, ReadAddr, ReadTrk, WriteTrk, ForceInt
+    };
+
+    TMachineServices* Services;
+
+    TVirtualDsk Drives[4];
+    std::int32_t PhysTrack[4] = {};
+    std::uint8_t NextSector[4] = {};
+    std::uint8_t MultiSector = 0;
+    std::int32_t BytesLeft = 0;
+    std::uint8_t StepOutward = 0;
+    std::uint8_t StepDelay = 0;
+    std::uint8_t CommandGroup = 0;
+    std::uint8_t CommandFlags = 0;
+    std::uint8_t MotorOn = 0;
+    std::uint8_t SelectedDrive = 0;
+    std::uint8_t FdcStatus = 0;
+    std::uint8_t FdcState = 0;
+    std::uint8_t CommandReg = 0, TrackReg = 0, SectorReg = 0, DataReg = 0;
+    std::uint8_t DriveLatch = 0;
+    std::uint8_t SideReg = 0;
+
+  private:
+    void DecodeCommand(std::uint8_t c);
+    void Transfer(bool write);
+    void EndOfSector(bool write);
+    void SeekResult(int found, std::uint8_t hld);
+    void AbortTransfer();
+};
