@@ -1,0 +1,104 @@
+#include "machine/varnel_cmt.h"
+
+#include "platform/exceptions.h"
+#include "ui/services/machine_services.h"
+
+VarnelCMT::VarnelCMT(TMachineServices* services) : Services(services), CmtHandler(std::make_unique<TQJFHandler>()) {}
+
+std::uint8_t VarnelCMT::GetPort(int index) const {
+    switch (index) {
+    case 0:
+        return LastPortA;
+    case 1:
+        return CmtStatus;
+    case 2:
+        return LastPortC;
+    default:
+        return 0;
+    }
+}
+
+void VarnelCMT::PortChange(std::uint8_t a, std::uint8_t c) {
+    // Compares the control bits with the whole stored bytes, as the deck always has.
+    if ((a & 0x0F) == LastPortA && (c & 0xC0) == LastPortC)
+        return;
+    LastPortA ^= a; // now the changed bits
+    LastPortC ^= c;
+    ProcessEdges();
+    LastPortA = a;
+    LastPortC = c;
+}
+
+void VarnelCMT::ProcessEdges() {
+    const std::uint8_t a = LastPortA, c = LastPortC;
+    if (a & 0x01) {
+        MotorEngaged ^= 1;
+        LogLine(Services, MotorEngaged ? "CMT Motor Engaged" : "CMT Motor Disengaged");
+    }
+    if (a & 0x02) {
+        ForwardDir ^= 1;
+        LogLine(Services, ForwardDir ? "FF Direction Selected" : "REW Direction Selected");
+    }
+    if (a & 0x04) {
+        if (!Playing && !RecordingOpen) {
+            Playing = 1;
+            LogLine(Services, "Play Requested");
+            RecordingOpen = 1;
+            try {
+                TapeRecording = std::make_unique<platform::TFileStream>(RecordingFile, platform::TFileMode::fmCreate);
+            } catch (const platform::Exception& e) {
+                // Mid-instruction: report it and play on without recording.
+                LogLine(Services, "%s", e.what());
+                TapeRecording.reset();
+            }
+        } else {
+            Playing = 0;
+        }
+    }
+    if (a & 0x08) {
+        StopLatch ^= 1;
+        if (StopLatch)
+            stop();
+    }
+    ReadBitValue = (c & 0x80) ? 1 : 0;
+    if (c & 0x40) {
+        AmpRead ^= 1;
+        LogLine(Services, AmpRead ? "AMP set to READ state" : "AMP set to WRITE state");
+    }
+    if (c & 0x20) {
+        FastSpeed ^= 1;
+        LogLine(Services, FastSpeed ? "Fast Speed Selected" : "Normal Speed Selected");
+    }
+    if (c & 0x10) {
+        EjectLatch ^= 1;
+        if (!EjectLatch)
+            Eject();
+    }
+}
+
+void VarnelCMT::stop() {
+    Playing = 0;
+    RecordingOpen = 0;
+    TapeRecording.reset();
+    LogLine(Services, "stop() triggered");
+}
+
+void VarnelCMT::Eject() {
+    LogLine(Services, "Tape ejected");
+    if (TapeLoaded) {
+        TapeLoaded = 0;
+        CmtHandler->Close();
+        CmtStatus |= 0x20;
+    }
+}
+
+std::uint8_t VarnelCMT::ReadBit() {
+    if (CmtHandler->IsOpen() && RecordingOpen && AmpRead) {
+        ReadBitValue = CmtHandler->GetLevel();
+        if (TapeRecording) {
+            const std::uint8_t sample = ReadBitValue ? 0xC8 : 0x32;
+            TapeRecording->Write(&sample, 1);
+        }
+    }
+    return ReadBitValue;
+}
