@@ -24,6 +24,7 @@ class TestCpu : public z80cpu {
     std::vector<BusEvent> bus; // recorded while recordBus is set
     bool recordBus = false;
     std::vector<int> hookCosts;        // one entry per CheckInterrupt call
+    bool recordHooks = true;
     std::function<int()> vectorSource; // when set, CheckInterrupt asks for its vector
     std::function<void(TestCpu&)> onHook;
     std::function<void(z80regs*)> onTrap;
@@ -49,6 +50,14 @@ class TestCpu : public z80cpu {
         SliceTStates = 0;
         Execute();
         return hookCosts.empty() ? -1 : hookCosts.front();
+    }
+
+    // Runs one slice of `budget` T-states; a HALT ends it early.
+    void run(int budget) {
+        hookCosts.clear();
+        TStates = budget;
+        SliceTStates = 0;
+        Execute();
     }
 
     int ReadPort(int port) override {
@@ -78,7 +87,7 @@ class TestCpu : public z80cpu {
     void OnReti() override { ++retiCalls; }
     void OnRetn() override { ++retnCalls; }
     bool CheckInterrupt(int tstates) override {
-        hookCosts.push_back(tstates);
+        if (recordHooks) hookCosts.push_back(tstates);
         if (onHook) onHook(*this);
         return static_cast<bool>(vectorSource);
     }
