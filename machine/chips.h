@@ -3,4 +3,4 @@
 #include "machine/z80pio.h"
 #include "machine/t8253.h"
 #include "machine/dsk_handler.h"
-#include "machine/varnel_cmt_stub.h"
+#include "machine/varnel_cmt.h"

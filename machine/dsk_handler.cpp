@@ -14,7 +14,9 @@ const char* TDskHandler::StateName(std::uint8_t state) { return state <= ForceIn
 
 TDskHandler::TDskHandler(TMachineServices* services) : Services(services) {}
 
-TDskHandler::~TDskHandler() {
+TDskHandler::~TDskHandler() { UnmountAll(); }
+
+void TDskHandler::UnmountAll() {
     for (int d = 0; d < 4; ++d) {
         if (!Drives[d].IsMounted())
             continue;

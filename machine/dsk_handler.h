@@ -31,6 +31,9 @@ class TDskHandler {
     // modified image mounted. Either aborts a transfer running on that drive.
     int Mount(int d, const std::string& fileName, std::uint8_t flag);
     void Unmount(int d);
+    // Unmounts every drive, saving each modified image on its own; a failed save
+    // is reported (log and stderr) and that image is dropped. Never raises.
+    void UnmountAll();
 
     // CommandReg, TrackReg, SectorReg, DataReg, DriveLatch, SideReg, for the I/O monitor.
     std::array<std::uint8_t, 6> RegisterBlock() const {

@@ -7,7 +7,10 @@
 #include <cstdint>
 #include <string>
 
+namespace gfx {
 class TBitmap32;
+}
+using gfx::TBitmap32;
 
 class TMachineServices {
   public:

@@ -1,0 +1,167 @@
+// The board as a whole: construction, destruction, the settings and the reset.
+#include "machine/qj47r.h"
+
+#include "gfx/gfx.h"
+#include "platform/streams.h"
+#include "ui/services/machine_services.h"
+#include "ui/services/recording_services.h"
+#include "ui/services/settings_store.h"
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+
+std::uint8_t MainRam[65536];
+std::uint8_t IplRom[2048];
+std::uint8_t FontRom[2048];
+std::uint8_t TextVram[2048];
+std::uint8_t GraphicsRam1[8192];
+std::uint8_t GraphicsRam2[8192];
+std::uint8_t KeyMatrix[12];
+std::uint8_t ResetLatch;
+TQJ47R* Machine = nullptr;
+
+namespace {
+
+constexpr const char* FontFileName = "qjfont.bin";
+constexpr const char* IplFileName = "ipl.BIN";
+
+std::unique_ptr<gfx::TBitmap32> NewBitmap(int width, int height) {
+    auto b = std::make_unique<gfx::TBitmap32>();
+    b->SetSize(width, height);
+    b->Clear(TQJ47R::Black);
+    return b;
+}
+
+// Reads up to `size` bytes from the start of the file; the rest of `dest` stays
+// as it is and bytes past `size` are not read.
+std::size_t ReadRomImage(const std::string& fileName, std::uint8_t* dest, std::size_t size) {
+    platform::TFileStream stream(fileName, platform::TFileMode::fmOpenRead);
+    std::size_t got = 0;
+    while (got < size) {
+        const std::size_t n = stream.Read(dest + got, size - got);
+        if (n == 0)
+            break;
+        got += n;
+    }
+    return got;
+}
+
+void Report(TMachineServices* services, const std::string& text) {
+    LogLine(services, "%s", text.c_str());
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+} // namespace
+
+std::string TQJ47R::DefaultRomFolder() {
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        return "roms";
+    return (exe.parent_path() / "roms").string();
+}
+
+TQJ47R::TQJ47R(const TQJ47RSetup& setup)
+    : OwnServices(setup.Services ? nullptr : std::make_unique<RecordingServices>()),
+      Services(setup.Services ? setup.Services : OwnServices.get()),
+      RomFolder(setup.RomFolder.empty() ? DefaultRomFolder() : setup.RomFolder), SoundOutput(setup.Sound),
+      Ppi(Services), Fdc(Services), Cassette(Services) {
+    std::memset(TextVram, 0, sizeof TextVram);
+    std::memset(GraphicsRam1, 0, sizeof GraphicsRam1);
+    std::memset(GraphicsRam2, 0, sizeof GraphicsRam2);
+
+    Font40Bitmap = NewBitmap(257, 257);
+    Font80Bitmap = NewBitmap(129, 257);
+    Plane1Image = NewBitmap(640, 400);
+    Plane2Image = NewBitmap(640, 400);
+    const auto maxCombine = [this](std::uint32_t F, std::uint32_t& B, std::uint32_t M) { MaxCombine(F, B, M); };
+    Plane1Image->SetDrawMode(gfx::dmCustom);
+    Plane1Image->OnPixelCombine = maxCombine;
+    Plane1Image->SetMasterAlpha(255);
+    Plane2Image->SetDrawMode(gfx::dmBlend);
+    Plane2Image->OnPixelCombine = maxCombine;
+    Plane2Image->SetMasterAlpha(127);
+    CellBitmap = NewBitmap(32, 32);
+    CellBitmap->SetDrawMode(gfx::dmCustom);
+    CellBitmap->OnPixelCombine = [this](std::uint32_t F, std::uint32_t& B, std::uint32_t M) { XorCombine(F, B, M); };
+    CellBitmap->SetMasterAlpha(255);
+
+    LoadSettings();
+    LoadFont((std::filesystem::path(RomFolder) / FontFileName).string());
+
+    ScreenBitmap = Services->ScreenBitmap();
+    if (!ScreenBitmap) {
+        OwnScreen = std::make_unique<gfx::TBitmap32>();
+        ScreenBitmap = OwnScreen.get();
+    }
+    ScreenBitmap->SetSize(640, 400);
+    ScreenBitmap->Clear(Black);
+
+    LoadIpl((std::filesystem::path(RomFolder) / IplFileName).string());
+
+    ColdBoot = 1;
+    Reset();
+
+    SpeakerRing = std::make_unique<std::uint8_t[]>(RingSize); // zero-filled
+    RingReadIndex = 0;
+    RingWriteIndex = RingStartLag;
+    InitSound();
+}
+
+TQJ47R::~TQJ47R() {
+    // The disc images hold the user's data: they go first, each on its own.
+    Fdc.UnmountAll();
+    try {
+        SaveSettings();
+    } catch (const std::exception& e) {
+        Report(Services, e.what());
+    }
+}
+
+void TQJ47R::LoadFont(const std::string& fileName) {
+    // Only the first 2048 bytes are the character generator; the rest of a
+    // longer file is not read.
+    const std::size_t n = ReadRomImage(fileName, FontRom, sizeof FontRom);
+    for (std::size_t k = 0; k < n; ++k)
+        DrawFontByte(int(k), FontRom[k]);
+}
+
+void TQJ47R::LoadIpl(const std::string& fileName) { ReadRomImage(fileName, IplRom, sizeof IplRom); }
+
+namespace {
+constexpr const char* SettingNames[] = {"RamExpansion", "Graphics1", "Graphics2", "ScanDouble"};
+}
+
+void TQJ47R::LoadSettings() {
+    std::uint8_t* fields[] = {&RamExpansion, &Graphics1, &Graphics2, &ScanDouble};
+    for (int i = 0; i < 4; ++i)
+        *fields[i] = ReadRegistryString(SettingNames[i], "TRUE") == "TRUE" ? 1 : 0;
+}
+
+void TQJ47R::SaveSettings() {
+    const std::uint8_t fields[] = {RamExpansion, Graphics1, Graphics2, ScanDouble};
+    bool ok = true;
+    for (int i = 0; i < 4; ++i)
+        ok = WriteRegistryString(SettingNames[i], fields[i] ? "TRUE" : "FALSE") && ok;
+    if (!ok)
+        LogLine(Services, "%s", LastSettingsError().c_str());
+}
+
+void TQJ47R::Reset() {
+    Pio.Reset();
+    Ppi.Reset();
+    Pit.Reset();
+    z80cpu::Reset();
+    ResetLatch = 0;
+    Plane2Shown = Plane1Shown = Plane2Selected = Plane1Selected = VramWindowLow = 0;
+    std::memset(ModeLamps, 0, sizeof ModeLamps);
+    std::memset(DriveLamps, 0, sizeof DriveLamps);
+    NormalVideo = 0;
+    Columns80 = 0;
+    VramWindowMapped = 0;
+    IplMode = ColdBoot;
+    Services->RefreshStatusBar();
+    NmiRequest = 0;
+}

@@ -1,0 +1,95 @@
+// The speaker: PC2 levels recorded into SpeakerRing by the tick, turned into
+// 16-bit samples in a looping sound buffer from the last write position up to
+// the play cursor.
+//
+// The player's index into SpeakerRing trails the recorder's. A refill never
+// takes more entries than were recorded (the buffer's unplayed part takes up
+// the slack until later refills top it up), and when the recorder has run far
+// ahead (the machine running faster than real time, or the device stalled) the
+// player skips forward, so neither index can lap the other.
+#include "machine/qj47r.h"
+
+#include "platform/sound_buffer.h"
+#include "ui/services/machine_services.h"
+
+#include <string>
+
+void TQJ47R::InitSound() {
+    SecondaryBuffer.reset();
+    SoundWritePos = 0;
+    if (!SoundOutput)
+        return;
+    platform::SoundFormat format;
+    format.SampleRate = SampleRate;
+    format.Channels = 1;
+    format.BitsPerSample = 16;
+    auto buffer = SoundOutput->CreateLoopingBuffer(format, SoundBufferBytes);
+    if (!buffer || !buffer->Play())
+        return; // sound stays off; the machine runs silently
+    SecondaryBuffer = std::move(buffer);
+}
+
+int TQJ47R::RingLag() const {
+    const int lag = RingWriteIndex - RingReadIndex;
+    return lag < 0 ? lag + RingSize : lag;
+}
+
+void TQJ47R::UpdateSound() {
+    if (!SecondaryBuffer)
+        return;
+    const std::uint32_t size = SecondaryBuffer->Size();
+    std::uint32_t cursor = 0;
+    if (!SecondaryBuffer->GetCurrentPosition(cursor))
+        cursor = 0;
+    cursor %= size;
+
+    if (RingLag() > RingLagLimit) {
+        RingReadIndex = RingWriteIndex - RingStartLag;
+        if (RingReadIndex < 0)
+            RingReadIndex += RingSize;
+    }
+
+    // Equal positions: everything up to the cursor is written and not yet played.
+    std::uint32_t bytes = cursor >= SoundWritePos ? cursor - SoundWritePos : size - (SoundWritePos - cursor);
+    bytes &= ~1u; // whole samples
+    const std::uint32_t recorded = 2u * static_cast<std::uint32_t>(RingLag());
+    if (bytes > recorded)
+        bytes = recorded;
+    if (bytes == 0)
+        return;
+
+    std::uint8_t *part1 = nullptr, *part2 = nullptr;
+    std::uint32_t size1 = 0, size2 = 0;
+    if (!SecondaryBuffer->Lock(SoundWritePos, bytes, &part1, &size1, &part2, &size2)) {
+        // One more try after bringing the buffer back; then this refill is skipped.
+        SecondaryBuffer->Restore();
+        SecondaryBuffer->Play();
+        if (!SecondaryBuffer->Lock(SoundWritePos, bytes, &part1, &size1, &part2, &size2))
+            return;
+    }
+    if (part1 && size1)
+        FillSamples(part1, int(size1 / 2));
+    if (part2 && size2)
+        FillSamples(part2, int(size2 / 2));
+    SecondaryBuffer->Unlock(part1, size1, part2, size2);
+
+    SoundWritePos += bytes;
+    if (SoundWritePos >= size)
+        SoundWritePos -= size;
+}
+
+void TQJ47R::FillSamples(std::uint8_t* d, int count) {
+    if (Services->HasIOMonitor()) {
+        Services->SetIOLabel(8, std::to_string(count));
+        Services->SetIOLabel(9, std::to_string(RingReadIndex));
+        Services->SetIOLabel(10, std::to_string(RingWriteIndex));
+    }
+    const auto high = static_cast<std::uint16_t>(HighSample);
+    for (int i = 0; i < count; ++i) {
+        const std::uint16_t s = SpeakerRing[RingReadIndex] ? high : 0;
+        d[2 * i] = static_cast<std::uint8_t>(s & 0xFF);
+        d[2 * i + 1] = static_cast<std::uint8_t>(s >> 8);
+        if (++RingReadIndex >= RingSize)
+            RingReadIndex = 0;
+    }
+}

@@ -1,0 +1,88 @@
+// The device tick after every instruction: the debugger's counters, the timed
+// devices by T-state accumulators, and whether an interrupt is wanted. The
+// board delivers only the NMI; a PIO request is acknowledged and answered with
+// no vector.
+#include "machine/qj47r.h"
+
+#include "ui/services/machine_services.h"
+
+namespace {
+constexpr int PitPeriod = 350;
+constexpr int FdcPeriod = 4000;
+constexpr int TapePeriod = 75;
+} // namespace
+
+bool TQJ47R::CheckInterrupt(int tstates) {
+    // A processor reset inside an instruction (IPL exit, reset line) reloads the
+    // T-state counter, so that instruction's cost can come out negative.
+    const int t = tstates > 0 ? tstates : 0;
+
+    Services->ExecutedTStates += t;
+    if ((Regs.PC & 0xFFFF) == Services->StepOverAddress) {
+        TStates = -10;
+        RunFlag = 0;
+    }
+
+    PitTicks += t;
+    if (PitTicks >= PitPeriod) {
+        Pit.Clock();
+        PitTicks -= PitPeriod;
+    }
+
+    FdcTicks += t;
+    if (FdcTicks >= FdcPeriod) {
+        FdcTicks -= FdcPeriod;
+        TickDiscController();
+    }
+
+    TapeTicks += t;
+    if (TapeTicks > TapePeriod) {
+        TapeTicks -= TapePeriod;
+        Ppi.ExternalB = static_cast<std::uint8_t>((Ppi.ExternalB & ~0x40) | (Cassette.ReadBit() ? 0x40 : 0));
+    }
+
+    SampleTicks += t;
+    if (SampleTicks > SamplePeriod) {
+        SpeakerRing[RingWriteIndex] = Ppi.PinsC & 0x04;
+        if (++RingWriteIndex >= RingSize)
+            RingWriteIndex = 0;
+        SampleTicks -= SamplePeriod;
+    }
+
+    SoundTicks += t;
+    if (SoundTicks > RefillPeriod) {
+        UpdateSound();
+        SoundTicks -= RefillPeriod;
+    }
+
+    // While neither PIO port has interrupts enabled or a request in service,
+    // acknowledging changes nothing and yields port A's vector: skip the call.
+    const bool pioQuiet = !((Pio.PioIntControl[0] | Pio.PioIntControl[1]) & 0x80) &&
+                          (Pio.PioState[0] | Pio.PioState[1]) == 0;
+    const std::uint8_t vector = pioQuiet ? static_cast<std::uint8_t>(Pio.PioVector[0]) : Pio.AcknowledgeInterrupt();
+    return vector != 0 || NmiRequest == 1;
+}
+
+void TQJ47R::TickDiscController() {
+    if (Fdc.FdcState != 0) {
+        Fdc.ExecuteCommand();
+        const auto registers = Fdc.RegisterBlock();
+        Services->ShowFDCStatus(registers.data());
+    }
+    bool changed = false;
+    for (int d = 0; d < 4; ++d) {
+        const std::uint8_t lamp = (d == Fdc.SelectedDrive && (Fdc.FdcStatus & 0x01)) ? 1 : 0;
+        changed |= DriveLamps[d] != lamp;
+        DriveLamps[d] = lamp;
+    }
+    if (changed)
+        Services->RefreshStatusBar();
+}
+
+int TQJ47R::GetInterruptVector() {
+    if (NmiRequest) {
+        NmiRequest = 0;
+        return -2;
+    }
+    return -1;
+}

@@ -1,0 +1,193 @@
+// Building and tearing down the machine: ROM images, settings, reset, and the
+// disc images saved before the settings.
+#include "board_test_support.h"
+#include "fixtures/dsk_builder.h"
+#include "platform/exceptions.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+using board_test::Rgb;
+using board_test::Rig;
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+void Spill(const fs::path& p, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+std::vector<std::uint8_t> Bytes(std::size_t n, std::uint8_t salt) {
+    std::vector<std::uint8_t> v(n);
+    for (std::size_t i = 0; i < n; ++i) v[i] = std::uint8_t(i * 31 + salt + (i >> 8));
+    return v;
+}
+
+TEST(BoardSetup, BootsColdIntoTheIplRomWithScreenAndPlanesBlack) {
+    Rig rig;
+    TQJ47R& m = rig.M();
+    const auto ipl = Slurp(fs::path(QJ_FIXTURE_ROMS) / "ipl.BIN");
+    ASSERT_FALSE(ipl.empty());
+    EXPECT_EQ(m.IplMode, 1);
+    EXPECT_EQ(m.ColdBoot, 1);
+    EXPECT_EQ(rig.PC(), 0);
+    EXPECT_EQ(m.FetchMem(0), ipl[0]);
+    EXPECT_EQ(m.NormalVideo, 0);
+    EXPECT_EQ(rig.Screen.Width(), 640);
+    EXPECT_EQ(rig.Screen.Height(), 400);
+    EXPECT_EQ(rig.Screen.Pixel(639, 399), TQJ47R::Black);
+    EXPECT_EQ(m.RingWriteIndex - m.RingReadIndex, TQJ47R::RingStartLag);
+    EXPECT_GE(rig.Services.StatusBarRefreshes, 1);
+    ASSERT_TRUE(rig.Sound.Buffer());
+    EXPECT_TRUE(rig.Sound.Buffer()->IsPlaying());
+}
+
+TEST(BoardSetup, MissingRomImagesRaiseTheOpenError) {
+    for (const char* present : {"ipl.BIN", "qjfont.bin"}) {
+        fixtures::TempDir roms;
+        fs::copy_file(fs::path(QJ_FIXTURE_ROMS) / present, roms.Path / present);
+        const std::string missing = std::string(present) == "ipl.BIN" ? "qjfont.bin" : "ipl.BIN";
+        try {
+            Rig rig(roms.Path.string());
+            ADD_FAILURE() << "built without " << missing;
+        } catch (const platform::EFOpenError& e) {
+            EXPECT_EQ(e.Message(), "Cannot open file " + roms.File(missing));
+        }
+    }
+}
+
+TEST(BoardSetup, ShortAndLongRomImagesFillWhatTheyHoldAndNoMore) {
+    struct Case {
+        std::size_t Font, Ipl;
+    };
+    for (const Case c : {Case{1024, 100}, Case{5000, 3000}}) {
+        SCOPED_TRACE(c.Font);
+        fixtures::TempDir roms;
+        const auto font = Bytes(c.Font, 3), ipl = Bytes(c.Ipl, 9);
+        Spill(roms.Path / "qjfont.bin", font);
+        Spill(roms.Path / "ipl.BIN", ipl);
+        Rig rig(roms.Path.string());
+        for (std::size_t i = 0; i < 2048; ++i) {
+            ASSERT_EQ(FontRom[i], i < font.size() ? font[i] : 0) << i;
+            ASSERT_EQ(IplRom[i], i < ipl.size() ? ipl[i] : 0) << i;
+        }
+        // Glyph 0x80 (column 8 of the 40-column font) comes from byte 1024 on.
+        bool lit = false;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 128; x < 144; ++x) lit |= Rgb(rig.M().Font40Bitmap->Pixel(x, y)) != 0;
+        EXPECT_EQ(lit, c.Font > 1024);
+    }
+}
+
+TEST(BoardSetup, SettingsAreTrueOnlyForTheExactTextAndAreSavedBack) {
+    fixtures::TempDir settings;
+    SetSettingsFolder(settings.Path.string());
+    WriteRegistryString("RamExpansion", "true");
+    WriteRegistryString("Graphics1", "TRUE");
+    WriteRegistryString("Graphics2", "yes");
+    {
+        Rig rig;
+        SetSettingsFolder(settings.Path.string()); // the rig's own folder is not wanted here
+        TQJ47R& m = rig.M();
+        m.LoadSettings();
+        EXPECT_EQ(m.RamExpansion, 0);
+        EXPECT_EQ(m.Graphics1, 1);
+        EXPECT_EQ(m.Graphics2, 0);
+        EXPECT_EQ(m.ScanDouble, 1); // missing: created with its default
+        EXPECT_EQ(ReadRegistryString("ScanDouble", "?"), "TRUE");
+        m.ScanDouble = 0;
+        m.Graphics2 = 7;
+        m.SaveSettings();
+    }
+    SetSettingsFolder(settings.Path.string());
+    EXPECT_EQ(ReadRegistryString("RamExpansion", "?"), "FALSE");
+    EXPECT_EQ(ReadRegistryString("Graphics1", "?"), "TRUE");
+    EXPECT_EQ(ReadRegistryString("Graphics2", "?"), "TRUE");
+    EXPECT_EQ(ReadRegistryString("ScanDouble", "?"), "FALSE");
+    SetSettingsFolder("");
+}
+
+TEST(BoardSetup, ResetKeepsMemoryAndClearsModes) {
+    Rig rig;
+    TQJ47R& m = rig.M();
+    MainRam[0x1234] = 0x56;
+    TextVram[5] = 0x41;
+    m.KeyRow = 3;
+    m.NormalVideo = m.Columns80 = m.VramWindowMapped = m.Plane1Shown = m.Plane2Selected = 1;
+    m.ModeLamps[1] = m.DriveLamps[2] = 1;
+    m.NmiRequest = 1;
+    ResetLatch = 1;
+    const auto pixel = rig.Screen.Pixel(0, 0);
+    m.ColdBoot = 0;
+    m.Reset();
+    EXPECT_EQ(m.IplMode, 0);
+    EXPECT_EQ(MainRam[0x1234], 0x56);
+    EXPECT_EQ(TextVram[5], 0x41);
+    EXPECT_EQ(m.KeyRow, 3);
+    EXPECT_EQ(m.NormalVideo | m.Columns80 | m.VramWindowMapped | m.Plane1Shown | m.Plane2Selected, 0);
+    EXPECT_EQ(m.ModeLamps[1] | m.DriveLamps[2] | m.NmiRequest | ResetLatch, 0);
+    EXPECT_EQ(rig.Screen.Pixel(0, 0), pixel); // nothing redrawn
+    EXPECT_EQ(m.FetchMem(0x1234), 0x56);
+    m.ColdBoot = 1;
+    m.Reset();
+    EXPECT_EQ(m.IplMode, 1);
+    EXPECT_EQ(m.FetchMem(0), IplRom[0]);
+}
+
+TEST(BoardSetup, DestructionSavesEachDiscImageOnItsOwnThenTheSettings) {
+    fixtures::TempDir discs;
+    const auto image = fixtures::DskBuilder().Uniform(2, 1, 4, 1).Build();
+    const fs::path good = discs.Path / "good.dsk";
+    const fs::path gone = discs.Path / "gone" / "lost.dsk";
+    fs::create_directory(gone.parent_path());
+    Spill(good, image);
+    Spill(gone, image);
+    fixtures::TempDir settings;
+    {
+        Rig rig;
+        SetSettingsFolder(settings.Path.string());
+        TQJ47R& m = rig.M();
+        m.Fdc.Mount(0, gone.string(), 0);
+        m.Fdc.Mount(1, good.string(), 0);
+        // The images change, and the first one's folder goes away.
+        for (int d = 0; d < 2; ++d) {
+            m.Fdc.Drives[d].SeekTrack(0, 0);
+            m.Fdc.Drives[d].SeekSector(1);
+            m.Fdc.Drives[d].WriteByte(0x00);
+        }
+        fs::remove_all(gone.parent_path());
+        m.ScanDouble = 0;
+        rig.Board.reset(); // must not raise
+        const auto lines = rig.Services.Lines();
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
+            return l == "Cannot create file " + gone.string();
+        }));
+    }
+    EXPECT_NE(Slurp(good), image); // the second drive was still saved
+    SetSettingsFolder(settings.Path.string());
+    EXPECT_EQ(ReadRegistryString("ScanDouble", "?"), "FALSE");
+    SetSettingsFolder("");
+}
+
+TEST(BoardSetup, RunsWithoutSoundDeviceOrServices) {
+    Rig rig(QJ_FIXTURE_ROMS, false);
+    EXPECT_FALSE(rig.M().SecondaryBuffer);
+    rig.RunSlices(3);
+    EXPECT_EQ(rig.M().IplMode, 0);
+
+    platform::NullSoundDevice none;
+    TQJ47RSetup setup;
+    setup.RomFolder = QJ_FIXTURE_ROMS;
+    setup.Sound = &none;
+    TQJ47R bare(setup);
+    bare.SliceTStates = bare.TStates = 80000;
+    bare.Execute();
+    EXPECT_EQ(bare.IplMode, 0);
+    EXPECT_EQ(bare.Screen()->Width(), 640);
+}
+
+} // namespace
