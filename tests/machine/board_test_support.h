@@ -61,9 +61,12 @@ struct Rig {
             MainRam[a++ & 0xFFFF] = b;
         M().ColdBoot = 0;
         M().Reset();
+        SetPC(origin);
+    }
+    void SetPC(int pc) {
         z80regs r;
         M().GetRegisters(&r);
-        r.PC = origin;
+        r.PC = pc;
         M().SetRegisters(&r);
     }
     // Runs whole slices of `slice` T-states, as the emulation driver does.

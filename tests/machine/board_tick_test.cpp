@@ -1,0 +1,158 @@
+// The device tick: thresholds of each timed device, step-over, drive lamps,
+// NMI and the PIO's interrupt path.
+#include "board_test_support.h"
+#include "fixtures/dsk_builder.h"
+
+namespace {
+
+using board_test::Rig;
+
+TEST(BoardTick, EachDeviceFiresAtItsThresholdAndKeepsTheRest) {
+    struct Case {
+        const char* Device;
+        std::int32_t TQJ47R::*Ticks;
+        std::int32_t Start, Cost, After;
+        bool Fires;
+    };
+    const Case cases[] = {
+        {"pit", &TQJ47R::PitTicks, 345, 4, 349, false},
+        {"pit", &TQJ47R::PitTicks, 345, 5, 0, true},
+        {"fdc", &TQJ47R::FdcTicks, 3990, 9, 3999, false},
+        {"fdc", &TQJ47R::FdcTicks, 3990, 13, 3, true},
+        {"tape", &TQJ47R::TapeTicks, 71, 4, 75, false},
+        {"tape", &TQJ47R::TapeTicks, 71, 5, 1, true},
+        {"sample", &TQJ47R::SampleTicks, 114, 11, 125, false},
+        {"sample", &TQJ47R::SampleTicks, 115, 11, 1, true},
+        {"refill", &TQJ47R::SoundTicks, 1590, 10, 1600, false},
+        {"refill", &TQJ47R::SoundTicks, 1590, 11, 1, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Device << " " << c.Start << "+" << c.Cost);
+        Rig rig;
+        TQJ47R& m = rig.M();
+        m.Pit.Write(3, 0x10); // counter 0 counts from 0x40
+        m.Pit.Write(0, 0x40);
+        m.Ppi.Write(3, 0x05); // PC2 high
+        rig.Sound.Advance(400);
+        m.*c.Ticks = c.Start;
+        const int ring = m.RingWriteIndex;
+        m.CheckInterrupt(c.Cost);
+        EXPECT_EQ(m.*c.Ticks, c.After);
+        const std::string d = c.Device;
+        if (d == "pit") {
+            EXPECT_EQ(m.Pit.PitCounter[0], c.Fires ? 0x3F : 0x40);
+        } else if (d == "sample") {
+            EXPECT_EQ(m.RingWriteIndex, ring + (c.Fires ? 1 : 0));
+            EXPECT_EQ(m.SpeakerRing[ring], c.Fires ? 4 : 0);
+        } else if (d == "refill") {
+            EXPECT_EQ(m.SoundWritePos, c.Fires ? 400u : 0u);
+        }
+    }
+}
+
+TEST(BoardTick, HaltBurstFiresEachDeviceOnceThenOneSamplePerInstruction) {
+    Rig rig;
+    TQJ47R& m = rig.M();
+    rig.LoadProgram({0x76}, 0x0100); // halt
+    const int ring = m.RingWriteIndex;
+    rig.RunSlices(1, 40000);
+    EXPECT_EQ(m.RingWriteIndex, ring + 1);
+    EXPECT_EQ(m.SampleTicks, 40000 - 125); // the whole slice in one call, one sample
+    // Each further instruction writes one sample while the backlog lasts.
+    m.SliceTStates = m.TStates = 40;
+    m.Execute();
+    EXPECT_EQ(m.RingWriteIndex, ring + 2);
+    EXPECT_EQ(m.SampleTicks, 40000 - 125 + 40 - 125);
+}
+
+TEST(BoardTick, NegativeCostFromAResetInsideAnInstructionCountsAsNothing) {
+    Rig rig;
+    TQJ47R& m = rig.M();
+    m.SampleTicks = 100;
+    rig.Services.ExecutedTStates = 7;
+    m.CheckInterrupt(-70000);
+    EXPECT_EQ(m.SampleTicks, 100);
+    EXPECT_EQ(rig.Services.ExecutedTStates, 7);
+}
+
+TEST(BoardTick, StepOverEndsTheSliceEachTimePcComesBack) {
+    Rig rig;
+    TQJ47R& m = rig.M();
+    // 0x0100: nop; nop; jr 0x0100
+    rig.LoadProgram({0x00, 0x00, 0x18, 0xFC}, 0x0100);
+    rig.Services.StepOverAddress = 0x0102;
+    m.SliceTStates = m.TStates = 1000;
+    EXPECT_EQ(m.Execute(), 0);
+    EXPECT_EQ(rig.PC(), 0x0102);
+    EXPECT_EQ(rig.Services.ExecutedTStates, 8);
+    m.TStates = 1000;
+    EXPECT_EQ(m.Execute(), 0);
+    EXPECT_EQ(rig.PC(), 0x0102);
+    rig.Services.StepOverAddress = 0x10000;
+    m.TStates = 1000;
+    EXPECT_EQ(m.Execute(), 1);
+}
+
+TEST(BoardTick, DriveLampsFollowTheBusyDriveEvery4000TStates) {
+    fixtures::TempDir discs;
+    const std::string image = discs.File("d.dsk");
+    fixtures::DskBuilder().Uniform(2, 1, 4, 1).Save(image);
+    Rig rig;
+    TQJ47R& m = rig.M();
+    m.Fdc.Mount(3, image, 0);
+    m.WritePort(0xDC, 0x07); // select drive D
+    m.WritePort(0xD8, 0x08 ^ 0xFF); // restore: busy
+    ASSERT_TRUE(m.Fdc.FdcStatus & 1);
+    const int refreshes = rig.Services.StatusBarRefreshes;
+    m.FdcTicks = 3999;
+    m.CheckInterrupt(1);
+    EXPECT_EQ(m.DriveLamps[3], 1);
+    EXPECT_EQ(m.DriveLamps[0] | m.DriveLamps[1] | m.DriveLamps[2], 0);
+    EXPECT_EQ(rig.Services.StatusBarRefreshes, refreshes + 1);
+    EXPECT_GE(rig.Services.FdcStatusShown, 1);
+    // The command runs out; with nothing pending the lamps are still recomputed and go dark.
+    for (int i = 0; i < 40; ++i) m.CheckInterrupt(4000);
+    EXPECT_EQ(m.Fdc.FdcState, 0);
+    EXPECT_EQ(m.DriveLamps[3], 0);
+    EXPECT_EQ(rig.Services.StatusBarRefreshes, refreshes + 2);
+}
+
+TEST(BoardTick, NmiIsTakenAfterTheNextInstruction) {
+    Rig rig;
+    TQJ47R& m = rig.M();
+    // 0x0100: ld a,1; jr 0x0100 (loops); 0x0066: halt
+    rig.LoadProgram({0x3E, 0x01, 0x18, 0xFC}, 0x0100);
+    MainRam[0x0066] = 0x76;
+    m.NmiRequest = 1;
+    EXPECT_TRUE(m.CheckInterrupt(4));
+    EXPECT_EQ(m.GetInterruptVector(), -2);
+    EXPECT_EQ(m.GetInterruptVector(), -1);
+    EXPECT_FALSE(m.CheckInterrupt(4));
+    m.NmiRequest = 1;
+    rig.RunSlices(1, 100);
+    z80regs r;
+    m.GetRegisters(&r);
+    EXPECT_EQ(r.PC, 0x0066); // halted at the NMI routine
+    EXPECT_EQ(MainRam[(r.SP + 0) & 0xFFFF] | (MainRam[(r.SP + 1) & 0xFFFF] << 8), 0x0102);
+    EXPECT_EQ(m.NmiRequest, 0);
+}
+
+TEST(BoardTick, PioVectorAsksEveryTimeButNoMaskableInterruptIsDelivered) {
+    Rig rig;
+    TQJ47R& m = rig.M();
+    rig.SetPC(0x0100);
+    EXPECT_FALSE(m.CheckInterrupt(4));
+    m.WritePort(0xE9, 0x20); // PIO A control: vector 0x20
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(m.CheckInterrupt(4));
+        EXPECT_EQ(m.GetInterruptVector(), -1);
+    }
+    // An output port with interrupts enabled and no handshake yet requests; the
+    // tick acknowledges the request and puts it in service.
+    m.WritePort(0xE9, 0x0F); // mode 0, output
+    m.WritePort(0xE9, 0x83); // interrupts enabled
+    EXPECT_TRUE(m.CheckInterrupt(4));
+    EXPECT_EQ(m.Pio.PioState[0] & Z80PIO::StateInService, Z80PIO::StateInService);
+}
+
+} // namespace
