@@ -39,7 +39,7 @@ int z80cpu::Execute() {
         const int op = FetchMem(Regs.PC & 0xFFFF);
         Regs.PC = (Regs.PC + 1) & 0xFFFF;
         TStates -= CyclesMain[op];
-        (this->*OpsMain[op])();
+        Run(OpsMain, op);
         const int32_t cost = before - TStates;
         if (CheckInterrupt(cost)) Interrupt(GetInterruptVector());
         zeroCostRun = cost == 0 ? zeroCostRun + 1 : 0;
@@ -53,7 +53,7 @@ void z80cpu::Dispatch(const HandlerTable& ops, const CycleTable& cycles) {
     CountR();
     const int op = FetchByte();
     TStates -= cycles[op];
-    (this->*ops[op])();
+    Run(ops, op);
 }
 
 void z80cpu::ExecCB() {
@@ -77,7 +77,7 @@ void z80cpu::ExecFD() {
 void z80cpu::DispatchIndexCB(const HandlerTable& ops) {
     const int op = FetchMem((Regs.PC + 1) & 0xFFFF);
     TStates -= CyclesIndexCB[op];
-    (this->*ops[op])();
+    Run(ops, op);
     Regs.PC = (Regs.PC + 1) & 0xFFFF;
 }
 
@@ -125,7 +125,7 @@ void z80cpu::Interrupt(int vector) {
         Regs.PC = ReadWord(((Regs.I & 0xFF) << 8) | (vector & 0xFF));
     } else if (Regs.IM == 1) {
         TStates -= CyclesMain[0xFF];
-        (this->*OpsMain[0xFF])();
+        Run(OpsMain, 0xFF);
     } else {
         const int op = (vector >> 16) & 0xFF;
         if (op == 0xC3) {
@@ -136,7 +136,7 @@ void z80cpu::Interrupt(int vector) {
         } else {
             const int opcode = vector & 0xFF;
             TStates -= CyclesMain[opcode];
-            (this->*OpsMain[opcode])();
+            Run(OpsMain, opcode);
         }
     }
 }
@@ -153,7 +153,7 @@ void z80cpu::Ei() {
     CountR();
     const int op = FetchByte();
     TStates -= CyclesMain[op];
-    (this->*OpsMain[op])();
+    Run(OpsMain, op);
     Interrupt(PendingVector);
 }
 

@@ -56,8 +56,13 @@ class z80cpu {
     void InitTables();
     void Interrupt(int vector);
 
+    // A row of a handler table is a plain function that runs one member
+    // handler; the call needs none of a member pointer's run-time checks.
     using Handler = void (z80cpu::*)();
-    using HandlerTable = std::array<Handler, 256>;
+    using Row = void (*)(z80cpu&);
+    using HandlerTable = std::array<Row, 256>;
+    template <Handler h> static void RunHandler(z80cpu& cpu) { (cpu.*h)(); }
+    void Run(const HandlerTable& ops, int op) { ops[op](*this); }
     using CycleTable = std::array<int32_t, 256>;
     static const HandlerTable OpsMain, OpsCB, OpsED, OpsDD, OpsFD, OpsDDCB, OpsFDCB;
     static const CycleTable CyclesMain, CyclesCB, CyclesED, CyclesIndex, CyclesIndexCB;

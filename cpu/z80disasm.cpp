@@ -229,7 +229,7 @@ int z80cpu::Disassemble(const unsigned char* code, char* text, int address) {
         len += static_cast<int>(k);
     };
     auto indexed = [&](int d) {
-        char buf[16];
+        char buf[32];
         std::snprintf(buf, sizeof buf, "(%s%c$%02x)", index, d < 0x80 ? '+' : '-', d < 0x80 ? d : 256 - d);
         append(buf);
     };

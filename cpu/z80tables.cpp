@@ -288,21 +288,21 @@ struct Z80TableBuilder {
     }
 
     template <std::size_t... I> static constexpr C::HandlerTable MainTable(std::index_sequence<I...>) {
-        return {Main<I>()...};
+        return {&C::RunHandler<Main<I>()>...};
     }
     template <std::size_t... I> static constexpr C::HandlerTable CBTable(std::index_sequence<I...>) {
-        return {CB<I>()...};
+        return {&C::RunHandler<CB<I>()>...};
     }
     template <std::size_t... I> static constexpr C::HandlerTable EDTable(std::index_sequence<I...>) {
-        return {ED<I>()...};
+        return {&C::RunHandler<ED<I>()>...};
     }
     template <int X, std::size_t... I>
     static constexpr C::HandlerTable IndexTable(std::index_sequence<I...>) {
-        return {Index<X, I>()...};
+        return {&C::RunHandler<Index<X, I>()>...};
     }
     template <int X, std::size_t... I>
     static constexpr C::HandlerTable IndexCBTable(std::index_sequence<I...>) {
-        return {IndexCB<X, I>()...};
+        return {&C::RunHandler<IndexCB<X, I>()>...};
     }
 };
 
