@@ -30,7 +30,7 @@ int z80cpu::GetPC() {
     return Regs.PC;
 }
 
-int z80cpu::Execute() {
+__attribute__((hot)) int z80cpu::Execute() {
     RunFlag = 1;
     int zeroCostRun = 0;
     do {
@@ -41,9 +41,13 @@ int z80cpu::Execute() {
         TStates -= CyclesMain[op];
         Run(OpsMain, op);
         const int32_t cost = before - TStates;
-        if (CheckInterrupt(cost)) Interrupt(GetInterruptVector());
-        zeroCostRun = cost == 0 ? zeroCostRun + 1 : 0;
-    } while (TStates > 0 && zeroCostRun < MaxZeroCostRun);
+        if (CheckInterrupt(cost)) [[unlikely]]
+            Interrupt(GetInterruptVector());
+        if (cost != 0) [[likely]]
+            zeroCostRun = 0;
+        else if (++zeroCostRun >= MaxZeroCostRun)
+            break;
+    } while (TStates > 0);
     TStates += SliceTStates;
     return RunFlag;
 }
