@@ -109,6 +109,7 @@ class TQJ47R : public z80cpu {
     void FillSamples(std::uint8_t* destination, int count);
     // Recorded speaker entries the player has not taken yet.
     int RingLag() const;
+    void SkipSpeakerBacklog();
 
     gfx::TBitmap32* Screen() const { return ScreenBitmap; }
 

@@ -6,7 +6,7 @@
 // takes more entries than were recorded (the buffer's unplayed part takes up
 // the slack until later refills top it up), and when the recorder has run far
 // ahead (the machine running faster than real time, or the device stalled) the
-// player skips forward, so neither index can lap the other.
+// player skips forward as the recorder goes, so neither index can lap the other.
 #include "machine/qj47r.h"
 
 #include "platform/sound_buffer.h"
@@ -34,6 +34,14 @@ int TQJ47R::RingLag() const {
     return lag < 0 ? lag + RingSize : lag;
 }
 
+// The recorder ran far ahead of the player (the machine faster than real time,
+// or the output stalled): the player goes on from the recent sound.
+void TQJ47R::SkipSpeakerBacklog() {
+    RingReadIndex = RingWriteIndex - RingStartLag;
+    if (RingReadIndex < 0)
+        RingReadIndex += RingSize;
+}
+
 void TQJ47R::UpdateSound() {
     if (!SecondaryBuffer)
         return;
@@ -42,12 +50,6 @@ void TQJ47R::UpdateSound() {
     if (!SecondaryBuffer->GetCurrentPosition(cursor))
         cursor = 0;
     cursor %= size;
-
-    if (RingLag() > RingLagLimit) {
-        RingReadIndex = RingWriteIndex - RingStartLag;
-        if (RingReadIndex < 0)
-            RingReadIndex += RingSize;
-    }
 
     // Equal positions: everything up to the cursor is written and not yet played.
     std::uint32_t bytes = cursor >= SoundWritePos ? cursor - SoundWritePos : size - (SoundWritePos - cursor);

@@ -6,10 +6,24 @@
 
 #include "ui/services/machine_services.h"
 
+#include <cstdint>
+
 namespace {
 constexpr int PitPeriod = 350;
 constexpr int FdcPeriod = 4000;
 constexpr int TapePeriod = 75;
+
+// The devices other than the speaker fire at most once per instruction and
+// keep the rest, so a HALT that ends every slice (80000 T-states in one call)
+// leaves a backlog each time; it is held below this bound so that a machine
+// halted for minutes cannot overflow its accumulators.
+constexpr std::int32_t BacklogLimit = 1 << 20;
+
+void Accumulate(std::int32_t& ticks, int t) {
+    ticks += t;
+    if (ticks > BacklogLimit)
+        ticks = BacklogLimit;
+}
 } // namespace
 
 bool TQJ47R::CheckInterrupt(int tstates) {
@@ -17,39 +31,46 @@ bool TQJ47R::CheckInterrupt(int tstates) {
     // T-state counter, so that instruction's cost can come out negative.
     const int t = tstates > 0 ? tstates : 0;
 
-    Services->ExecutedTStates += t;
+    // Nothing resets the counter while automatic speed control is off: it stops
+    // at its largest value instead of overflowing.
+    std::int32_t& executed = Services->ExecutedTStates;
+    executed = executed > INT32_MAX - t ? INT32_MAX : executed + t;
     if ((Regs.PC & 0xFFFF) == Services->StepOverAddress) {
         TStates = -10;
         RunFlag = 0;
     }
 
-    PitTicks += t;
+    Accumulate(PitTicks, t);
     if (PitTicks >= PitPeriod) {
         Pit.Clock();
         PitTicks -= PitPeriod;
     }
 
-    FdcTicks += t;
+    Accumulate(FdcTicks, t);
     if (FdcTicks >= FdcPeriod) {
         FdcTicks -= FdcPeriod;
         TickDiscController();
     }
 
-    TapeTicks += t;
+    Accumulate(TapeTicks, t);
     if (TapeTicks > TapePeriod) {
         TapeTicks -= TapePeriod;
         Ppi.ExternalB = static_cast<std::uint8_t>((Ppi.ExternalB & ~0x40) | (Cassette.ReadBit() ? 0x40 : 0));
     }
 
+    // The speaker is sampled for every whole period the instruction covered, so
+    // the ring holds one entry per 125 T-states of emulated time, HALTs included.
     SampleTicks += t;
-    if (SampleTicks > SamplePeriod) {
+    while (SampleTicks > SamplePeriod) {
         SpeakerRing[RingWriteIndex] = Ppi.PinsC & 0x04;
         if (++RingWriteIndex >= RingSize)
             RingWriteIndex = 0;
+        if (RingLag() > RingLagLimit)
+            SkipSpeakerBacklog();
         SampleTicks -= SamplePeriod;
     }
 
-    SoundTicks += t;
+    Accumulate(SoundTicks, t);
     if (SoundTicks > RefillPeriod) {
         UpdateSound();
         SoundTicks -= RefillPeriod;

@@ -17,6 +17,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace board_test {
@@ -37,9 +38,13 @@ inline void ClearBoardGlobals() {
 inline std::uint32_t Rgb(std::uint32_t c) { return c & 0x00FFFFFFu; }
 
 struct Rig {
-    explicit Rig(const std::string& romFolder = QJ_FIXTURE_ROMS, bool withSound = true) {
+    using SettingList = std::vector<std::pair<std::string, std::string>>;
+    explicit Rig(const std::string& romFolder = QJ_FIXTURE_ROMS, bool withSound = true,
+                 const SettingList& settings = {}) {
         ClearBoardGlobals();
         SetSettingsFolder(Settings.Path.string());
+        for (const auto& [name, text] : settings)
+            WriteRegistryString(name, text);
         Services.Screen = &Screen;
         TQJ47RSetup setup;
         setup.Services = &Services;

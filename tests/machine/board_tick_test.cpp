@@ -50,19 +50,23 @@ TEST(BoardTick, EachDeviceFiresAtItsThresholdAndKeepsTheRest) {
     }
 }
 
-TEST(BoardTick, HaltBurstFiresEachDeviceOnceThenOneSamplePerInstruction) {
+TEST(BoardTick, HaltBurstSamplesTheSpeakerForItsWholeLengthAndTheRestFireOnce) {
     Rig rig;
     TQJ47R& m = rig.M();
-    rig.LoadProgram({0x76}, 0x0100); // halt
+    rig.LoadProgram({0x76}, 0x0100); // halt: the slice's rest goes to the tick at once
     const int ring = m.RingWriteIndex;
     rig.RunSlices(1, 40000);
-    EXPECT_EQ(m.RingWriteIndex, ring + 1);
-    EXPECT_EQ(m.SampleTicks, 40000 - 125); // the whole slice in one call, one sample
-    // Each further instruction writes one sample while the backlog lasts.
-    m.SliceTStates = m.TStates = 40;
-    m.Execute();
-    EXPECT_EQ(m.RingWriteIndex, ring + 2);
-    EXPECT_EQ(m.SampleTicks, 40000 - 125 + 40 - 125);
+    EXPECT_EQ(m.RingWriteIndex, ring + 319); // every whole 125 T-states but the last, kept as the rest
+    EXPECT_EQ(m.SampleTicks, 125);
+    EXPECT_EQ(m.PitTicks, 40000 - 350);
+    EXPECT_EQ(m.FdcTicks, 40000 - 4000);
+    // Halted for minutes: the once-per-instruction devices keep a bounded backlog.
+    for (int i = 0; i < 30000; ++i)
+        m.CheckInterrupt(80000);
+    EXPECT_LE(m.PitTicks, 1 << 20);
+    EXPECT_LE(m.SoundTicks, 1 << 20);
+    EXPECT_LE(m.RingLag(), TQJ47R::RingLagLimit);
+    EXPECT_EQ(rig.Services.ExecutedTStates, INT32_MAX); // the debugger's counter saturates
 }
 
 TEST(BoardTick, NegativeCostFromAResetInsideAnInstructionCountsAsNothing) {
