@@ -150,6 +150,74 @@ TEST(BusOrder, EveryHostCallOfOneInstruction) {
     }
 }
 
+TEST(BusOrder, AddressesWrapAtTheTopOfMemory) {
+    struct WrapCase {
+        const char* name;
+        int pc;
+        std::vector<int> code; // placed from pc on, wrapping
+        std::vector<BusEvent> want;
+        int wantPC;
+    };
+    const std::vector<WrapCase> cases = {
+        {"opcode at FFFF, operand from 0000",
+         0xFFFF,
+         {0x3E, 0x42},
+         {{'F', 0xFFFF, 0x3E}, {'F', 0x0000, 0x42}},
+         0x0001},
+        {"DD CB d op: the fourth byte read ahead across the top",
+         0xFFFE,
+         {0xDD, 0xCB, 0x00, 0x46},
+         {{'F', 0xFFFE, 0xDD},
+          {'F', 0xFFFF, 0xCB},
+          {'F', 0x0001, 0x46},
+          {'F', 0x0000, 0x00},
+          {'R', 0x9000, 0x00}},
+         0x0002},
+        {"JR at FFFE", 0xFFFE, {0x18, 0x01}, {{'F', 0xFFFE, 0x18}, {'F', 0xFFFF, 0x01}}, 0x0001},
+        {"LD HL,(FFFF) takes its high byte from 0000",
+         0x2000,
+         {0x2A, 0xFF, 0xFF},
+         {{'F', 0x2000, 0x2A},
+          {'F', 0x2001, 0xFF},
+          {'F', 0x2002, 0xFF},
+          {'R', 0xFFFF, 0x00},
+          {'R', 0x0000, 0x00}},
+         0x2003},
+        {"RST at FFFF pushes 0000",
+         0xFFFF,
+         {0xC7},
+         {{'F', 0xFFFF, 0xC7}, {'P', 0x8FFE, 0x00}, {'P', 0x8FFF, 0x00}},
+         0x0000},
+    };
+    for (const WrapCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestCpu cpu;
+        for (std::size_t i = 0; i < c.code.size(); ++i)
+            cpu.mem[(c.pc + i) & 0xFFFF] = static_cast<uint8_t>(c.code[i]);
+        cpu.regs().PC = c.pc;
+        cpu.regs().IX = 0x9000;
+        cpu.regs().SP = 0x9000;
+        cpu.recordBus = true;
+        cpu.step();
+        EXPECT_EQ(cpu.bus, c.want);
+        EXPECT_EQ(cpu.regs().PC, c.wantPC);
+    }
+}
+
+TEST(Loops, DjnzWithBZeroLoops256Times) {
+    TestCpu cpu;
+    cpu.load(kCode, {0x10, 0xFE, 0x76}); // DJNZ to itself, then HALT
+    cpu.regs().PC = kCode;
+    cpu.regs().BC = 0x0000;
+    cpu.run(1 << 20);
+    ASSERT_EQ(cpu.hookCosts.size(), 257u);
+    EXPECT_EQ(cpu.hookCosts[0], 13);
+    EXPECT_EQ(cpu.hookCosts[254], 13);
+    EXPECT_EQ(cpu.hookCosts[255], 8);
+    EXPECT_EQ(cpu.regs().BC, 0);
+    EXPECT_EQ(cpu.regs().PC, kCode + 2);
+}
+
 // Runs a block instruction at kCode, followed by HALT, to its end.
 struct Block {
     TestCpu cpu;
