@@ -13,7 +13,7 @@ z80cpu::~z80cpu() = default;
 void z80cpu::Reset() {
     Regs = z80regs{};
     Regs.SP = 0xF000;
-    Regs.R = std::rand();
+    Regs.R = std::rand() & 0x7FFF; // 0 to 32767 whatever the library's RAND_MAX
     PendingVector = -1;
     TStates = SliceTStates;
 }
