@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <initializer_list>
 #include <memory>
 #include <string>
 #include <utility>
@@ -60,7 +59,7 @@ struct Rig {
     TQJ47R& M() { return *Board; }
 
     // Leaves IPL mode with the program at `origin` in RAM and PC there.
-    void LoadProgram(std::initializer_list<std::uint8_t> code, int origin = 0) {
+    void LoadProgram(const std::vector<std::uint8_t>& code, int origin = 0) {
         int a = origin;
         for (std::uint8_t b : code)
             MainRam[a++ & 0xFFFF] = b;

@@ -1,0 +1,167 @@
+// The speaker: refill regions, sample values, failed locks, the bounded
+// distance between recorder and player, and the pitch of a square wave played
+// by a program under 10 ms ticks.
+#include "board_test_support.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+using board_test::Rig;
+
+constexpr int Ring = TQJ47R::RingSize;
+
+// Ring entry i is high when bit (i mod 7) of 0x4B is set: an irregular pattern.
+bool PatternHigh(int i) { return (0x4B >> (i % 7)) & 1; }
+void FillRingPattern(TQJ47R& m) {
+    for (int i = 0; i < Ring; ++i) m.SpeakerRing[i] = PatternHigh(i) ? 4 : 0;
+}
+std::int16_t PatternSample(int i) { return PatternHigh(i % Ring) ? TQJ47R::HighSample : 0; }
+
+TEST(BoardSound, RefillWritesFromTheLastPositionUpToThePlayCursorAcrossTheWrap) {
+    Rig rig;
+    TQJ47R& m = rig.M();
+    FillRingPattern(m);
+    rig.Sound.Advance(11000); // play cursor at 1000
+    rig.Sound.ClearCapture();
+    m.SoundWritePos = 9000;
+    const int read = m.RingReadIndex;
+    m.UpdateSound();
+    EXPECT_EQ(m.SoundWritePos, 1000u);
+    EXPECT_EQ(m.RingReadIndex, read + 1000);
+    // The second region was filled last: its count and the indices after it.
+    EXPECT_EQ(rig.Services.Labels[8], "500");
+    EXPECT_EQ(rig.Services.Labels[9], std::to_string(read + 500));
+    EXPECT_EQ(rig.Services.Labels[10], std::to_string(m.RingWriteIndex));
+
+    rig.Sound.Advance(10000); // once round: 1000..8999 old, then 9000..999 new
+    const auto s = rig.Sound.Samples16();
+    ASSERT_EQ(s.size(), 5000u);
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_EQ(s[4000 + i], PatternSample(read + i)) << "sample " << i;
+}
+
+TEST(BoardSound, EqualPositionsWriteNothing) {
+    Rig rig;
+    TQJ47R& m = rig.M();
+    rig.Sound.Advance(3000);
+    m.SoundWritePos = 3000;
+    const int read = m.RingReadIndex;
+    for (int i = 0; i < 5; ++i) m.UpdateSound();
+    EXPECT_EQ(m.SoundWritePos, 3000u);
+    EXPECT_EQ(m.RingReadIndex, read);
+}
+
+TEST(BoardSound, PcTwoLevelsBecomeHighAndZeroSamples) {
+    for (bool high : {false, true}) {
+        SCOPED_TRACE(high);
+        Rig rig;
+        TQJ47R& m = rig.M();
+        m.Ppi.Write(3, high ? 0x05 : 0x04);
+        std::fill(m.SpeakerRing.get(), m.SpeakerRing.get() + Ring, std::uint8_t(high ? 0 : 4)); // the opposite
+        m.RingReadIndex = m.RingWriteIndex; // nothing recorded yet
+        for (int i = 0; i < 2000; ++i) m.CheckInterrupt(50);
+        // 100000 T-states: 800 entries recorded, taken as the cursor allows.
+        rig.Sound.Advance(1600);
+        for (int i = 0; i < 40; ++i) m.CheckInterrupt(50);
+        EXPECT_EQ(m.SoundWritePos, 1600u);
+        rig.Sound.ClearCapture();
+        rig.Sound.Advance(10000);
+        const auto s = rig.Sound.Samples16();
+        // The refill went to bytes 0-1599, played after the rest of the round.
+        for (int i = 0; i < 800; ++i) ASSERT_EQ(s[4200 + i], high ? TQJ47R::HighSample : 0) << i;
+    }
+}
+
+TEST(BoardSound, RefillTakesNoMoreThanWasRecordedAndTopsUpLater) {
+    Rig rig;
+    TQJ47R& m = rig.M();
+    rig.Sound.Advance(1280);
+    m.RingReadIndex = m.RingWriteIndex - 100; // 100 entries recorded
+    m.UpdateSound();
+    EXPECT_EQ(m.SoundWritePos, 200u);
+    EXPECT_EQ(m.RingLag(), 0);
+    for (int i = 0; i < 700; ++i) m.CheckInterrupt(125); // about 700 more entries, refilled as they come
+    m.UpdateSound();
+    EXPECT_EQ(m.SoundWritePos, 1280u);
+    EXPECT_GT(m.RingLag(), 0);
+}
+
+TEST(BoardSound, FailedLockIsRetriedOnceThenTheRefillIsSkipped) {
+    Rig rig;
+    TQJ47R& m = rig.M();
+    auto buffer = rig.Sound.Buffer();
+    rig.Sound.Advance(400);
+    buffer->FailLocks(1);
+    m.UpdateSound();
+    EXPECT_EQ(m.SoundWritePos, 400u);
+    EXPECT_TRUE(buffer->IsPlaying()); // brought back and playing again
+
+    rig.Sound.Advance(400);
+    const int read = m.RingReadIndex;
+    buffer->FailLocks(2);
+    m.UpdateSound(); // returns: no endless retry
+    EXPECT_EQ(m.SoundWritePos, 400u);
+    EXPECT_EQ(m.RingReadIndex, read);
+    m.UpdateSound();
+    EXPECT_EQ(m.SoundWritePos, 800u);
+
+    rig.Sound.Advance(400);
+    buffer->MarkLost(); // a lost buffer is restored by the retry
+    m.UpdateSound();
+    EXPECT_FALSE(buffer->IsLost());
+    EXPECT_TRUE(buffer->IsPlaying());
+    EXPECT_EQ(m.SoundWritePos, 1200u);
+}
+
+TEST(BoardSound, RecorderFarAheadMakesThePlayerSkipToRecentSound) {
+    Rig rig;
+    TQJ47R& m = rig.M();
+    rig.LoadProgram({0x18, 0xFE}); // jr $: the device never plays meanwhile
+    rig.RunSlices(30); // 19200 entries recorded
+    EXPECT_LE(m.RingLag(), TQJ47R::RingLagLimit);
+    EXPECT_GT(m.RingLag(), 0);
+    EXPECT_EQ(m.SoundWritePos, 0u);
+}
+
+// A program toggling PC2 through the 8255 control port: both halves are
+// ld a,n / out / ld b,D / djnz, then jp back: 26 D + 50 T-states a period.
+std::vector<std::uint8_t> SquareWave(std::uint8_t d) {
+    return {0x3E, 0x05, 0xD3, 0xE3, 0x06, d, 0x10, 0xFE, 0x3E, 0x04, 0xD3, 0xE3, 0x06, d, 0x10, 0xFE, 0xC3, 0x00, 0x00};
+}
+
+TEST(BoardSound, SquareWaveKeepsItsPitchWithoutGapsUnderTenMillisecondTicks) {
+    for (int d : {60, 152, 255}) {
+        const int period = 26 * d + 50;
+        const double hz = 8000000.0 / period;
+        SCOPED_TRACE(testing::Message() << hz << " Hz");
+        Rig rig;
+        rig.LoadProgram(SquareWave(std::uint8_t(d)));
+        for (int slice = 0; slice < 200; ++slice) { // 2 s
+            rig.RunSlices(1);
+            rig.Sound.Advance(1280);
+        }
+        const auto s = rig.Sound.Samples16();
+        ASSERT_EQ(s.size(), 200u * 640u);
+        std::vector<std::size_t> rises;
+        for (std::size_t i = 1; i < s.size(); ++i) {
+            ASSERT_TRUE(s[i] == 0 || s[i] == TQJ47R::HighSample) << i;
+            if (s[i] && !s[i - 1]) rises.push_back(i);
+        }
+        ASSERT_GT(rises.size(), 100u);
+        EXPECT_LT(rises.front(), 10000u) << "the sound starts after the buffered silence";
+        const double measured =
+            double(TQJ47R::SampleRate) * double(rises.size() - 1) / double(rises.back() - rises.front());
+        EXPECT_NEAR(measured, hz, hz * 0.02);
+        // No run of one level longer than a half period (plus one sample of rounding).
+        const std::size_t longest = std::size_t(std::ceil(period / 2.0 / TQJ47R::SamplePeriod)) + 1;
+        std::size_t run = 1;
+        for (std::size_t i = rises.front() + 1; i < s.size(); ++i) {
+            run = s[i] == s[i - 1] ? run + 1 : 1;
+            ASSERT_LE(run, longest) << "gap at sample " << i;
+        }
+    }
+}
+
+} // namespace
