@@ -173,6 +173,20 @@ TEST(BoardSetup, DestructionSavesEachDiscImageOnItsOwnThenTheSettings) {
     SetSettingsFolder("");
 }
 
+TEST(BoardSetup, SettingsThatCannotBeSavedAreReportedNotRaised) {
+    fixtures::TempDir dir;
+    const std::string blocked = dir.File("blocked"); // a plain file: nothing can be created in it
+    std::ofstream(blocked) << "x";
+    Rig rig;
+    SetSettingsFolder(blocked);
+    rig.Services.TakeLines();
+    rig.Board.reset();
+    const auto lines = rig.Services.Lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], LastSettingsError());
+    EXPECT_FALSE(lines[0].empty());
+}
+
 TEST(BoardSetup, RunsWithoutSoundDeviceOrServices) {
     Rig rig(QJ_FIXTURE_ROMS, false);
     EXPECT_FALSE(rig.M().SecondaryBuffer);
