@@ -65,6 +65,7 @@ class TQJ47R : public z80cpu {
     static constexpr int RefillPeriod = 1600;
     static constexpr int SampleRate = 64000;
     static constexpr std::uint32_t SoundBufferBytes = 10000;
+    static constexpr std::uint32_t SilenceMargin = 2560; // 20 ms kept written ahead of the play cursor
     static constexpr std::int16_t HighSample = -24576; // 0xA000
 
     // Reads both ROM images; a missing file raises platform::EFOpenError

@@ -7,12 +7,18 @@
 // the slack until later refills top it up), and when the recorder has run far
 // ahead (the machine running faster than real time, or the device stalled) the
 // player skips forward as the recorder goes, so neither index can lap the other.
+// When the recorder falls behind the output instead, the refill writes silence
+// a little ahead of the play cursor, so that the looping buffer never plays its
+// old content again.
 #include "machine/qj47r.h"
 
 #include "platform/sound_buffer.h"
 #include "ui/services/machine_services.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string>
+#include <utility>
 
 void TQJ47R::InitSound() {
     SecondaryBuffer.reset();
@@ -52,11 +58,15 @@ void TQJ47R::UpdateSound() {
     cursor %= size;
 
     // Equal positions: everything up to the cursor is written and not yet played.
-    std::uint32_t bytes = cursor >= SoundWritePos ? cursor - SoundWritePos : size - (SoundWritePos - cursor);
-    bytes &= ~1u; // whole samples
+    std::uint32_t free = cursor >= SoundWritePos ? cursor - SoundWritePos : size - (SoundWritePos - cursor);
+    free &= ~1u; // whole samples
     const std::uint32_t recorded = 2u * static_cast<std::uint32_t>(RingLag());
-    if (bytes > recorded)
-        bytes = recorded;
+    std::uint32_t bytes = free < recorded ? free : recorded;
+    // When the output has played nearly all that was written, the rest of the
+    // ring would replay old sound: keep a margin of silence ahead of it.
+    const std::uint32_t unplayed = size - free + bytes;
+    if (unplayed < SilenceMargin)
+        bytes += std::min(free - bytes, SilenceMargin - unplayed);
     if (bytes == 0)
         return;
 
@@ -69,10 +79,18 @@ void TQJ47R::UpdateSound() {
         if (!SecondaryBuffer->Lock(SoundWritePos, bytes, &part1, &size1, &part2, &size2))
             return;
     }
-    if (part1 && size1)
-        FillSamples(part1, int(size1 / 2));
-    if (part2 && size2)
-        FillSamples(part2, int(size2 / 2));
+    // The recorded entries first, then silence.
+    int fromRing = static_cast<int>(std::min(bytes, recorded) / 2);
+    for (auto [part, partSize] : {std::pair{part1, size1}, std::pair{part2, size2}}) {
+        if (!part || !partSize)
+            continue;
+        const int samples = static_cast<int>(partSize / 2);
+        const int taken = std::min(samples, fromRing);
+        if (taken > 0)
+            FillSamples(part, taken);
+        std::memset(part + 2 * taken, 0, partSize - 2u * static_cast<std::uint32_t>(taken));
+        fromRing -= taken;
+    }
     SecondaryBuffer->Unlock(part1, size1, part2, size2);
 
     SoundWritePos += bytes;
