@@ -29,15 +29,19 @@ void VarnelCMT::PortChange(std::uint8_t a, std::uint8_t c) {
     LastPortC = c;
 }
 
+// Flips a deck latch and logs its new state.
+void VarnelCMT::Toggle(std::uint8_t& latch, const char* onText, const char* offText) {
+    latch ^= 1;
+    LogLine(Services, "%s", latch ? onText : offText);
+}
+
 void VarnelCMT::ProcessEdges() {
     const std::uint8_t a = LastPortA, c = LastPortC;
     if (a & 0x01) {
-        MotorEngaged ^= 1;
-        LogLine(Services, MotorEngaged ? "CMT Motor Engaged" : "CMT Motor Disengaged");
+        Toggle(MotorEngaged, "CMT Motor Engaged", "CMT Motor Disengaged");
     }
     if (a & 0x02) {
-        ForwardDir ^= 1;
-        LogLine(Services, ForwardDir ? "FF Direction Selected" : "REW Direction Selected");
+        Toggle(ForwardDir, "FF Direction Selected", "REW Direction Selected");
     }
     if (a & 0x04) {
         if (!Playing && !RecordingOpen) {
@@ -62,12 +66,10 @@ void VarnelCMT::ProcessEdges() {
     }
     ReadBitValue = (c & 0x80) ? 1 : 0;
     if (c & 0x40) {
-        AmpRead ^= 1;
-        LogLine(Services, AmpRead ? "AMP set to READ state" : "AMP set to WRITE state");
+        Toggle(AmpRead, "AMP set to READ state", "AMP set to WRITE state");
     }
     if (c & 0x20) {
-        FastSpeed ^= 1;
-        LogLine(Services, FastSpeed ? "Fast Speed Selected" : "Normal Speed Selected");
+        Toggle(FastSpeed, "Fast Speed Selected", "Normal Speed Selected");
     }
     if (c & 0x10) {
         EjectLatch ^= 1;

@@ -39,4 +39,7 @@ class VarnelCMT {
                  ReadBitValue = 0, AmpRead = 0, RecordingOpen = 0, TapeLoaded = 0;
     // Open from a play request to the next stop; null when it could not be created.
     std::unique_ptr<platform::TFileStream> TapeRecording;
+
+  private:
+    void Toggle(std::uint8_t& latch, const char* onText, const char* offText);
 };
