@@ -3,7 +3,7 @@
 
 PACKAGES := build-essential cmake ninja-build g++ clang libclang-rt-14-dev \
             qt6-base-dev qt6-multimedia-dev libgl-dev libgtest-dev libbenchmark-dev z80asm \
-            xvfb xdotool imagemagick fonts-dejavu-core xauth
+            xvfb xdotool imagemagick fonts-dejavu-core xauth clang-format
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 
@@ -12,7 +12,7 @@ TEST_DIR := build-test
 FUZZ_DIR := build-fuzz
 FUZZ_SECONDS ?= 30
 
-.PHONY: all deps run test bench fuzz clean
+.PHONY: all deps run test bench fuzz format-check clean
 
 all: $(RUN_DIR)/build.ninja
 	cmake --build $(RUN_DIR) -j $(JOBS)
@@ -53,6 +53,10 @@ fuzz: deps
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_targets
 	@for f in $(FUZZ_DIR)/fuzz_*; do [ -x $$f ] || continue; \
 	  echo "== $$f"; $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=0 || exit 1; done
+
+# Fails when a C++ file differs from the project's .clang-format style.
+format-check: deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 clean:
 	rm -rf $(RUN_DIR) $(TEST_DIR) $(FUZZ_DIR)

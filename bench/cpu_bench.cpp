@@ -120,7 +120,8 @@ void RunWorkload(benchmark::State& state) {
         executed += slice - cpu.TStates;
     }
     if (cpu.GetPC() >= static_cast<int>(sizeof kProgram)) state.SkipWithError("the workload left its loop");
-    state.counters["TStates/s"] = benchmark::Counter(static_cast<double>(executed), benchmark::Counter::kIsRate);
+    state.counters["TStates/s"] =
+        benchmark::Counter(static_cast<double>(executed), benchmark::Counter::kIsRate);
 }
 
 } // namespace

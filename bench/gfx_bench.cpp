@@ -16,8 +16,7 @@ struct Library {
 
 enum Mode { Opaque, Max, Blend, Xor };
 
-void DrawCells(benchmark::State& State)
-{
+void DrawCells(benchmark::State& State) {
     const int CellW = int(State.range(0)), CellH = 16;
     const Mode How = Mode(State.range(1));
     TBitmap32 Screen, Cell;
@@ -25,10 +24,10 @@ void DrawCells(benchmark::State& State)
     Screen.Clear(0xFF000000);
     Cell.SetSize(CellW * 16, CellH);
     for (int Y = 0; Y < Cell.Height(); ++Y)
-        for (int X = 0; X < Cell.Width(); ++X) Cell.SetPixel(X, Y, (X ^ Y) & 1 ? 0xFF00FF00 : 0xFF000000);
+        for (int X = 0; X < Cell.Width(); ++X)
+            Cell.SetPixel(X, Y, (X ^ Y) & 1 ? 0xFF00FF00 : 0xFF000000);
     switch (How) {
-    case Opaque:
-        break;
+    case Opaque: break;
     case Max:
         Cell.SetDrawMode(dmCustom);
         Cell.OnPixelCombine = [](TColor32 F, TColor32& B, TColor32) { B = ColorMax(F, B); };
@@ -57,8 +56,6 @@ void DrawCells(benchmark::State& State)
 }
 } // namespace
 
-BENCHMARK(DrawCells)
-    ->ArgNames({"cell_width", "mode"})
-    ->ArgsProduct({{16, 8}, {Opaque, Max, Blend, Xor}});
+BENCHMARK(DrawCells)->ArgNames({"cell_width", "mode"})->ArgsProduct({{16, 8}, {Opaque, Max, Blend, Xor}});
 
 BENCHMARK_MAIN();

@@ -61,11 +61,11 @@ struct Bench {
     template <typename Check> void Run(benchmark::State& state, Check ran) {
         for (auto _ : state)
             Board->Execute();
-        if (!ran())
-            state.SkipWithError("the program did not run");
+        if (!ran()) state.SkipWithError("the program did not run");
         const double tstates = double(state.iterations()) * Slice;
         state.counters["T-states/s"] = benchmark::Counter(tstates, benchmark::Counter::kIsRate);
-        state.counters["x real"] = benchmark::Counter(tstates / RealTStatesPerSecond, benchmark::Counter::kIsRate);
+        state.counters["x real"] =
+            benchmark::Counter(tstates / RealTStatesPerSecond, benchmark::Counter::kIsRate);
     }
 
     fixtures::TempDir Dir;
@@ -76,46 +76,46 @@ struct Bench {
 
 // Arithmetic, loads, stack and calls; touches neither ports nor video memory.
 const std::vector<std::uint8_t> CpuLoop = {
-    0x31, 0x00, 0x80,       // ld sp, 0x8000
-    0x21, 0x00, 0x20,       // loop: ld hl, 0x2000
-    0x06, 0x00,             //       ld b, 0
-    0x7E,                   // inner: ld a, (hl)
-    0x87,                   //       add a, a
-    0xCE, 0x13,             //       adc a, 0x13
-    0x77,                   //       ld (hl), a
-    0x23,                   //       inc hl
-    0xE5,                   //       push hl
-    0x19,                   //       add hl, de
-    0xEB,                   //       ex de, hl
-    0xE1,                   //       pop hl
-    0xCB, 0x11,             //       rl c
-    0xCD, 0x20, 0x01,       //       call sub
-    0x10, 0xEF,             //       djnz inner
-    0x18, 0xE8,             //       jr loop
+    0x31, 0x00, 0x80, // ld sp, 0x8000
+    0x21, 0x00, 0x20, // loop: ld hl, 0x2000
+    0x06, 0x00,       //       ld b, 0
+    0x7E,             // inner: ld a, (hl)
+    0x87,             //       add a, a
+    0xCE, 0x13,       //       adc a, 0x13
+    0x77,             //       ld (hl), a
+    0x23,             //       inc hl
+    0xE5,             //       push hl
+    0x19,             //       add hl, de
+    0xEB,             //       ex de, hl
+    0xE1,             //       pop hl
+    0xCB, 0x11,       //       rl c
+    0xCD, 0x20, 0x01, //       call sub
+    0x10, 0xEF,       //       djnz inner
+    0x18, 0xE8,       //       jr loop
     0x00, 0x00, 0x00, 0x00, 0x00,
-    0xA9,                   // 0x0120 sub: xor c
-    0x0F,                   //       rrca
-    0xC9,                   //       ret
+    0xA9, // 0x0120 sub: xor c
+    0x0F, //       rrca
+    0xC9, //       ret
 };
 
 // 80 columns, video window at 0xD000; every pass writes all 2000 cells with
 // the next glyph.
 const std::vector<std::uint8_t> ScreenLoop = {
-    0x3E, 0x10,             // ld a, 0x10 (normal video)
-    0xD3, 0xE0,             // out (0xe0), a
-    0x3E, 0xA0,             // ld a, 0xa0 (window mapped high, 80 columns)
-    0xD3, 0xE8,             // out (0xe8), a
-    0x1E, 0x20,             // ld e, ' '
-    0x21, 0x00, 0xD0,       // pass: ld hl, 0xd000
-    0x01, 0xD0, 0x07,       //       ld bc, 2000
-    0x73,                   // cell: ld (hl), e
-    0x23,                   //       inc hl
-    0x0B,                   //       dec bc
-    0x78,                   //       ld a, b
-    0xB1,                   //       or c
-    0x20, 0xF9,             //       jr nz, cell
-    0x1C,                   //       inc e
-    0x18, 0xF0,             //       jr pass
+    0x3E, 0x10,       // ld a, 0x10 (normal video)
+    0xD3, 0xE0,       // out (0xe0), a
+    0x3E, 0xA0,       // ld a, 0xa0 (window mapped high, 80 columns)
+    0xD3, 0xE8,       // out (0xe8), a
+    0x1E, 0x20,       // ld e, ' '
+    0x21, 0x00, 0xD0, // pass: ld hl, 0xd000
+    0x01, 0xD0, 0x07, //       ld bc, 2000
+    0x73,             // cell: ld (hl), e
+    0x23,             //       inc hl
+    0x0B,             //       dec bc
+    0x78,             //       ld a, b
+    0xB1,             //       or c
+    0x20, 0xF9,       //       jr nz, cell
+    0x1C,             //       inc e
+    0x18, 0xF0,       //       jr pass
 };
 
 void BM_MachineCpuBound(benchmark::State& state) {

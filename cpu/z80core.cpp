@@ -4,9 +4,7 @@
 
 #include "cpu/z80cpu.h"
 
-z80cpu::z80cpu() : RunFlag(0), SliceTStates(50000), TStates(50000) {
-    InitTables();
-}
+z80cpu::z80cpu() : RunFlag(0), SliceTStates(50000), TStates(50000) { InitTables(); }
 
 z80cpu::~z80cpu() = default;
 
@@ -18,17 +16,11 @@ void z80cpu::Reset() {
     TStates = SliceTStates;
 }
 
-void z80cpu::GetRegisters(z80regs* regs) {
-    *regs = Regs;
-}
+void z80cpu::GetRegisters(z80regs* regs) { *regs = Regs; }
 
-void z80cpu::SetRegisters(const z80regs* regs) {
-    Regs = *regs;
-}
+void z80cpu::SetRegisters(const z80regs* regs) { Regs = *regs; }
 
-int z80cpu::GetPC() {
-    return Regs.PC;
-}
+int z80cpu::GetPC() { return Regs.PC; }
 
 __attribute__((hot)) int z80cpu::Execute() {
     RunFlag = 1;
@@ -60,21 +52,13 @@ void z80cpu::Dispatch(const HandlerTable& ops, const CycleTable& cycles) {
     Run(ops, op);
 }
 
-void z80cpu::ExecCB() {
-    Dispatch(OpsCB, CyclesCB);
-}
+void z80cpu::ExecCB() { Dispatch(OpsCB, CyclesCB); }
 
-void z80cpu::ExecED() {
-    Dispatch(OpsED, CyclesED);
-}
+void z80cpu::ExecED() { Dispatch(OpsED, CyclesED); }
 
-void z80cpu::ExecDD() {
-    Dispatch(OpsDD, CyclesIndex);
-}
+void z80cpu::ExecDD() { Dispatch(OpsDD, CyclesIndex); }
 
-void z80cpu::ExecFD() {
-    Dispatch(OpsFD, CyclesIndex);
-}
+void z80cpu::ExecFD() { Dispatch(OpsFD, CyclesIndex); }
 
 // DD CB d op: the opcode is the fourth byte, read ahead without counting R;
 // the handler fetches d, then PC moves past the opcode.
@@ -85,26 +69,16 @@ void z80cpu::DispatchIndexCB(const HandlerTable& ops) {
     Regs.PC = (Regs.PC + 1) & 0xFFFF;
 }
 
-void z80cpu::ExecDDCB() {
-    DispatchIndexCB(OpsDDCB);
-}
+void z80cpu::ExecDDCB() { DispatchIndexCB(OpsDDCB); }
 
-void z80cpu::ExecFDCB() {
-    DispatchIndexCB(OpsFDCB);
-}
+void z80cpu::ExecFDCB() { DispatchIndexCB(OpsFDCB); }
 
 // The byte after a DD/FD without an index form runs next as an unprefixed opcode.
-void z80cpu::IgnorePrefix() {
-    Regs.PC = (Regs.PC - 1) & 0xFFFF;
-}
+void z80cpu::IgnorePrefix() { Regs.PC = (Regs.PC - 1) & 0xFFFF; }
 
-void z80cpu::EdTrap() {
-    HostTrap(&Regs);
-}
+void z80cpu::EdTrap() { HostTrap(&Regs); }
 
-void z80cpu::SkipIndexCB() {
-    Regs.PC = (Regs.PC + 1) & 0xFFFF;
-}
+void z80cpu::SkipIndexCB() { Regs.PC = (Regs.PC + 1) & 0xFFFF; }
 
 void z80cpu::Nop() {}
 

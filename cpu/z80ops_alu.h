@@ -30,30 +30,18 @@ template <int k> void z80cpu::Alu(int s) {
     }
 }
 
-template <int k, int r> void z80cpu::AluR() {
-    Alu<k>(Get8<r>());
-}
+template <int k, int r> void z80cpu::AluR() { Alu<k>(Get8<r>()); }
 
-template <int k> void z80cpu::AluHL() {
-    Alu<k>(ReadMem(Regs.HL & 0xFFFF));
-}
+template <int k> void z80cpu::AluHL() { Alu<k>(ReadMem(Regs.HL & 0xFFFF)); }
 
-template <int k> void z80cpu::AluN() {
-    Alu<k>(FetchByte());
-}
+template <int k> void z80cpu::AluN() { Alu<k>(FetchByte()); }
 
-template <int k, int x> void z80cpu::AluIdx() {
-    Alu<k>(ReadIndexed<x>());
-}
+template <int k, int x> void z80cpu::AluIdx() { Alu<k>(ReadIndexed<x>()); }
 
 // SUB A and XOR A in one store: A = 0 with Z+N, respectively Z+P/V.
-inline void z80cpu::SubA() {
-    Regs.AF = (Regs.AF & ~0xFFFF) | 0x0042;
-}
+inline void z80cpu::SubA() { Regs.AF = (Regs.AF & ~0xFFFF) | 0x0042; }
 
-inline void z80cpu::XorA() {
-    Regs.AF = (Regs.AF & ~0xFFFF) | 0x0044;
-}
+inline void z80cpu::XorA() { Regs.AF = (Regs.AF & ~0xFFFF) | 0x0044; }
 
 inline int z80cpu::IncValue(int v) {
     const int t = (v + 1) & 0xFF;
@@ -67,13 +55,9 @@ inline int z80cpu::DecValue(int v) {
     return t;
 }
 
-template <int r> void z80cpu::Inc8() {
-    Set8<r>(IncValue(Get8<r>()));
-}
+template <int r> void z80cpu::Inc8() { Set8<r>(IncValue(Get8<r>())); }
 
-template <int r> void z80cpu::Dec8() {
-    Set8<r>(DecValue(Get8<r>()));
-}
+template <int r> void z80cpu::Dec8() { Set8<r>(DecValue(Get8<r>())); }
 
 inline void z80cpu::IncHL() {
     const int a = Regs.HL & 0xFFFF;
@@ -101,13 +85,9 @@ inline void z80cpu::Neg() {
     Alu<2>(s);
 }
 
-inline void z80cpu::Cpl() {
-    SetAF(GetA() ^ 0xFF, GetF() | 0x12);
-}
+inline void z80cpu::Cpl() { SetAF(GetA() ^ 0xFF, GetF() | 0x12); }
 
-inline void z80cpu::Scf() {
-    SetF((GetF() & 0xEC) | 0x01);
-}
+inline void z80cpu::Scf() { SetF((GetF() & 0xEC) | 0x01); }
 
 inline void z80cpu::Ccf() {
     const int f = GetF();
@@ -147,10 +127,6 @@ template <int s> void z80cpu::Sbc16() {
     Regs.HL = t & 0xFFFF;
 }
 
-template <int rr> void z80cpu::Inc16() {
-    Reg16<rr>() = (Reg16<rr>() + 1) & 0xFFFF;
-}
+template <int rr> void z80cpu::Inc16() { Reg16<rr>() = (Reg16<rr>() + 1) & 0xFFFF; }
 
-template <int rr> void z80cpu::Dec16() {
-    Reg16<rr>() = (Reg16<rr>() - 1) & 0xFFFF;
-}
+template <int rr> void z80cpu::Dec16() { Reg16<rr>() = (Reg16<rr>() - 1) & 0xFFFF; }

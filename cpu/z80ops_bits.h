@@ -83,21 +83,13 @@ template <int b> void z80cpu::BitFlags(int v) {
     SetF(f);
 }
 
-template <int b, int r> void z80cpu::BitR() {
-    BitFlags<b>(Get8<r>());
-}
+template <int b, int r> void z80cpu::BitR() { BitFlags<b>(Get8<r>()); }
 
-template <int b> void z80cpu::BitHL() {
-    BitFlags<b>(ReadMem(Regs.HL & 0xFFFF));
-}
+template <int b> void z80cpu::BitHL() { BitFlags<b>(ReadMem(Regs.HL & 0xFFFF)); }
 
-template <int b, int x> void z80cpu::BitIdx() {
-    BitFlags<b>(ReadIndexed<x>());
-}
+template <int b, int x> void z80cpu::BitIdx() { BitFlags<b>(ReadIndexed<x>()); }
 
-template <int b, int r> void z80cpu::ResR() {
-    Set8<r>(Get8<r>() & ~(1 << b));
-}
+template <int b, int r> void z80cpu::ResR() { Set8<r>(Get8<r>() & ~(1 << b)); }
 
 template <int b> void z80cpu::ResHL() {
     const int a = Regs.HL & 0xFFFF;
@@ -109,9 +101,7 @@ template <int b, int x> void z80cpu::ResIdx() {
     WriteMem(a, ReadMem(a) & ~(1 << b));
 }
 
-template <int b, int r> void z80cpu::SetR() {
-    Set8<r>(Get8<r>() | (1 << b));
-}
+template <int b, int r> void z80cpu::SetR() { Set8<r>(Get8<r>() | (1 << b)); }
 
 template <int b> void z80cpu::SetHL() {
     const int a = Regs.HL & 0xFFFF;

@@ -24,9 +24,7 @@ template <int cc> void z80cpu::JpCC() {
         Regs.PC = (Regs.PC + 2) & 0xFFFF;
 }
 
-template <int rr> void z80cpu::JpRR() {
-    Regs.PC = Reg16<rr>() & 0xFFFF;
-}
+template <int rr> void z80cpu::JpRR() { Regs.PC = Reg16<rr>() & 0xFFFF; }
 
 inline void z80cpu::Jr() {
     const int d = static_cast<int8_t>(FetchMem(Regs.PC & 0xFFFF));
@@ -89,6 +87,4 @@ template <int p> void z80cpu::Rst() {
     Regs.PC = p;
 }
 
-template <int mode> void z80cpu::Im() {
-    Regs.IM = mode;
-}
+template <int mode> void z80cpu::Im() { Regs.IM = mode; }

@@ -6,21 +6,13 @@
 
 #include "cpu/z80cpu.h"
 
-template <int d, int s> void z80cpu::Ld8() {
-    Set8<d>(Get8<s>());
-}
+template <int d, int s> void z80cpu::Ld8() { Set8<d>(Get8<s>()); }
 
-template <int d> void z80cpu::Ld8N() {
-    Set8<d>(FetchByte());
-}
+template <int d> void z80cpu::Ld8N() { Set8<d>(FetchByte()); }
 
-template <int d> void z80cpu::Ld8FromHL() {
-    Set8<d>(ReadMem(Regs.HL & 0xFFFF));
-}
+template <int d> void z80cpu::Ld8FromHL() { Set8<d>(ReadMem(Regs.HL & 0xFFFF)); }
 
-template <int s> void z80cpu::LdHLFrom8() {
-    WriteMem(Regs.HL & 0xFFFF, Get8<s>());
-}
+template <int s> void z80cpu::LdHLFrom8() { WriteMem(Regs.HL & 0xFFFF, Get8<s>()); }
 
 inline void z80cpu::LdHLN() {
     const int n = FetchByte();
@@ -31,9 +23,7 @@ template <int rr> void z80cpu::LdAFromRR() {
     Regs.AF = (Regs.AF & ~0xFF00) | (ReadMem(Reg16<rr>() & 0xFFFF) << 8);
 }
 
-template <int rr> void z80cpu::LdRRFromA() {
-    WriteMem(Reg16<rr>() & 0xFFFF, GetA());
-}
+template <int rr> void z80cpu::LdRRFromA() { WriteMem(Reg16<rr>() & 0xFFFF, GetA()); }
 
 inline void z80cpu::LdAFromNN() {
     const int nn = FetchWord();
@@ -45,13 +35,9 @@ inline void z80cpu::LdNNFromA() {
     WriteMem(nn, GetA());
 }
 
-template <int x, int d> void z80cpu::Ld8FromIdx() {
-    Set8<d>(ReadIndexed<x>());
-}
+template <int x, int d> void z80cpu::Ld8FromIdx() { Set8<d>(ReadIndexed<x>()); }
 
-template <int x, int s> void z80cpu::LdIdxFrom8() {
-    WriteIndexed<x>(Get8<s>());
-}
+template <int x, int s> void z80cpu::LdIdxFrom8() { WriteIndexed<x>(Get8<s>()); }
 
 template <int x> void z80cpu::LdIdxN() {
     const int a = IndexedAddress<x>();
@@ -70,18 +56,14 @@ inline void z80cpu::LdAR() {
     SetAF(a, (GetF() & 0x01) | SZ[a] | (Regs.IFF2 ? 0x04 : 0));
 }
 
-inline void z80cpu::LdIA() {
-    Regs.I = GetA();
-}
+inline void z80cpu::LdIA() { Regs.I = GetA(); }
 
 inline void z80cpu::LdRA() {
     Regs.R = GetA();
     Regs.R7 = GetA();
 }
 
-template <int rr> void z80cpu::Ld16N() {
-    Reg16<rr>() = FetchWord();
-}
+template <int rr> void z80cpu::Ld16N() { Reg16<rr>() = FetchWord(); }
 
 template <int rr> void z80cpu::Ld16FromNN() {
     const int nn = FetchWord();
@@ -93,17 +75,11 @@ template <int rr> void z80cpu::LdNNFrom16() {
     WriteWord(nn, Reg16<rr>());
 }
 
-template <int rr> void z80cpu::LdSPFrom() {
-    Regs.SP = Reg16<rr>();
-}
+template <int rr> void z80cpu::LdSPFrom() { Regs.SP = Reg16<rr>(); }
 
-inline void z80cpu::ExAF() {
-    std::swap(Regs.AF, Regs.AltAF);
-}
+inline void z80cpu::ExAF() { std::swap(Regs.AF, Regs.AltAF); }
 
-inline void z80cpu::ExDEHL() {
-    std::swap(Regs.DE, Regs.HL);
-}
+inline void z80cpu::ExDEHL() { std::swap(Regs.DE, Regs.HL); }
 
 inline void z80cpu::Exx() {
     std::swap(Regs.BC, Regs.AltBC);
@@ -118,13 +94,9 @@ template <int rr> void z80cpu::ExSPInd() {
     Reg16<rr>() = v;
 }
 
-template <int rr> void z80cpu::Push() {
-    PushWord(Reg16<rr>());
-}
+template <int rr> void z80cpu::Push() { PushWord(Reg16<rr>()); }
 
-template <int rr> void z80cpu::Pop() {
-    Reg16<rr>() = PopWord();
-}
+template <int rr> void z80cpu::Pop() { Reg16<rr>() = PopWord(); }
 
 // A repeating block instruction runs one pass and, to repeat, steps PC back
 // onto its ED prefix, so each pass is an instruction of its own for the loop.

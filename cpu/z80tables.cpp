@@ -189,9 +189,9 @@ struct Z80TableBuilder {
                 return ops[y];
             }
         } else if constexpr (x == 2 && z <= 3 && y >= 4) {
-            constexpr H ops[16] = {&C::Ldx<1>,  &C::Cpx<1>,  &C::Inx<1>,  &C::Outx<1>,
-                                   &C::Ldx<-1>, &C::Cpx<-1>, &C::Inx<-1>, &C::Outx<-1>,
-                                   &C::Ldxr<1>, &C::Cpxr<1>, &C::Inxr<1>, &C::Otxr<1>,
+            constexpr H ops[16] = {&C::Ldx<1>,   &C::Cpx<1>,   &C::Inx<1>,   &C::Outx<1>,
+                                   &C::Ldx<-1>,  &C::Cpx<-1>,  &C::Inx<-1>,  &C::Outx<-1>,
+                                   &C::Ldxr<1>,  &C::Cpxr<1>,  &C::Inxr<1>,  &C::Otxr<1>,
                                    &C::Ldxr<-1>, &C::Cpxr<-1>, &C::Inxr<-1>, &C::Otxr<-1>};
             return ops[(y - 4) * 4 + z];
         } else {

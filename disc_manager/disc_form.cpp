@@ -17,8 +17,7 @@ namespace {
 constexpr int RecordRole = Qt::UserRole;
 constexpr int EntryRole = Qt::UserRole + 1;
 
-int Level(const QTreeWidgetItem* node)
-{
+int Level(const QTreeWidgetItem* node) {
     int level = 0;
     for (const QTreeWidgetItem* p = node->parent(); p; p = p->parent())
         ++level;
@@ -27,8 +26,7 @@ int Level(const QTreeWidgetItem* node)
 
 } // namespace
 
-TDiscForm::TDiscForm(QWidget* parent) : QWidget(parent)
-{
+TDiscForm::TDiscForm(QWidget* parent) : QWidget(parent) {
     setupUi(this);
     move(348, 188);
     RAWImages = MakeRawImages();
@@ -39,19 +37,17 @@ TDiscForm::TDiscForm(QWidget* parent) : QWidget(parent)
     connect(BtnBrowse, &QPushButton::clicked, this, platform::Guarded(this, &TDiscForm::BtnBrowseClick));
     connect(BtnLoad, &QPushButton::clicked, this, platform::Guarded(this, &TDiscForm::BtnLoadClick));
     connect(BtnUnload, &QPushButton::clicked, this, platform::Guarded(this, &TDiscForm::BtnUnloadClick));
-    connect(TreeView, &QTreeWidget::itemClicked, this, [this] { platform::RunGuarded(this, [this] { ShowHex(); }); });
+    connect(TreeView, &QTreeWidget::itemClicked, this,
+            [this] { platform::RunGuarded(this, [this] { ShowHex(); }); });
 }
 
 TDiscForm::~TDiscForm() = default;
 
-void TDiscForm::BtnBrowseClick()
-{
-    if (OpenDialog.Execute(this))
-        EditDskName->setText(OpenDialog.FileName);
+void TDiscForm::BtnBrowseClick() {
+    if (OpenDialog.Execute(this)) EditDskName->setText(OpenDialog.FileName);
 }
 
-void TDiscForm::BtnLoadClick()
-{
+void TDiscForm::BtnLoadClick() {
     int r = 0;
     try {
         r = VirtualDisk.LoadImage(EditDskName->text().toStdString(), 0);
@@ -61,27 +57,22 @@ void TDiscForm::BtnLoadClick()
         throw;
     }
     LabelStatus->setText("Loaded: Status " + QString::number(r));
-    if (r == 0)
-        BuildRawTree();
+    if (r == 0) BuildRawTree();
     const QString damage = DamageMessage(DamageReport(VirtualDisk));
     if (!damage.isEmpty())
-        platform::MessageBox(this, damage, "Damaged Disk Image", platform::MB_OK | platform::MB_ICONEXCLAMATION);
+        platform::MessageBox(this, damage, "Damaged Disk Image",
+                             platform::MB_OK | platform::MB_ICONEXCLAMATION);
 }
 
-void TDiscForm::BtnUnloadClick()
-{
-    ShowNotLoaded();
-}
+void TDiscForm::BtnUnloadClick() { ShowNotLoaded(); }
 
-void TDiscForm::ShowNotLoaded()
-{
+void TDiscForm::ShowNotLoaded() {
     VirtualDisk.UnloadImage(1);
     LabelStatus->setText("Not Loaded");
     TreeView->clear();
 }
 
-void TDiscForm::BuildRawTree()
-{
+void TDiscForm::BuildRawTree() {
     TreeView->clear();
     auto* disc = new QTreeWidgetItem(TreeView, {DiscNodeText(VirtualDisk)});
     disc->setIcon(0, RAWImages[0]);
@@ -90,8 +81,7 @@ void TDiscForm::BuildRawTree()
         auto* track = new QTreeWidgetItem(disc, {TrackNodeText(info)});
         track->setIcon(0, RAWImages[1]);
         // Absent records have cleared blocks; missing ones (past the file's end) show no sectors.
-        if (!VirtualDisk.RecordPresent(k))
-            continue;
+        if (!VirtualDisk.RecordPresent(k)) continue;
         for (int j = 0; j < dsk::SectorEntryCount(info); ++j) {
             auto* sector = new QTreeWidgetItem(track, {SectorNodeText(info, j)});
             sector->setIcon(0, RAWImages[2]);
@@ -101,15 +91,12 @@ void TDiscForm::BuildRawTree()
     }
 }
 
-void TDiscForm::ShowHex()
-{
+void TDiscForm::ShowHex() {
     QTreeWidgetItem* node = TreeView->currentItem();
-    if (!node || Level(node) != 2 || !VirtualDisk.ImageStream || !HexForm)
-        return;
+    if (!node || Level(node) != 2 || !VirtualDisk.ImageStream || !HexForm) return;
     const int k = node->data(0, RecordRole).toInt();
     const int j = node->data(0, EntryRole).toInt();
-    if (k < 1 || k > VirtualDisk.RecordCount() || j < 0 || j >= dsk::MaxSectorEntries)
-        return;
+    if (k < 1 || k > VirtualDisk.RecordCount() || j < 0 || j >= dsk::MaxSectorEntries) return;
 
     HexForm->HexMemo->clear();
     const std::uint8_t* info = VirtualDisk.TrackInfo[k];
@@ -129,6 +116,5 @@ void TDiscForm::ShowHex()
     }
     HexForm->HexMemo->setPlainText(HexDumpLines(data.data(), data.size(), size).join(u'\n'));
 
-    if (!HexForm->isVisible())
-        HexForm->show();
+    if (!HexForm->isVisible()) HexForm->show();
 }

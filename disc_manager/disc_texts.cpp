@@ -10,26 +10,22 @@ QString Number(std::uint64_t value) { return QString::number(value); }
 
 } // namespace
 
-QString DiscNodeText(const TVirtualDsk& disk)
-{
+QString DiscNodeText(const TVirtualDsk& disk) {
     return Number(disk.DiskInfo[0x30]) + " Tracks, " + Number(disk.DiskInfo[0x31]) + " Heads (" +
            QString::fromLatin1(disk.CreatorName()) + ")";
 }
 
-QString TrackNodeText(const std::uint8_t* trackInfo)
-{
+QString TrackNodeText(const std::uint8_t* trackInfo) {
     return "Track " + Number(trackInfo[0x10]) + " Head " + Number(trackInfo[0x11]);
 }
 
-QString SectorNodeText(const std::uint8_t* trackInfo, int j)
-{
+QString SectorNodeText(const std::uint8_t* trackInfo, int j) {
     const std::uint8_t* entry = dsk::SectorEntry(trackInfo, j);
     return "Sector T" + Number(entry[0]) + " H" + Number(entry[1]) + " S" + Number(entry[2]) + " (" +
            Number(dsk::SectorSpan(entry[3])) + "bytes)";
 }
 
-QStringList HexDumpLines(const std::uint8_t* data, std::size_t count, std::uint64_t sectorSize)
-{
+QStringList HexDumpLines(const std::uint8_t* data, std::size_t count, std::uint64_t sectorSize) {
     const std::size_t shown = count < sectorSize ? count : std::size_t(sectorSize);
     QStringList lines;
     for (std::size_t o = 0; o < shown; o += BytesPerLine) {
@@ -51,11 +47,9 @@ QStringList HexDumpLines(const std::uint8_t* data, std::size_t count, std::uint6
     return lines;
 }
 
-QStringList DamageReport(const TVirtualDsk& disk)
-{
+QStringList DamageReport(const TVirtualDsk& disk) {
     QStringList faults;
-    if (!disk.ImageStream)
-        return faults;
+    if (!disk.ImageStream) return faults;
     if (disk.ImageStream->Size() < dsk::HeaderSize)
         faults << "The file is shorter than a disc header (" + Number(disk.ImageStream->Size()) + " of " +
                       Number(dsk::HeaderSize) + " bytes).";
@@ -64,8 +58,7 @@ QStringList DamageReport(const TVirtualDsk& disk)
         faults << "The header describes " + Number(claimed) + " track records; only the first " +
                       Number(dsk::MaxRecords) + " are shown.";
     for (int k = 1; k <= disk.RecordCount(); ++k) {
-        if (!dsk::RecordPresent(disk.DiskInfo, k))
-            continue;
+        if (!dsk::RecordPresent(disk.DiskInfo, k)) continue;
         if (!disk.RecordPresent(k)) {
             faults << "Track record " + Number(k) + " lies past the end of the file.";
             continue;
@@ -89,10 +82,8 @@ QStringList DamageReport(const TVirtualDsk& disk)
     return faults;
 }
 
-QString DamageMessage(const QStringList& faults)
-{
-    if (faults.isEmpty())
-        return {};
+QString DamageMessage(const QStringList& faults) {
+    if (faults.isEmpty()) return {};
     QStringList shown = faults.mid(0, MaxFaultsShown);
     if (faults.size() > MaxFaultsShown)
         shown << "... and " + Number(faults.size() - MaxFaultsShown) + " more.";

@@ -2,8 +2,7 @@
 
 #include <QFont>
 
-THexForm::THexForm(QWidget* parent) : QWidget(parent)
-{
+THexForm::THexForm(QWidget* parent) : QWidget(parent) {
     setupUi(this);
     move(288, 185);
     // "Terminal" is rarely installed on Linux: the hints pick a fixed-pitch face then.

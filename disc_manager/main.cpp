@@ -4,8 +4,7 @@
 #include "disc_manager/hex_form.h"
 #include "platform/qt/guarded.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     platform::GuardedApplication app(argc, argv);
     try {
         TDiscForm discForm;

@@ -5,15 +5,13 @@
 
 namespace {
 
-QPixmap Blank()
-{
+QPixmap Blank() {
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
     return pixmap;
 }
 
-QIcon DiscImage()
-{
+QIcon DiscImage() {
     QPixmap pixmap = Blank();
     QPainter p(&pixmap);
     p.setPen(Qt::black);
@@ -26,8 +24,7 @@ QIcon DiscImage()
     return QIcon(pixmap);
 }
 
-QIcon TrackImage()
-{
+QIcon TrackImage() {
     QPixmap pixmap = Blank();
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -38,8 +35,7 @@ QIcon TrackImage()
     return QIcon(pixmap);
 }
 
-QIcon SectorImage()
-{
+QIcon SectorImage() {
     QPixmap pixmap = Blank();
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -51,7 +47,4 @@ QIcon SectorImage()
 
 } // namespace
 
-QList<QIcon> MakeRawImages()
-{
-    return {DiscImage(), TrackImage(), SectorImage()};
-}
+QList<QIcon> MakeRawImages() { return {DiscImage(), TrackImage(), SectorImage()}; }

@@ -8,10 +8,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string path = "/tmp/fuzz_virtual_dsk." + std::to_string(getpid()) + ".dsk";
     std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return 0;
-    if (size)
-        std::fwrite(data, 1, size, f);
+    if (!f) return 0;
+    if (size) std::fwrite(data, 1, size, f);
     std::fclose(f);
 
     TVirtualDsk d;

@@ -10,14 +10,12 @@
 
 namespace gfx {
 
-TBitmap32::TBitmap32() : Font_(std::make_unique<TFont>())
-{
+TBitmap32::TBitmap32() : Font_(std::make_unique<TFont>()) {
     Font_->OnChange = [this](TObject* Sender) { FontChanged(Sender); };
     Font_->OwnerLock = &LockSection();
 }
 
-TBitmap32::~TBitmap32()
-{
+TBitmap32::~TBitmap32() {
     BeginUpdate();
     Lock();
     try {
@@ -30,15 +28,13 @@ TBitmap32::~TBitmap32()
     Unlock();
 }
 
-void TBitmap32::ReleaseMemory()
-{
+void TBitmap32::ReleaseMemory() {
     Handle_.reset();
     Memory_.reset();
     Bits_ = nullptr;
 }
 
-void TBitmap32::ChangeSize(int32_t& Width, int32_t& Height, int32_t NewWidth, int32_t NewHeight)
-{
+void TBitmap32::ChangeSize(int32_t& Width, int32_t& Height, int32_t NewWidth, int32_t NewHeight) {
     struct HandleGuard {
         TBitmap32* B;
         ~HandleGuard() { B->HandleChanged(); }
@@ -62,49 +58,43 @@ void TBitmap32::ChangeSize(int32_t& Width, int32_t& Height, int32_t NewWidth, in
     Height = NewHeight;
 }
 
-void TBitmap32::HandleChanged()
-{
+void TBitmap32::HandleChanged() {
     if (Canvas_) Canvas_->SetHandle(Handle_.get());
     if (OnHandleChanged) OnHandleChanged(this);
 }
 
-void TBitmap32::Clear(TColor32 FillColor)
-{
+void TBitmap32::Clear(TColor32 FillColor) {
     if (Empty()) return;
     FillLongword(Bits_, Width() * Height(), FillColor);
     Changed();
 }
 
-void TBitmap32::ResetAlpha()
-{
+void TBitmap32::ResetAlpha() {
     const int64_t N = int64_t(Width()) * Height();
-    for (int64_t I = 0; Bits_ && I < N; ++I) Bits_[I] |= 0xFF000000u;
+    for (int64_t I = 0; Bits_ && I < N; ++I)
+        Bits_[I] |= 0xFF000000u;
     Changed();
 }
 
-void TBitmap32::SetDrawMode(TDrawMode Value)
-{
+void TBitmap32::SetDrawMode(TDrawMode Value) {
     if (DrawMode_ == Value) return;
     DrawMode_ = Value;
     Changed();
 }
 
-void TBitmap32::SetMasterAlpha(uint32_t Value)
-{
+void TBitmap32::SetMasterAlpha(uint32_t Value) {
     if (MasterAlpha_ == Value) return;
     MasterAlpha_ = Value;
     Changed();
 }
 
-void TBitmap32::SetStretchFilter(TStretchFilter Value)
-{
+void TBitmap32::SetStretchFilter(TStretchFilter Value) {
     if (StretchFilter_ == Value) return;
     StretchFilter_ = Value;
     Changed();
 }
 
-TCanvas* TBitmap32::GetCanvas()
-{
+TCanvas* TBitmap32::GetCanvas() {
     if (!Canvas_) {
         Canvas_.reset(NewCanvas());
         Canvas_->SetHandle(Handle_.get());
@@ -113,44 +103,38 @@ TCanvas* TBitmap32::GetCanvas()
     return Canvas_.get();
 }
 
-void TBitmap32::DeleteCanvas()
-{
+void TBitmap32::DeleteCanvas() {
     if (!Canvas_) return;
     Canvas_->SetHandle(nullptr);
     Canvas_.reset();
 }
 
-void TBitmap32::FontChanged(TObject*)
-{
+void TBitmap32::FontChanged(TObject*) {
     if (FontHandle_ == 0) return;
     if (Handle_) Handle_->SelectFont(StockFont);
     FontHandle_ = 0;
 }
 
-void TBitmap32::UpdateFont()
-{
+void TBitmap32::UpdateFont() {
     FontHandle_ = reinterpret_cast<TFontHandle>(Font_.get());
     if (Handle_) Handle_->SelectFont(FontHandle_);
 }
 
-void TBitmap32::AssignFromBitmap(TBitmap& Source)
-{
+void TBitmap32::AssignFromBitmap(TBitmap& Source) {
     SetSize(Source.GetWidth(), Source.GetHeight());
     if (Empty()) return;
     Handle_->BitBlt(0, 0, Width(), Height(), Source.CanvasHandle(), 0, 0);
     if (!Source.PixelFormat32()) ResetAlpha();
 }
 
-void TBitmap32::AssignFromGraphic(const TGraphic& Source, int32_t W, int32_t H)
-{
+void TBitmap32::AssignFromGraphic(const TGraphic& Source, int32_t W, int32_t H) {
     SetSize(W, H);
     if (Empty()) return;
     Source.Draw(*Handle_, BoundsRect());
     ResetAlpha();
 }
 
-void TBitmap32::Assign(TPersistent* Source)
-{
+void TBitmap32::Assign(TPersistent* Source) {
     BeginUpdate();
     try {
         if (!Source) {
@@ -194,14 +178,12 @@ void TBitmap32::Assign(TPersistent* Source)
     Changed();
 }
 
-void TBitmap32::AssignToBitmap(TBitmap& Dest)
-{
+void TBitmap32::AssignToBitmap(TBitmap& Dest) {
     Dest.SetDIB32(Width(), Height());
     DrawTo(&Dest.CanvasHandle(), 0, 0);
 }
 
-void TBitmap32::AssignTo(TPersistent* Dest)
-{
+void TBitmap32::AssignTo(TPersistent* Dest) {
     if (auto* Picture = dynamic_cast<TPicture*>(Dest)) {
         AssignToBitmap(Picture->RequireBitmap());
     } else if (auto* Bmp = dynamic_cast<TBitmap*>(Dest)) {

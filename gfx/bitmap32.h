@@ -88,27 +88,27 @@ class TBitmap32 : public TCustomMap {
     TColor32* GetScanLine(int32_t Y) const { return Bits_ + int64_t(Y) * Width(); }
     bool Inside(int32_t X, int32_t Y) const { return X >= 0 && X < Width() && Y >= 0 && Y < Height(); }
     TColor32 GetPixelS(int32_t X, int32_t Y) const { return Inside(X, Y) ? GetPixel(X, Y) : OuterColor; }
-    void SetPixelS(int32_t X, int32_t Y, TColor32 Value)
-    {
+    void SetPixelS(int32_t X, int32_t Y, TColor32 Value) {
         if (Inside(X, Y)) SetPixel(X, Y, Value);
     }
-    TColor32 GetPixelB(int32_t X, int32_t Y) const
-    {
-        return GetPixel(X < 0 ? 0 : X >= Width() ? Width() - 1 : X, Y < 0 ? 0 : Y >= Height() ? Height() - 1 : Y);
+    TColor32 GetPixelB(int32_t X, int32_t Y) const {
+        return GetPixel(X < 0          ? 0
+                        : X >= Width() ? Width() - 1
+                                       : X,
+                        Y < 0           ? 0
+                        : Y >= Height() ? Height() - 1
+                                        : Y);
     }
-    void SetPixelT(int32_t X, int32_t Y, TColor32 Value)
-    {
+    void SetPixelT(int32_t X, int32_t Y, TColor32 Value) {
         BlendMem(Value, *GetPixelPtr(X, Y));
         EMMS();
     }
-    void SetPixelT(TColor32*& Ptr, TColor32 Value)
-    {
+    void SetPixelT(TColor32*& Ptr, TColor32 Value) {
         BlendMem(Value, *Ptr);
         EMMS();
         ++Ptr;
     }
-    void SetPixelTS(int32_t X, int32_t Y, TColor32 Value)
-    {
+    void SetPixelTS(int32_t X, int32_t Y, TColor32 Value) {
         if (Inside(X, Y)) SetPixelT(X, Y, Value);
     }
     // Anti-aliased points at 1/256-pixel precision over four pixels.
@@ -176,7 +176,9 @@ class TBitmap32 : public TCustomMap {
     void FrameRectTS(const TRect& R, TColor32 Value) { FrameRectTS(R.Left, R.Top, R.Right, R.Bottom, Value); }
     void FrameRectTSP(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
     void RaiseRectTS(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t Contrast);
-    void RaiseRectTS(const TRect& R, int32_t Contrast) { RaiseRectTS(R.Left, R.Top, R.Right, R.Bottom, Contrast); }
+    void RaiseRectTS(const TRect& R, int32_t Contrast) {
+        RaiseRectTS(R.Left, R.Top, R.Right, R.Bottom, Contrast);
+    }
 
     // --- Plain fields ----------------------------------------------------
     TColor32 OuterColor = 0;
@@ -199,8 +201,7 @@ class TBitmap32 : public TCustomMap {
     void AssignFromBitmap(class TBitmap& Source);
     void AssignFromGraphic(const class TGraphic& Source, int32_t W, int32_t H);
     void AssignToBitmap(class TBitmap& Dest);
-    bool RejectRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) const
-    {
+    bool RejectRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) const {
         return !(X2 > X1 && Y2 > Y1 && X1 < Width() && Y1 < Height() && X2 > 0 && Y2 > 0);
     }
 

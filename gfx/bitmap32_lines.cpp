@@ -10,8 +10,7 @@ namespace gfx {
 
 namespace {
 // The counter brought into [0, N); a non-finite counter restarts at 0.
-float WrapCounter(float Counter, size_t N)
-{
+float WrapCounter(float Counter, size_t N) {
     const long double C = Counter;
     if (!std::isfinite(C)) return 0;
     const long double Wrapped = C - std::floor(C / N) * N;
@@ -20,22 +19,19 @@ float WrapCounter(float Counter, size_t N)
 }
 } // namespace
 
-void TBitmap32::SetStipple(const TArrayOfColor32& NewStipple)
-{
+void TBitmap32::SetStipple(const TArrayOfColor32& NewStipple) {
     StippleCounter = 0;
     StipplePattern_ = NewStipple;
 }
 
-void TBitmap32::AdvanceStippleCounter(float LengthPixels)
-{
+void TBitmap32::AdvanceStippleCounter(float LengthPixels) {
     const size_t N = StipplePattern_.size();
     const float Delta = LengthPixels * StippleStep;
     if (N == 0 || Delta == 0) return;
     StippleCounter = WrapCounter(StippleCounter + Delta, N);
 }
 
-TColor32 TBitmap32::GetStippleColor()
-{
+TColor32 TBitmap32::GetStippleColor() {
     const size_t N = StipplePattern_.size();
     if (N == 0) return 0xFF000000u;
     StippleCounter = WrapCounter(StippleCounter, N);
@@ -54,52 +50,47 @@ TColor32 TBitmap32::GetStippleColor()
 
 // --- Row and column runs (inclusive ends) ---------------------------------
 
-void TBitmap32::HorzLine(int32_t X1, int32_t Y, int32_t X2, TColor32 Value)
-{
+void TBitmap32::HorzLine(int32_t X1, int32_t Y, int32_t X2, TColor32 Value) {
     const int64_t Count = int64_t(X2) - X1 + 1;
     if (Count > 0) FillLongword(GetPixelPtr(X1, Y), int32_t(Count), Value);
 }
 
-void TBitmap32::HorzLineS(int32_t X1, int32_t Y, int32_t X2, TColor32 Value)
-{
+void TBitmap32::HorzLineS(int32_t X1, int32_t Y, int32_t X2, TColor32 Value) {
     if (Y >= 0 && Y < Height() && TestClip(X1, X2, Width())) HorzLine(X1, Y, X2, Value);
 }
 
-void TBitmap32::HorzLineT(int32_t X1, int32_t Y, int32_t X2, TColor32 Value)
-{
+void TBitmap32::HorzLineT(int32_t X1, int32_t Y, int32_t X2, TColor32 Value) {
     if (X2 < X1) return;
     TColor32* P = GetPixelPtr(X1, Y);
-    for (int64_t X = X1; X <= X2; ++X, ++P) BlendMem(Value, *P);
+    for (int64_t X = X1; X <= X2; ++X, ++P)
+        BlendMem(Value, *P);
     EMMS();
 }
 
-void TBitmap32::HorzLineTS(int32_t X1, int32_t Y, int32_t X2, TColor32 Value)
-{
+void TBitmap32::HorzLineTS(int32_t X1, int32_t Y, int32_t X2, TColor32 Value) {
     if (Y >= 0 && Y < Height() && TestClip(X1, X2, Width())) HorzLineT(X1, Y, X2, Value);
 }
 
-void TBitmap32::VertLine(int32_t X, int32_t Y1, int32_t Y2, TColor32 Value)
-{
+void TBitmap32::VertLine(int32_t X, int32_t Y1, int32_t Y2, TColor32 Value) {
     if (Y2 < Y1) return;
     TColor32* P = GetPixelPtr(X, Y1);
-    for (int64_t Y = Y1; Y <= Y2; ++Y, P += Width()) *P = Value;
+    for (int64_t Y = Y1; Y <= Y2; ++Y, P += Width())
+        *P = Value;
 }
 
-void TBitmap32::VertLineS(int32_t X, int32_t Y1, int32_t Y2, TColor32 Value)
-{
+void TBitmap32::VertLineS(int32_t X, int32_t Y1, int32_t Y2, TColor32 Value) {
     if (X >= 0 && X < Width() && TestClip(Y1, Y2, Height())) VertLine(X, Y1, Y2, Value);
 }
 
-void TBitmap32::VertLineT(int32_t X, int32_t Y1, int32_t Y2, TColor32 Value)
-{
+void TBitmap32::VertLineT(int32_t X, int32_t Y1, int32_t Y2, TColor32 Value) {
     if (Y2 < Y1) return;
     TColor32* P = GetPixelPtr(X, Y1);
-    for (int64_t Y = Y1; Y <= Y2; ++Y, P += Width()) BlendMem(Value, *P);
+    for (int64_t Y = Y1; Y <= Y2; ++Y, P += Width())
+        BlendMem(Value, *P);
     EMMS();
 }
 
-void TBitmap32::VertLineTS(int32_t X, int32_t Y1, int32_t Y2, TColor32 Value)
-{
+void TBitmap32::VertLineTS(int32_t X, int32_t Y1, int32_t Y2, TColor32 Value) {
     if (X >= 0 && X < Width() && TestClip(Y1, Y2, Height())) VertLineT(X, Y1, Y2, Value);
 }
 
@@ -107,9 +98,7 @@ void TBitmap32::VertLineTS(int32_t X, int32_t Y1, int32_t Y2, TColor32 Value)
 // the pattern stays in step with the whole run. Along is the run's axis
 // (Size pixels), Plot(I) draws pixel I of it.
 namespace {
-template <typename PlotFn>
-void StippledRun(TBitmap32& B, int64_t A1, int64_t A2, int64_t Size, PlotFn Plot)
-{
+template <typename PlotFn> void StippledRun(TBitmap32& B, int64_t A1, int64_t A2, int64_t Size, PlotFn Plot) {
     if ((A1 < 0 && A2 < 0) || (A1 >= Size && A2 >= Size)) {
         B.AdvanceStippleCounter(float(std::llabs(A2 - A1) + 1));
         return;
@@ -138,14 +127,12 @@ void StippledRun(TBitmap32& B, int64_t A1, int64_t A2, int64_t Size, PlotFn Plot
 }
 } // namespace
 
-void TBitmap32::HorzLineTSP(int32_t X1, int32_t Y, int32_t X2)
-{
+void TBitmap32::HorzLineTSP(int32_t X1, int32_t Y, int32_t X2) {
     if (Empty() || Y < 0 || Y >= Height()) return;
     StippledRun(*this, X1, X2, Width(), [this, Y](int32_t X, TColor32 C) { SetPixelT(X, Y, C); });
 }
 
-void TBitmap32::VertLineTSP(int32_t X, int32_t Y1, int32_t Y2)
-{
+void TBitmap32::VertLineTSP(int32_t X, int32_t Y1, int32_t Y2) {
     if (Empty() || X < 0 || X >= Width()) return;
     StippledRun(*this, Y1, Y2, Height(), [this, X](int32_t Y, TColor32 C) { SetPixelT(X, Y, C); });
 }
@@ -157,8 +144,7 @@ namespace {
 // 45-degree line runs Y-major. Put(P) writes one pixel; horizontal and
 // vertical lines go to the runs.
 template <bool Blend>
-void DrawLine(TBitmap32& B, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 V, bool L)
-{
+void DrawLine(TBitmap32& B, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 V, bool L) {
     auto Put = [V](TColor32* P) {
         if constexpr (Blend)
             BlendMem(V, *P);
@@ -215,26 +201,22 @@ void DrawLine(TBitmap32& B, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TCol
 }
 } // namespace
 
-void TBitmap32::Line(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value, bool L)
-{
+void TBitmap32::Line(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value, bool L) {
     DrawLine<false>(*this, X1, Y1, X2, Y2, Value, L);
     Changed();
 }
 
-void TBitmap32::LineT(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value, bool L)
-{
+void TBitmap32::LineT(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value, bool L) {
     DrawLine<true>(*this, X1, Y1, X2, Y2, Value, L);
     Changed();
 }
 
-void TBitmap32::LineS(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value, bool L)
-{
+void TBitmap32::LineS(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value, bool L) {
     if (Empty()) return;
     if (ClipLine(X1, Y1, X2, Y2, 0, 0, Width() - 1, Height() - 1)) Line(X1, Y1, X2, Y2, Value, L);
 }
 
-void TBitmap32::LineTS(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value, bool L)
-{
+void TBitmap32::LineTS(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value, bool L) {
     if (Empty()) return;
     const int32_t OldX2 = X2, OldY2 = Y2;
     if (!ClipLine(X1, Y1, X2, Y2, 0, 0, Width() - 1, Height() - 1)) return;
@@ -242,14 +224,12 @@ void TBitmap32::LineTS(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 
     LineT(X1, Y1, X2, Y2, Value, L);
 }
 
-void TBitmap32::LineToS(int32_t X, int32_t Y)
-{
+void TBitmap32::LineToS(int32_t X, int32_t Y) {
     LineS(PenPos.X, PenPos.Y, X, Y, PenColor, false);
     PenPos = {X, Y};
 }
 
-void TBitmap32::LineToTS(int32_t X, int32_t Y)
-{
+void TBitmap32::LineToTS(int32_t X, int32_t Y) {
     LineTS(PenPos.X, PenPos.Y, X, Y, PenColor, false);
     PenPos = {X, Y};
 }

@@ -5,12 +5,11 @@ namespace gfx {
 
 namespace {
 struct TPlotWeights {
-    int32_t X, Y;           // the top-left pixel
+    int32_t X, Y;            // the top-left pixel
     uint32_t TL, TR, BR, BL; // weights of the four pixels
 };
 
-TPlotWeights Weights(int32_t X, int32_t Y, TColor32 Color)
-{
+TPlotWeights Weights(int32_t X, int32_t Y, TColor32 Color) {
     const uint32_t A = Color >> 24;
     const uint32_t Fx = uint32_t(X) & 255, Fy = uint32_t(Y) & 255;
     const uint32_t Wl = GAMMA_TABLE[255 - Fx] * A, Wr = GAMMA_TABLE[Fx] * A;
@@ -22,8 +21,7 @@ TPlotWeights Weights(int32_t X, int32_t Y, TColor32 Color)
 int32_t FixedTo256(TFixed V) { return int32_t((int64_t(V) + 127) >> 8); }
 } // namespace
 
-void TBitmap32::SET_T256(int32_t X, int32_t Y, TColor32 Color)
-{
+void TBitmap32::SET_T256(int32_t X, int32_t Y, TColor32 Color) {
     const TPlotWeights P = Weights(X, Y, Color);
     TColor32* Row = GetPixelPtr(P.X, P.Y);
     CombineMem(Color, Row[0], P.TL);
@@ -32,8 +30,7 @@ void TBitmap32::SET_T256(int32_t X, int32_t Y, TColor32 Color)
     CombineMem(Color, Row[Width()], P.BL);
 }
 
-void TBitmap32::SET_TS256(int32_t X, int32_t Y, TColor32 Color)
-{
+void TBitmap32::SET_TS256(int32_t X, int32_t Y, TColor32 Color) {
     if (X < -256 || Y < -256) return;
     const TPlotWeights P = Weights(X, Y, Color);
     if (P.X >= Width() || P.Y >= Height()) return;
@@ -45,26 +42,24 @@ void TBitmap32::SET_TS256(int32_t X, int32_t Y, TColor32 Color)
     if (Left && Bottom) CombineMem(Color, *GetPixelPtr(P.X, P.Y + 1), P.BL);
 }
 
-void TBitmap32::SetPixelF(float X, float Y, TColor32 Value)
-{
-    SET_T256(RoundToInt(static_cast<long double>(X) * 256), RoundToInt(static_cast<long double>(Y) * 256), Value);
+void TBitmap32::SetPixelF(float X, float Y, TColor32 Value) {
+    SET_T256(RoundToInt(static_cast<long double>(X) * 256), RoundToInt(static_cast<long double>(Y) * 256),
+             Value);
     EMMS();
 }
 
-void TBitmap32::SetPixelX(TFixed X, TFixed Y, TColor32 Value)
-{
+void TBitmap32::SetPixelX(TFixed X, TFixed Y, TColor32 Value) {
     SET_T256(FixedTo256(X), FixedTo256(Y), Value);
     EMMS();
 }
 
-void TBitmap32::SetPixelFS(float X, float Y, TColor32 Value)
-{
-    SET_TS256(RoundToInt(static_cast<long double>(X) * 256), RoundToInt(static_cast<long double>(Y) * 256), Value);
+void TBitmap32::SetPixelFS(float X, float Y, TColor32 Value) {
+    SET_TS256(RoundToInt(static_cast<long double>(X) * 256), RoundToInt(static_cast<long double>(Y) * 256),
+              Value);
     EMMS();
 }
 
-void TBitmap32::SetPixelXS(TFixed X, TFixed Y, TColor32 Value)
-{
+void TBitmap32::SetPixelXS(TFixed X, TFixed Y, TColor32 Value) {
     SET_TS256(FixedTo256(X), FixedTo256(Y), Value);
     EMMS();
 }

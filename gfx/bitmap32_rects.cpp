@@ -6,22 +6,20 @@
 
 namespace gfx {
 
-void TBitmap32::FillRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value)
-{
+void TBitmap32::FillRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value) {
     const int64_t Count = int64_t(X2) - X1;
     if (Count > 0)
-        for (int64_t Y = Y1; Y < Y2; ++Y) FillLongword(GetPixelPtr(X1, int32_t(Y)), int32_t(Count), Value);
+        for (int64_t Y = Y1; Y < Y2; ++Y)
+            FillLongword(GetPixelPtr(X1, int32_t(Y)), int32_t(Count), Value);
     Changed();
 }
 
-void TBitmap32::FillRectS(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value)
-{
+void TBitmap32::FillRectS(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value) {
     if (RejectRect(X1, Y1, X2, Y2)) return;
     FillRect(std::max(X1, 0), std::max(Y1, 0), std::min(X2, Width()), std::min(Y2, Height()), Value);
 }
 
-void TBitmap32::FillRectT(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value)
-{
+void TBitmap32::FillRectT(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value) {
     const TColor32 A = Value >> 24;
     if (A == 255) {
         FillRect(X1, Y1, X2, Y2, Value);
@@ -29,45 +27,42 @@ void TBitmap32::FillRectT(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor
     }
     for (int64_t Y = Y1; Y < Y2; ++Y) {
         TColor32* P = GetPixelPtr(X1, int32_t(Y));
-        for (int64_t X = X1; X < X2; ++X, ++P) CombineMem(Value, *P, A);
+        for (int64_t X = X1; X < X2; ++X, ++P)
+            CombineMem(Value, *P, A);
     }
     EMMS();
     Changed();
 }
 
-void TBitmap32::FillRectTS(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value)
-{
+void TBitmap32::FillRectTS(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value) {
     if (RejectRect(X1, Y1, X2, Y2)) return;
     FillRectT(std::max(X1, 0), std::max(Y1, 0), std::min(X2, Width()), std::min(Y2, Height()), Value);
 }
 
 // Every outline pixel once: the corners belong to the rows, the sides stop one
 // pixel short of them; a rectangle one pixel wide or high has one row or column.
-#define QJ_FRAME_RECT(HORZ, VERT)                                                                                      \
-    if (RejectRect(X1, Y1, X2, Y2)) return;                                                                            \
-    --X2;                                                                                                              \
-    --Y2;                                                                                                              \
-    HORZ(X1, Y1, X2, Value);                                                                                           \
-    if (Y2 > Y1) HORZ(X1, Y2, X2, Value);                                                                              \
-    if (Y1 + 1 < Y2) {                                                                                                 \
-        VERT(X1, Y1 + 1, Y2 - 1, Value);                                                                               \
-        if (X2 > X1) VERT(X2, Y1 + 1, Y2 - 1, Value);                                                                  \
-    }                                                                                                                  \
+#define QJ_FRAME_RECT(HORZ, VERT)                                                                            \
+    if (RejectRect(X1, Y1, X2, Y2)) return;                                                                  \
+    --X2;                                                                                                    \
+    --Y2;                                                                                                    \
+    HORZ(X1, Y1, X2, Value);                                                                                 \
+    if (Y2 > Y1) HORZ(X1, Y2, X2, Value);                                                                    \
+    if (Y1 + 1 < Y2) {                                                                                       \
+        VERT(X1, Y1 + 1, Y2 - 1, Value);                                                                     \
+        if (X2 > X1) VERT(X2, Y1 + 1, Y2 - 1, Value);                                                        \
+    }                                                                                                        \
     Changed();
 
-void TBitmap32::FrameRectS(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value)
-{
+void TBitmap32::FrameRectS(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value) {
     QJ_FRAME_RECT(HorzLineS, VertLineS)
 }
 
-void TBitmap32::FrameRectTS(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value)
-{
+void TBitmap32::FrameRectTS(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value) {
     QJ_FRAME_RECT(HorzLineTS, VertLineTS)
 }
 #undef QJ_FRAME_RECT
 
-void TBitmap32::FrameRectTSP(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2)
-{
+void TBitmap32::FrameRectTSP(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
     if (RejectRect(X1, Y1, X2, Y2)) return;
     --X2;
     --Y2;
@@ -87,8 +82,7 @@ void TBitmap32::FrameRectTSP(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2)
     Changed();
 }
 
-void TBitmap32::RaiseRectTS(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t Contrast)
-{
+void TBitmap32::RaiseRectTS(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t Contrast) {
     if (RejectRect(X1, Y1, X2, Y2)) return;
     if (Contrast != 0) {
         const int64_t K = Contrast > 0 ? int64_t(Contrast) : -int64_t(Contrast);

@@ -21,19 +21,18 @@ uint16_t* AlphaBias = nullptr;
 namespace {
 void* AlphaTableMemory = nullptr;
 
-void GenAlphaTable()
-{
+void GenAlphaTable() {
     if (AlphaTableMemory) return;
     AlphaTableMemory = std::malloc(256 * 8 + 8);
     if (!AlphaTableMemory) return; // the portable routines do not need it
     const uintptr_t Start = (reinterpret_cast<uintptr_t>(AlphaTableMemory) + 7) & ~uintptr_t(7);
     AlphaTable = reinterpret_cast<uint16_t*>(Start);
-    for (int I = 0; I < 256; ++I) std::fill_n(AlphaTable + I * 4, 4, uint16_t(I));
+    for (int I = 0; I < 256; ++I)
+        std::fill_n(AlphaTable + I * 4, 4, uint16_t(I));
     AlphaBias = AlphaTable + 128 * 4;
 }
 
-void FreeAlphaTable()
-{
+void FreeAlphaTable() {
     std::free(AlphaTableMemory);
     AlphaTableMemory = nullptr;
     AlphaTable = nullptr;
@@ -41,8 +40,7 @@ void FreeAlphaTable()
 }
 } // namespace
 
-void SelectBlendRoutines(bool UseMmx)
-{
+void SelectBlendRoutines(bool UseMmx) {
     MMX_ACTIVE = UseMmx;
     if (UseMmx) {
         CombineReg = CombineRegMmx;
@@ -67,15 +65,12 @@ void SelectBlendRoutines(bool UseMmx)
     }
 }
 
-void BlendFinalize()
-{
+void BlendFinalize() {
     if (MMX_ACTIVE) FreeAlphaTable();
 }
 
 namespace {
-template <typename Op>
-TColor32 PerChannel(TColor32 C1, TColor32 C2, Op Fn)
-{
+template <typename Op> TColor32 PerChannel(TColor32 C1, TColor32 C2, Op Fn) {
     TColor32 R = 0;
     for (int Shift = 0; Shift < 32; Shift += 8) {
         const int A = int((C1 >> Shift) & 0xFF), B = int((C2 >> Shift) & 0xFF);
@@ -85,28 +80,22 @@ TColor32 PerChannel(TColor32 C1, TColor32 C2, Op Fn)
 }
 } // namespace
 
-TColor32 ColorAdd(TColor32 C1, TColor32 C2)
-{
+TColor32 ColorAdd(TColor32 C1, TColor32 C2) {
     return PerChannel(C1, C2, [](int A, int B) { return std::min(A + B, 255); });
 }
-TColor32 ColorSub(TColor32 C1, TColor32 C2)
-{
+TColor32 ColorSub(TColor32 C1, TColor32 C2) {
     return PerChannel(C1, C2, [](int A, int B) { return std::max(A - B, 0); });
 }
-TColor32 ColorModulate(TColor32 C1, TColor32 C2)
-{
+TColor32 ColorModulate(TColor32 C1, TColor32 C2) {
     return PerChannel(C1, C2, [](int A, int B) { return (A * B) >> 8; });
 }
-TColor32 ColorMax(TColor32 C1, TColor32 C2)
-{
+TColor32 ColorMax(TColor32 C1, TColor32 C2) {
     return PerChannel(C1, C2, [](int A, int B) { return std::max(A, B); });
 }
-TColor32 ColorMin(TColor32 C1, TColor32 C2)
-{
+TColor32 ColorMin(TColor32 C1, TColor32 C2) {
     return PerChannel(C1, C2, [](int A, int B) { return std::min(A, B); });
 }
-TColor32 Lighten(TColor32 Color, int32_t Amount)
-{
+TColor32 Lighten(TColor32 Color, int32_t Amount) {
     const int64_t D = Amount;
     auto Move = [D](TColor32 C, int Shift) {
         return TColor32(std::clamp<int64_t>(int64_t((C >> Shift) & 0xFF) + D, 0, 255)) << Shift;

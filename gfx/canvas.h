@@ -16,8 +16,7 @@ class TCanvas : public TPersistent {
     std::string ClassName() const override { return "TCanvas"; }
     TDeviceContext* Handle() const { return Handle_; }
     virtual void SetHandle(TDeviceContext* DC) { Handle_ = DC; }
-    void Changed()
-    {
+    void Changed() {
         if (OnChange) OnChange(this);
     }
     TNotifyEvent OnChange;
@@ -43,8 +42,7 @@ class TFont : public TPersistent {
     void SetSize(int32_t V) { Set(Size_, V); }
     void SetColor(TColor32 V) { Set(Color_, V); }
     void SetStyle(uint8_t V) { Set(Style_, V); }
-    void Assign(TPersistent* Source) override
-    {
+    void Assign(TPersistent* Source) override {
         if (auto* F = dynamic_cast<TFont*>(Source)) {
             Name_ = F->Name_;
             Size_ = F->Size_;
@@ -55,8 +53,7 @@ class TFont : public TPersistent {
             TPersistent::Assign(Source);
         }
     }
-    void Changed()
-    {
+    void Changed() {
         if (OnChange) OnChange(this);
     }
     TNotifyEvent OnChange;
@@ -64,9 +61,7 @@ class TFont : public TPersistent {
     void* OwnerLock = nullptr;
 
   private:
-    template <typename T>
-    void Set(T& Field, const T& V)
-    {
+    template <typename T> void Set(T& Field, const T& V) {
         if (Field == V) return;
         Field = V;
         Changed();

@@ -20,15 +20,13 @@ constexpr TWinColor kDefaultSysColors[] = {
 
 TWinColor (*SysColorSource)(int Index) = nullptr;
 
-TWinColor GetSysColor(int Index)
-{
+TWinColor GetSysColor(int Index) {
     if (SysColorSource) return SysColorSource(Index);
     if (Index < 0 || Index >= int(std::size(kDefaultSysColors))) return 0;
     return kDefaultSysColors[Index];
 }
 
-TColor32 Color32(TWinColor C)
-{
+TColor32 Color32(TWinColor C) {
     if (C < 0) C = GetSysColor(C & 0xFF);
     const uint32_t U = uint32_t(C);
     return 0xFF000000u | ((U & 0xFF) << 16) | (U & 0xFF00) | ((U >> 16) & 0xFF);
@@ -37,14 +35,10 @@ TColor32 Color32(TWinColor C)
 TArrayOfColor32 ArrayOfColor32(std::initializer_list<TColor32> Colors) { return TArrayOfColor32(Colors); }
 
 namespace {
-uint32_t Channel(long double V)
-{
-    return uint32_t(std::clamp(RoundToInt(255 * V), 0, 255));
-}
+uint32_t Channel(long double V) { return uint32_t(std::clamp(RoundToInt(255 * V), 0, 255)); }
 } // namespace
 
-TColor32 HSLtoRGB(float H, float S, float L)
-{
+TColor32 HSLtoRGB(float H, float S, float L) {
     const long double Sat = std::clamp<long double>(S, 0, 1);
     const long double Lum = std::clamp<long double>(L, 0, 1);
     if (std::isnan(S) || std::isnan(L)) RoundToInt(NAN); // raises EInvalidOp
@@ -72,8 +66,7 @@ TColor32 HSLtoRGB(float H, float S, float L)
     return 0xFF000000u | HueToColor(Hue + 1.0L / 3) << 16 | HueToColor(Hue) << 8 | HueToColor(Hue - 1.0L / 3);
 }
 
-void RGBtoHSL(TColor32 RGB, float& H, float& S, float& L)
-{
+void RGBtoHSL(TColor32 RGB, float& H, float& S, float& L) {
     const long double R = RedComponent(RGB) / 255.0L;
     const long double G = GreenComponent(RGB) / 255.0L;
     const long double B = BlueComponent(RGB) / 255.0L;

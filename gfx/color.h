@@ -31,17 +31,14 @@ extern TWinColor (*SysColorSource)(int Index);
 TWinColor GetSysColor(int Index);
 
 TColor32 Color32(TWinColor WinColor);
-constexpr TColor32 Color32(uint8_t R, uint8_t G, uint8_t B, uint8_t A = 0xFF)
-{
+constexpr TColor32 Color32(uint8_t R, uint8_t G, uint8_t B, uint8_t A = 0xFF) {
     return (TColor32(A) << 24) | (TColor32(R) << 16) | (TColor32(G) << 8) | B;
 }
 inline TColor32 Color32(uint8_t Index, const TColor32* Palette) { return Palette[Index]; }
-constexpr TColor32 Gray32(uint8_t Intensity, uint8_t Alpha = 0xFF)
-{
+constexpr TColor32 Gray32(uint8_t Intensity, uint8_t Alpha = 0xFF) {
     return (TColor32(Alpha) << 24) + TColor32(Intensity) * 0x010101u;
 }
-constexpr TWinColor WinColor(TColor32 Color)
-{
+constexpr TWinColor WinColor(TColor32 Color) {
     return TWinColor(((Color >> 16) & 0xFF) | (Color & 0xFF00) | ((Color & 0xFF) << 16));
 }
 TArrayOfColor32 ArrayOfColor32(std::initializer_list<TColor32> Colors);
@@ -50,12 +47,10 @@ constexpr int RedComponent(TColor32 C) { return int((C >> 16) & 0xFF); }
 constexpr int GreenComponent(TColor32 C) { return int((C >> 8) & 0xFF); }
 constexpr int BlueComponent(TColor32 C) { return int(C & 0xFF); }
 constexpr int AlphaComponent(TColor32 C) { return int(C >> 24); }
-constexpr int Intensity(TColor32 C)
-{
+constexpr int Intensity(TColor32 C) {
     return (RedComponent(C) * 61 + GreenComponent(C) * 174 + BlueComponent(C) * 21) >> 8;
 }
-constexpr TColor32 SetAlpha(TColor32 C, int32_t NewAlpha)
-{
+constexpr TColor32 SetAlpha(TColor32 C, int32_t NewAlpha) {
     const uint32_t A = NewAlpha < 0 ? 0 : NewAlpha > 255 ? 255 : uint32_t(NewAlpha);
     return (C & 0x00FFFFFF) | (A << 24);
 }

@@ -21,9 +21,9 @@ class TDeviceContext {
     // (BitsWidth x BitsHeight) stretched onto the destination rectangle
     // (nearest pixel), clipped to the context. Windows take RGB32 (alpha is
     // ignored); pixel memory takes all four bytes.
-    virtual void StretchDIBits(int32_t DstX, int32_t DstY, int32_t DstW, int32_t DstH, int32_t SrcX, int32_t SrcY,
-                               int32_t SrcW, int32_t SrcH, const TColor32* Bits, int32_t BitsWidth,
-                               int32_t BitsHeight) = 0;
+    virtual void StretchDIBits(int32_t DstX, int32_t DstY, int32_t DstW, int32_t DstH, int32_t SrcX,
+                               int32_t SrcY, int32_t SrcW, int32_t SrcH, const TColor32* Bits,
+                               int32_t BitsWidth, int32_t BitsHeight) = 0;
     // Reads W x H pixels at (X, Y) into Out (W per row); pixels outside the
     // context read 0. False when the context cannot be read (a window).
     virtual bool ReadPixels(int32_t X, int32_t Y, int32_t W, int32_t H, TColor32* Out) const = 0;
@@ -34,16 +34,15 @@ class TDeviceContext {
     virtual void SelectFont(TFontHandle Font) { SelectedFont = Font; }
 
     // Block transfers between contexts (SRCCOPY).
-    void StretchBlt(int32_t DstX, int32_t DstY, int32_t DstW, int32_t DstH, const TDeviceContext& Src, int32_t SrcX,
-                    int32_t SrcY, int32_t SrcW, int32_t SrcH)
-    {
+    void StretchBlt(int32_t DstX, int32_t DstY, int32_t DstW, int32_t DstH, const TDeviceContext& Src,
+                    int32_t SrcX, int32_t SrcY, int32_t SrcW, int32_t SrcH) {
         if (SrcW <= 0 || SrcH <= 0 || DstW == 0 || DstH == 0) return;
         std::vector<TColor32> Block(size_t(SrcW) * size_t(SrcH));
         if (!Src.ReadPixels(SrcX, SrcY, SrcW, SrcH, Block.data())) return;
         StretchDIBits(DstX, DstY, DstW, DstH, 0, 0, SrcW, SrcH, Block.data(), SrcW, SrcH);
     }
-    void BitBlt(int32_t DstX, int32_t DstY, int32_t W, int32_t H, const TDeviceContext& Src, int32_t SrcX, int32_t SrcY)
-    {
+    void BitBlt(int32_t DstX, int32_t DstY, int32_t W, int32_t H, const TDeviceContext& Src, int32_t SrcX,
+                int32_t SrcY) {
         StretchBlt(DstX, DstY, W, H, Src, SrcX, SrcY, W, H);
     }
 
@@ -54,8 +53,9 @@ class TDeviceContext {
 class TMemoryDC : public TDeviceContext {
   public:
     TMemoryDC(TColor32* Bits, int32_t Width, int32_t Height) : Bits_(Bits), Width_(Width), Height_(Height) {}
-    void StretchDIBits(int32_t DstX, int32_t DstY, int32_t DstW, int32_t DstH, int32_t SrcX, int32_t SrcY, int32_t SrcW,
-                       int32_t SrcH, const TColor32* Bits, int32_t BitsWidth, int32_t BitsHeight) override;
+    void StretchDIBits(int32_t DstX, int32_t DstY, int32_t DstW, int32_t DstH, int32_t SrcX, int32_t SrcY,
+                       int32_t SrcW, int32_t SrcH, const TColor32* Bits, int32_t BitsWidth,
+                       int32_t BitsHeight) override;
     bool ReadPixels(int32_t X, int32_t Y, int32_t W, int32_t H, TColor32* Out) const override;
     TColor32* PixelMemory() const override { return Bits_; }
     int32_t Width() const override { return Width_; }
@@ -68,8 +68,8 @@ class TMemoryDC : public TDeviceContext {
 
 // The pixel copy that TMemoryDC and a port's image contexts share: nearest
 // pixel mapping, clipped to both blocks, optionally forcing alpha to 255.
-void StretchPixels(TColor32* Dst, int32_t DstWidth, int32_t DstHeight, int32_t DstX, int32_t DstY, int32_t DstW,
-                   int32_t DstH, const TColor32* Src, int32_t SrcWidth, int32_t SrcHeight, int32_t SrcX, int32_t SrcY,
-                   int32_t SrcW, int32_t SrcH, bool Opaque);
+void StretchPixels(TColor32* Dst, int32_t DstWidth, int32_t DstHeight, int32_t DstX, int32_t DstY,
+                   int32_t DstW, int32_t DstH, const TColor32* Src, int32_t SrcWidth, int32_t SrcHeight,
+                   int32_t SrcX, int32_t SrcY, int32_t SrcW, int32_t SrcH, bool Opaque);
 
 } // namespace gfx

@@ -8,8 +8,7 @@ namespace gfx {
 namespace {
 // A * B / N rounded half away from zero; the operands are differences of
 // 32-bit values, so the product needs more than 64 bits.
-int64_t MulDivExact(int64_t A, int64_t B, int64_t N)
-{
+int64_t MulDivExact(int64_t A, int64_t B, int64_t N) {
     __int128 P = static_cast<__int128>(A) * B;
     const bool Negative = (P < 0) != (N < 0);
     if (P < 0) P = -P;
@@ -19,15 +18,14 @@ int64_t MulDivExact(int64_t A, int64_t B, int64_t N)
     return int64_t(Negative ? -Q : Q); // |Q| <= |B| + 1: E lies between the ends
 }
 
-int32_t Saturate(int64_t V)
-{
-    return int32_t(std::clamp<int64_t>(V, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+int32_t Saturate(int64_t V) {
+    return int32_t(
+        std::clamp<int64_t>(V, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 } // namespace
 
 bool ClipLine(int32_t& X1, int32_t& Y1, int32_t& X2, int32_t& Y2, int32_t MinX, int32_t MinY, int32_t MaxX,
-              int32_t MaxY)
-{
+              int32_t MaxY) {
     if (MinX > MaxX || MinY > MaxY) return false;
     int64_t x1 = X1, y1 = Y1, x2 = X2, y2 = Y2;
     auto Code = [&](int64_t X, int64_t Y) {
@@ -55,7 +53,8 @@ bool ClipLine(int32_t& X1, int32_t& Y1, int32_t& X2, int32_t& Y2, int32_t MinX, 
         y2 = E;
         C2 = Code(x2, y2) & 3;
     }
-    if ((C1 & C2) != 0 || (C1 | C2) == 0) return Finish((C1 | C2) == 0 && Code(x1, y1) == 0 && Code(x2, y2) == 0);
+    if ((C1 & C2) != 0 || (C1 | C2) == 0)
+        return Finish((C1 | C2) == 0 && Code(x1, y1) == 0 && Code(x2, y2) == 0);
 
     // Left and right edges.
     if (C1 != 0) {

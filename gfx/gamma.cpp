@@ -10,8 +10,7 @@ namespace gfx {
 
 uint8_t GAMMA_TABLE[256];
 
-void SetGamma(float Gamma)
-{
+void SetGamma(float Gamma) {
     uint8_t Table[256];
     for (int I = 0; I < 256; ++I) {
         const long double Base = I / 255.0L;

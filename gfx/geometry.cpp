@@ -18,12 +18,13 @@ TFixed FixedMul(TFixed A, TFixed B) { return MulDiv(A, B, 65536); }
 TFixed FixedDiv(TFixed A, TFixed B) { return MulDiv(A, 65536, B); }
 
 TPoint Point(const TFloatPoint& FP) { return {RoundToInt(FP.X), RoundToInt(FP.Y)}; }
-TFloatPoint FloatPoint(const TFixedPoint& FXP) { return {float(FXP.X * kFixedToFloat), float(FXP.Y * kFixedToFloat)}; }
+TFloatPoint FloatPoint(const TFixedPoint& FXP) {
+    return {float(FXP.X * kFixedToFloat), float(FXP.Y * kFixedToFloat)};
+}
 TFixedPoint FixedPoint(float X, float Y) { return {Fixed(X), Fixed(Y)}; }
 TFixedPoint FixedPoint(const TFloatPoint& FP) { return FixedPoint(FP.X, FP.Y); }
 
-TRect MakeRect(const TFloatRect& FR, TRectRounding Rounding)
-{
+TRect MakeRect(const TFloatRect& FR, TRectRounding Rounding) {
     TRect R;
     switch (Rounding) {
     case rrClosest:
@@ -41,8 +42,7 @@ TRect MakeRect(const TFloatRect& FR, TRectRounding Rounding)
     return R;
 }
 
-TRect MakeRect(const TFixedRect& FXR, TRectRounding Rounding)
-{
+TRect MakeRect(const TFixedRect& FXR, TRectRounding Rounding) {
     TRect R;
     switch (Rounding) {
     case rrClosest:
@@ -60,8 +60,7 @@ TRect MakeRect(const TFixedRect& FXR, TRectRounding Rounding)
     return R;
 }
 
-bool IntersectRect(TRect& Dst, const TRect& R1, const TRect& R2)
-{
+bool IntersectRect(TRect& Dst, const TRect& R1, const TRect& R2) {
     const TRect R = {std::max(R1.Left, R2.Left), std::max(R1.Top, R2.Top), std::min(R1.Right, R2.Right),
                      std::min(R1.Bottom, R2.Bottom)};
     const bool Result = R.Right >= R.Left && R.Bottom >= R.Top;
@@ -69,8 +68,7 @@ bool IntersectRect(TRect& Dst, const TRect& R1, const TRect& R2)
     return Result;
 }
 
-bool IntersectRectF(TFloatRect& Dst, const TFloatRect& R1, const TFloatRect& R2)
-{
+bool IntersectRectF(TFloatRect& Dst, const TFloatRect& R1, const TFloatRect& R2) {
     const TFloatRect R = {std::max(R1.Left, R2.Left), std::max(R1.Top, R2.Top), std::min(R1.Right, R2.Right),
                           std::min(R1.Bottom, R2.Bottom)};
     const bool Result = R.Right >= R.Left && R.Bottom >= R.Top;
@@ -78,15 +76,18 @@ bool IntersectRectF(TFloatRect& Dst, const TFloatRect& R1, const TFloatRect& R2)
     return Result;
 }
 
-void InflateRect(TRect& R, int32_t Dx, int32_t Dy)
-{
-    R = {int32_t(uint32_t(R.Left) - uint32_t(Dx)), int32_t(uint32_t(R.Top) - uint32_t(Dy)), AddWrap(R.Right, Dx), AddWrap(R.Bottom, Dy)};
+void InflateRect(TRect& R, int32_t Dx, int32_t Dy) {
+    R = {int32_t(uint32_t(R.Left) - uint32_t(Dx)), int32_t(uint32_t(R.Top) - uint32_t(Dy)),
+         AddWrap(R.Right, Dx), AddWrap(R.Bottom, Dy)};
 }
-void InflateRectF(TFloatRect& R, float Dx, float Dy) { R = {R.Left - Dx, R.Top - Dy, R.Right + Dx, R.Bottom + Dy}; }
-void OffsetRect(TRect& R, int32_t Dx, int32_t Dy)
-{
+void InflateRectF(TFloatRect& R, float Dx, float Dy) {
+    R = {R.Left - Dx, R.Top - Dy, R.Right + Dx, R.Bottom + Dy};
+}
+void OffsetRect(TRect& R, int32_t Dx, int32_t Dy) {
     R = {AddWrap(R.Left, Dx), AddWrap(R.Top, Dy), AddWrap(R.Right, Dx), AddWrap(R.Bottom, Dy)};
 }
-void OffsetRectF(TFloatRect& R, float Dx, float Dy) { R = {R.Left + Dx, R.Top + Dy, R.Right + Dx, R.Bottom + Dy}; }
+void OffsetRectF(TFloatRect& R, float Dx, float Dy) {
+    R = {R.Left + Dx, R.Top + Dy, R.Right + Dx, R.Bottom + Dy};
+}
 
 } // namespace gfx

@@ -76,7 +76,9 @@ constexpr TRect MakeRect(int32_t L, int32_t T, int32_t R, int32_t B) { return {L
 TRect MakeRect(const TFloatRect& FR, TRectRounding Rounding = rrClosest);
 TRect MakeRect(const TFixedRect& FXR, TRectRounding Rounding = rrClosest);
 constexpr TFloatRect FloatRect(float L, float T, float R, float B) { return {L, T, R, B}; }
-constexpr TFloatRect FloatRect(const TRect& R) { return {float(R.Left), float(R.Top), float(R.Right), float(R.Bottom)}; }
+constexpr TFloatRect FloatRect(const TRect& R) {
+    return {float(R.Left), float(R.Top), float(R.Right), float(R.Bottom)};
+}
 
 // Dst may be R1 or R2. A zero-width or zero-height overlap counts as True;
 // otherwise Dst becomes (0, 0, 0, 0).
@@ -89,8 +91,7 @@ void OffsetRect(TRect& R, int32_t Dx, int32_t Dy);
 void OffsetRectF(TFloatRect& R, float Dx, float Dy);
 constexpr bool IsRectEmpty(const TRect& R) { return R.Right <= R.Left || R.Bottom <= R.Top; }
 constexpr bool IsRectEmptyF(const TFloatRect& R) { return R.Right <= R.Left || R.Bottom <= R.Top; }
-constexpr bool PtInRect(const TRect& R, const TPoint& P)
-{
+constexpr bool PtInRect(const TRect& R, const TPoint& P) {
     return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom;
 }
 

@@ -15,8 +15,7 @@ namespace {
 bool Started = false;
 
 // The unit of the bitmap.
-void BitmapUnitInitialize()
-{
+void BitmapUnitInitialize() {
     (void)LockCountGuard(); // the process-wide lock guard
     SetGamma(0.7f);
     StockFont = kSystemFontHandle;
@@ -24,16 +23,14 @@ void BitmapUnitInitialize()
     StockBitmap->SetSize(8, 8);
 }
 
-void BitmapUnitFinalize()
-{
+void BitmapUnitFinalize() {
     delete StockBitmap;
     StockBitmap = nullptr;
     StockFont = 0;
 }
 } // namespace
 
-void GfxInitialize()
-{
+void GfxInitialize() {
     if (Started) return;
     SystemInitialize();
     // (range bars)
@@ -44,8 +41,7 @@ void GfxInitialize()
     Started = true;
 }
 
-void GfxFinalize()
-{
+void GfxFinalize() {
     if (!Started) return;
     BitmapUnitFinalize();
     BlendFinalize();

@@ -2,8 +2,7 @@
 
 namespace gfx {
 
-int32_t MulDiv(int32_t A, int32_t B, int32_t N)
-{
+int32_t MulDiv(int32_t A, int32_t B, int32_t N) {
     const bool Negative = (A ^ B ^ N) < 0;
     const uint64_t AbsA = A < 0 ? 0 - uint64_t(int64_t(A)) : uint64_t(A);
     const uint64_t AbsB = B < 0 ? 0 - uint64_t(int64_t(B)) : uint64_t(B);

@@ -12,33 +12,32 @@ namespace gfx {
 constexpr int32_t Clamp(int32_t Value) { return Value < 0 ? 0 : Value > 255 ? 255 : Value; }
 
 // Stores Value into Count consecutive words; Count <= 0 stores nothing.
-inline void FillLongword(void* X, int32_t Count, uint32_t Value)
-{
+inline void FillLongword(void* X, int32_t Count, uint32_t Value) {
     uint32_t* P = static_cast<uint32_t*>(X);
-    for (int32_t I = 0; I < Count; ++I) P[I] = Value;
+    for (int32_t I = 0; I < Count; ++I)
+        P[I] = Value;
 }
 
 // Copies Count words; overlapping areas are copied as if through a buffer.
-inline void MoveLongword(const void* Source, void* Dest, int32_t Count)
-{
+inline void MoveLongword(const void* Source, void* Dest, int32_t Count) {
     if (Count <= 0 || Source == Dest) return;
     std::memmove(Dest, Source, size_t(Count) * 4);
 }
 
 inline void Swap(int32_t& A, int32_t& B) { std::swap(A, B); }
-inline void TestSwap(int32_t& A, int32_t& B)
-{
+inline void TestSwap(int32_t& A, int32_t& B) {
     if (A > B) std::swap(A, B);
 }
 // Orders A..B and clips it to 0..Size - 1; True when something remains.
-inline bool TestClip(int32_t& A, int32_t& B, int32_t Size)
-{
+inline bool TestClip(int32_t& A, int32_t& B, int32_t Size) {
     TestSwap(A, B);
     if (A < 0) A = 0;
     if (B >= Size) B = Size - 1;
     return B >= A;
 }
-constexpr int32_t Constrain(int32_t Value, int32_t Lo, int32_t Hi) { return Value < Lo ? Lo : Value > Hi ? Hi : Value; }
+constexpr int32_t Constrain(int32_t Value, int32_t Lo, int32_t Hi) {
+    return Value < Lo ? Lo : Value > Hi ? Hi : Value;
+}
 
 constexpr int32_t SAR_4(int32_t V) { return V >> 4; }
 constexpr int32_t SAR_8(int32_t V) { return V >> 8; }
@@ -49,8 +48,7 @@ constexpr int32_t SAR_14(int32_t V) { return V >> 14; }
 constexpr int32_t SAR_16(int32_t V) { return V >> 16; }
 
 // The framework colour as an opaque TColor32, without the system-colour lookup.
-constexpr TColor32 ColorSwap(TWinColor C)
-{
+constexpr TColor32 ColorSwap(TWinColor C) {
     const uint32_t U = uint32_t(C);
     return 0xFF000000u | ((U & 0xFF) << 16) | (U & 0xFF00) | ((U >> 16) & 0xFF);
 }

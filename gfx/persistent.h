@@ -27,8 +27,7 @@ class TPersistent : public TObject {
   public:
     std::string ClassName() const override { return "TPersistent"; }
     // Copies Source into this object; the default asks Source to do it.
-    virtual void Assign(TPersistent* Source)
-    {
+    virtual void Assign(TPersistent* Source) {
         if (Source)
             Source->AssignTo(this);
         else
@@ -37,10 +36,9 @@ class TPersistent : public TObject {
 
   protected:
     virtual void AssignTo(TPersistent* Dest) { Dest->AssignError(this); }
-    void AssignError(const TPersistent* Source) const
-    {
-        throw EConvertError("Cannot assign a " + (Source ? Source->ClassName() : std::string("nil")) + " to a " +
-                            ClassName());
+    void AssignError(const TPersistent* Source) const {
+        throw EConvertError("Cannot assign a " + (Source ? Source->ClassName() : std::string("nil")) +
+                            " to a " + ClassName());
     }
     friend class TBitmap32;
 };

@@ -6,8 +6,7 @@
 
 namespace gfx {
 
-bool HasMMX()
-{
+bool HasMMX() {
 #if defined(__x86_64__) || defined(__i386__)
     if (__get_cpuid_max(0, nullptr) < 1) return false; // no identification instruction
     unsigned Eax = 0, Ebx = 0, Ecx = 0, Edx = 0;
@@ -34,23 +33,22 @@ uintptr_t ThemeLibrary = 0;
 TThemeEntryPoints ThemeEntryPoints;
 TThemeNexus* ThemeNexus = nullptr;
 
-bool LoadThemeLibrary()
-{
+bool LoadThemeLibrary() {
     if (ThemeLibrary == 0) {
         const TThemeLibraryImage Image = ThemeLibraryLoader("uxtheme.dll");
         if (Image.Module != 0) {
             ThemeLibrary = Image.Module;
             ThemeEntryPoints = Image.EntryPoints;
             const TThemeEntryPoints& E = ThemeEntryPoints;
-            if (!E.OpenThemeData || !E.CloseThemeData || !E.IsThemeActive || !E.IsAppThemed || !E.EnableTheming)
+            if (!E.OpenThemeData || !E.CloseThemeData || !E.IsThemeActive || !E.IsAppThemed ||
+                !E.EnableTheming)
                 FreeThemeLibrary();
         }
     }
     return ThemeLibrary != 0;
 }
 
-void FreeThemeLibrary()
-{
+void FreeThemeLibrary() {
     if (ThemeLibrary != 0) {
         ThemeLibraryRelease(ThemeLibrary);
         ThemeLibrary = 0;
@@ -58,8 +56,7 @@ void FreeThemeLibrary()
     }
 }
 
-bool UseThemes()
-{
+bool UseThemes() {
     return ThemeLibrary != 0 && ThemeEntryPoints.IsAppThemed() != 0 && ThemeEntryPoints.IsThemeActive() != 0;
 }
 
@@ -67,8 +64,7 @@ TThemeNexus::TThemeNexus() { OpenVisualStyles(); }
 
 TThemeNexus::~TThemeNexus() { CloseVisualStyles(); }
 
-void TThemeNexus::OpenVisualStyles()
-{
+void TThemeNexus::OpenVisualStyles() {
     USE_THEMES = false;
     if (LoadThemeLibrary()) {
         USE_THEMES = UseThemes();
@@ -79,8 +75,7 @@ void TThemeNexus::OpenVisualStyles()
     }
 }
 
-void TThemeNexus::CloseVisualStyles()
-{
+void TThemeNexus::CloseVisualStyles() {
     if (UseThemes()) {
         if (SCROLLBAR_THEME != 0) {
             ThemeEntryPoints.CloseThemeData(SCROLLBAR_THEME);
@@ -94,8 +89,7 @@ void TThemeNexus::CloseVisualStyles()
     FreeThemeLibrary();
 }
 
-intptr_t TThemeNexus::WndProc(uint32_t Msg, uintptr_t, intptr_t)
-{
+intptr_t TThemeNexus::WndProc(uint32_t Msg, uintptr_t, intptr_t) {
     if (Msg == WM_THEMECHANGED) {
         CloseVisualStyles();
         OpenVisualStyles();
@@ -103,13 +97,11 @@ intptr_t TThemeNexus::WndProc(uint32_t Msg, uintptr_t, intptr_t)
     return 0;
 }
 
-void SystemInitialize()
-{
+void SystemInitialize() {
     if (!ThemeNexus) ThemeNexus = new TThemeNexus;
 }
 
-void SystemFinalize()
-{
+void SystemFinalize() {
     delete ThemeNexus;
     ThemeNexus = nullptr;
 }

@@ -22,16 +22,20 @@ using HRESULT = int32_t;
 struct TThemeEntryPoints {
     HTHEME (*OpenThemeData)(HWND Wnd, const char16_t* ClassList) = nullptr;
     HRESULT (*CloseThemeData)(HTHEME Theme) = nullptr;
-    HRESULT (*DrawThemeBackground)(HTHEME Theme, TDeviceContext* DC, int32_t PartId, int32_t StateId,
-                                   const TRect* Rect, const TRect* ClipRect) = nullptr;
-    HRESULT (*DrawThemeEdge)(HTHEME Theme, TDeviceContext* DC, int32_t PartId, int32_t StateId,
-                             const TRect* DestRect, uint32_t Edge, uint32_t Flags, TRect* ContentRect) = nullptr;
-    HRESULT (*GetThemeColor)(HTHEME Theme, int32_t PartId, int32_t StateId, int32_t PropId,
-                             uint32_t* Color) = nullptr;
-    HRESULT (*GetThemeMetric)(HTHEME Theme, TDeviceContext* DC, int32_t PartId, int32_t StateId,
-                              int32_t PropId, int32_t* Value) = nullptr;
-    HRESULT (*GetThemeMargins)(HTHEME Theme, TDeviceContext* DC, int32_t PartId, int32_t StateId,
-                               int32_t PropId, const TRect* Rect, int32_t Margins[4]) = nullptr;
+    HRESULT(*DrawThemeBackground)
+    (HTHEME Theme, TDeviceContext* DC, int32_t PartId, int32_t StateId, const TRect* Rect,
+     const TRect* ClipRect) = nullptr;
+    HRESULT(*DrawThemeEdge)
+    (HTHEME Theme, TDeviceContext* DC, int32_t PartId, int32_t StateId, const TRect* DestRect, uint32_t Edge,
+     uint32_t Flags, TRect* ContentRect) = nullptr;
+    HRESULT(*GetThemeColor)
+    (HTHEME Theme, int32_t PartId, int32_t StateId, int32_t PropId, uint32_t* Color) = nullptr;
+    HRESULT(*GetThemeMetric)
+    (HTHEME Theme, TDeviceContext* DC, int32_t PartId, int32_t StateId, int32_t PropId,
+     int32_t* Value) = nullptr;
+    HRESULT(*GetThemeMargins)
+    (HTHEME Theme, TDeviceContext* DC, int32_t PartId, int32_t StateId, int32_t PropId, const TRect* Rect,
+     int32_t Margins[4]) = nullptr;
     HRESULT (*SetWindowTheme)(HWND Wnd, const char16_t* SubAppName, const char16_t* SubIdList) = nullptr;
     int32_t (*IsThemeActive)() = nullptr;
     int32_t (*IsAppThemed)() = nullptr;

@@ -4,25 +4,21 @@
 
 namespace gfx {
 
-std::mutex& LockCountGuard()
-{
+std::mutex& LockCountGuard() {
     static std::mutex Guard; // constant-initialised: usable before and after start-up
     return Guard;
 }
 
-void TThreadPersistent::EndUpdate()
-{
+void TThreadPersistent::EndUpdate() {
     if (UpdateCount_ <= 0) throw platform::EAssertionFailed("Unpaired TThreadPersistent.EndUpdate");
     --UpdateCount_;
 }
 
-void TThreadPersistent::Changed()
-{
+void TThreadPersistent::Changed() {
     if (UpdateCount_ == 0 && OnChange) OnChange(this);
 }
 
-void TThreadPersistent::Lock()
-{
+void TThreadPersistent::Lock() {
     {
         std::lock_guard<std::mutex> G(LockCountGuard());
         ++LockCount_;
@@ -30,15 +26,13 @@ void TThreadPersistent::Lock()
     LockSection_.lock();
 }
 
-void TThreadPersistent::Unlock()
-{
+void TThreadPersistent::Unlock() {
     LockSection_.unlock();
     std::lock_guard<std::mutex> G(LockCountGuard());
     --LockCount_;
 }
 
-bool TCustomMap::SetSize(int32_t NewWidth, int32_t NewHeight)
-{
+bool TCustomMap::SetSize(int32_t NewWidth, int32_t NewHeight) {
     if (NewWidth < 0) NewWidth = 0;
     if (NewHeight < 0) NewHeight = 0;
     if (NewWidth == Width_ && NewHeight == Height_) return false;
@@ -48,8 +42,7 @@ bool TCustomMap::SetSize(int32_t NewWidth, int32_t NewHeight)
     return true;
 }
 
-bool TCustomMap::SetSizeFrom(TPersistent* Source)
-{
+bool TCustomMap::SetSizeFrom(TPersistent* Source) {
     if (!Source) return SetSize(0, 0);
     if (auto* M = dynamic_cast<TCustomMap*>(Source)) return SetSize(M->Width(), M->Height());
     if (auto* G = dynamic_cast<TGraphic*>(Source)) return SetSize(G->GetWidth(), G->GetHeight());

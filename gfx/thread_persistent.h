@@ -52,16 +52,14 @@ class TCustomMap : public TThreadPersistent {
     bool SetSizeFrom(TPersistent* Source);
     virtual void Delete() { SetSize(0, 0); }
     virtual bool Empty() const { return Width_ == 0 || Height_ == 0; }
-    virtual void Resized()
-    {
+    virtual void Resized() {
         if (OnResize) OnResize(this);
     }
 
     TNotifyEvent OnResize;
 
   protected:
-    virtual void ChangeSize(int32_t& Width, int32_t& Height, int32_t NewWidth, int32_t NewHeight)
-    {
+    virtual void ChangeSize(int32_t& Width, int32_t& Height, int32_t NewWidth, int32_t NewHeight) {
         Width = NewWidth;
         Height = NewHeight;
     }

@@ -22,20 +22,22 @@ void BlockTransfer(TBitmap32* Dst, int32_t DstX, int32_t DstY, TRect DstClip, TB
 // Maps SrcRect of Src onto DstRect of Dst, within DstClip. Equal sizes take the
 // block path; other sizes go to the resamplers.
 void StretchTransfer(TBitmap32* Dst, TRect DstRect, TRect DstClip, TBitmap32* Src, TRect SrcRect,
-                     TStretchFilter StretchFilter, TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack = {});
+                     TStretchFilter StretchFilter, TDrawMode CombineOp,
+                     const TPixelCombineEvent& CombineCallBack = {});
 
 void CheckBitmaps(const TBitmap32* Dst, const TBitmap32* Src);
 bool CheckSrcRect(const TBitmap32* Src, const TRect& SrcRect);
 
 // The row transfer: DstRect lies inside Dst, the matching block at (SrcX, SrcY)
 // inside Src, DstRect is not empty.
-void BlendBlock(TBitmap32* Dst, const TRect& DstRect, TBitmap32* Src, int32_t SrcX, int32_t SrcY, TDrawMode CombineOp,
-                const TPixelCombineEvent& CombineCallBack);
+void BlendBlock(TBitmap32* Dst, const TRect& DstRect, TBitmap32* Src, int32_t SrcX, int32_t SrcY,
+                TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack);
 
 // The resamplers for unequal sizes. They are built with the stretch filters;
 // until one is installed, a stretched transfer raises ETransformError.
 using TResampler = void (*)(TBitmap32* Dst, const TRect& DstRect, const TRect& DstClip, TBitmap32* Src,
-                            const TRect& SrcRect, TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack);
+                            const TRect& SrcRect, TDrawMode CombineOp,
+                            const TPixelCombineEvent& CombineCallBack);
 using TKernelResampler = void (*)(TBitmap32* Dst, const TRect& DstRect, const TRect& DstClip, TBitmap32* Src,
                                   const TRect& SrcRect, TStretchFilter Filter, TDrawMode CombineOp,
                                   const TPixelCombineEvent& CombineCallBack);

@@ -6,11 +6,14 @@
 #include <exception>
 
 namespace {
-constexpr const char* StateNames[] = {"Unknown",   "Restore",    "Seek",      "Step",     "Step In",  "Step Out",
-                                      "Read Sect", "Write Sect", "Read Addr", "Read Trk", "Write Trk", "Force INT"};
+constexpr const char* StateNames[] = {"Unknown",   "Restore",  "Seek",      "Step",
+                                      "Step In",   "Step Out", "Read Sect", "Write Sect",
+                                      "Read Addr", "Read Trk", "Write Trk", "Force INT"};
 } // namespace
 
-const char* TDskHandler::StateName(std::uint8_t state) { return state <= ForceInt ? StateNames[state] : "Unknown"; }
+const char* TDskHandler::StateName(std::uint8_t state) {
+    return state <= ForceInt ? StateNames[state] : "Unknown";
+}
 
 TDskHandler::TDskHandler(TMachineServices* services) : Services(services) {}
 
@@ -18,8 +21,7 @@ TDskHandler::~TDskHandler() { UnmountAll(); }
 
 void TDskHandler::UnmountAll() {
     for (int d = 0; d < 4; ++d) {
-        if (!Drives[d].IsMounted())
-            continue;
+        if (!Drives[d].IsMounted()) continue;
         try {
             Unmount(d);
         } catch (const std::exception& e) {
@@ -34,36 +36,22 @@ void TDskHandler::UnmountAll() {
 
 std::uint8_t TDskHandler::ReadRegister(std::uint8_t r) {
     switch (r) {
-    case 0:
-        return FdcStatus ^ 0xFF;
-    case 1:
-        return TrackReg ^ 0xFF;
-    case 2:
-        return SectorReg ^ 0xFF;
-    case 3:
-        Transfer(false);
-        return DataReg ^ 0xFF;
-    case 4:
-        return DriveLatch ^ 0xFF;
-    case 5:
-        return SideReg ^ 0xFF;
-    default:
-        return 0;
+    case 0: return FdcStatus ^ 0xFF;
+    case 1: return TrackReg ^ 0xFF;
+    case 2: return SectorReg ^ 0xFF;
+    case 3: Transfer(false); return DataReg ^ 0xFF;
+    case 4: return DriveLatch ^ 0xFF;
+    case 5: return SideReg ^ 0xFF;
+    default: return 0;
     }
 }
 
 void TDskHandler::WriteRegister(std::uint8_t r, std::uint8_t v) {
     const std::uint8_t c = v ^ 0xFF;
     switch (r) {
-    case 0:
-        DecodeCommand(c);
-        break;
-    case 1:
-        TrackReg = c;
-        break;
-    case 2:
-        SectorReg = c;
-        break;
+    case 0: DecodeCommand(c); break;
+    case 1: TrackReg = c; break;
+    case 2: SectorReg = c; break;
     case 3:
         DataReg = c;
         Transfer(true);
@@ -71,15 +59,13 @@ void TDskHandler::WriteRegister(std::uint8_t r, std::uint8_t v) {
     case 4:
         DriveLatch = v;
         SetMotor(c >> 7);
-        if (v & 0x04)
-            SelectDrive(v & 3);
+        if (v & 0x04) SelectDrive(v & 3);
         break;
     case 5:
         SideReg = v & 1;
         Drives[SelectedDrive].CursorSide = SideReg;
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -123,10 +109,10 @@ void TDskHandler::DecodeCommand(std::uint8_t c) {
         FdcStatus = (FdcStatus & 0xB8) | 0x01;
     }
     StepDelay = 15;
-    LogLine(Services, "IOWRITE:Requested Cmd: %02x (%s), Group: %02x, Flags: %02x", FdcState, StateName(FdcState),
-            CommandGroup, CommandFlags);
-    LogLine(Services, "IOWRITE:H:%02x, T:%02x, S:%02x, M:%02x, D:%02x", SideReg, TrackReg, SectorReg, DriveLatch,
-            DataReg);
+    LogLine(Services, "IOWRITE:Requested Cmd: %02x (%s), Group: %02x, Flags: %02x", FdcState,
+            StateName(FdcState), CommandGroup, CommandFlags);
+    LogLine(Services, "IOWRITE:H:%02x, T:%02x, S:%02x, M:%02x, D:%02x", SideReg, TrackReg, SectorReg,
+            DriveLatch, DataReg);
 }
 
 // ---- command steps ----
@@ -158,19 +144,15 @@ void TDskHandler::ExecuteCommand() {
             StepOutward = 0;
         LogLine(Services, "FDC: Seeking from %02x to %02x", TrackReg, DataReg);
         head += int(DataReg) - int(TrackReg);
-        if (head < 0)
-            head = 0;
+        if (head < 0) head = 0;
         TrackReg = std::uint8_t(head);
         FdcStatus = 0;
         SeekResult(drive.SeekTrack(SideReg, TrackReg), hld);
-        if (TrackReg == 0)
-            FdcStatus |= 0x04;
+        if (TrackReg == 0) FdcStatus |= 0x04;
         LogLine(Services, "FDC: Seek found %02x, status %02x", TrackReg, FdcStatus);
         FdcState = Idle;
         break;
-    case Step:
-        FdcState = StepOutward ? StepOut : StepIn;
-        break;
+    case Step: FdcState = StepOutward ? StepOut : StepIn; break;
     case StepIn:
     case StepOut:
         if (FdcState == StepIn) {
@@ -178,21 +160,18 @@ void TDskHandler::ExecuteCommand() {
             ++head;
         } else {
             StepOutward = 1;
-            if (head > 0)
-                --head;
+            if (head > 0) --head;
         }
         FdcStatus = 0;
-        if (CommandFlags & 0x10)
-            TrackReg = std::uint8_t(head);
-        if (CommandFlags & 0x04)
-            SeekResult(drive.SeekTrack(SideReg, std::uint8_t(head)), hld);
-        if (head == 0)
-            FdcStatus |= 0x04;
+        if (CommandFlags & 0x10) TrackReg = std::uint8_t(head);
+        if (CommandFlags & 0x04) SeekResult(drive.SeekTrack(SideReg, std::uint8_t(head)), hld);
+        if (head == 0) FdcStatus |= 0x04;
         FdcState = Idle;
         break;
     case ReadSect:
     case WriteSect: {
-        LogLine(Services, FdcState == ReadSect ? "FDC: Read Sector %02x" : "FDC: Write Sector %02x", SectorReg);
+        LogLine(Services, FdcState == ReadSect ? "FDC: Read Sector %02x" : "FDC: Write Sector %02x",
+                SectorReg);
         const int n = drive.SeekSector(SectorReg);
         if (n > 0) {
             BytesLeft = n;
@@ -220,17 +199,14 @@ void TDskHandler::ExecuteCommand() {
         FdcStatus = 0;
         FdcState = Idle;
         break;
-    default:
-        FdcState = Idle;
-        break;
+    default: FdcState = Idle; break;
     }
 }
 
 // ---- data transfer ----
 
 void TDskHandler::Transfer(bool write) {
-    if (BytesLeft <= 0)
-        return;
+    if (BytesLeft <= 0) return;
     TVirtualDsk& drive = Drives[SelectedDrive];
     FdcStatus |= 0x03;
     --BytesLeft;
@@ -238,13 +214,14 @@ void TDskHandler::Transfer(bool write) {
         drive.WriteByte(DataReg);
     else
         drive.ReadByte(DataReg);
-    if (BytesLeft == 0)
-        EndOfSector(write);
+    if (BytesLeft == 0) EndOfSector(write);
 }
 
 void TDskHandler::EndOfSector(bool write) {
     if (!MultiSector) {
-        LogLine(Services, write ? "FDC: Non-Multi Write of Sector %02x ended" : "FDC: Non-Multi Read of Sector %02x ended",
+        LogLine(Services,
+                write ? "FDC: Non-Multi Write of Sector %02x ended"
+                      : "FDC: Non-Multi Read of Sector %02x ended",
                 SectorReg);
         FdcStatus = 0;
         return;
@@ -261,8 +238,7 @@ void TDskHandler::EndOfSector(bool write) {
             if (SideReg == 1) {
                 SideReg = 0;
                 LogLine(Services, "FDC: Swap to Head %d", 0);
-                if (drive.SeekTrack(0, std::uint8_t(head)) != 0)
-                    FdcStatus |= 0x10;
+                if (drive.SeekTrack(0, std::uint8_t(head)) != 0) FdcStatus |= 0x10;
             } else {
                 FdcStatus |= 0x10;
             }
@@ -289,8 +265,7 @@ void TDskHandler::AbortTransfer() {
 
 void TDskHandler::SelectDrive(std::uint8_t d) {
     // Bytes still due belong to the sector of the drive that was selected.
-    if (d != SelectedDrive)
-        AbortTransfer();
+    if (d != SelectedDrive) AbortTransfer();
     SelectedDrive = d;
     FdcStatus = Drives[d].IsMounted() ? 0 : 0x80;
 }
@@ -298,16 +273,14 @@ void TDskHandler::SelectDrive(std::uint8_t d) {
 void TDskHandler::SetMotor(std::uint8_t on) { MotorOn = on; }
 
 int TDskHandler::Mount(int d, const std::string& fileName, std::uint8_t flag) {
-    if (d == SelectedDrive)
-        AbortTransfer();
+    if (d == SelectedDrive) AbortTransfer();
     const int r = Drives[d].LoadImage(fileName, flag);
     FdcStatus = r != 0 ? 0x80 : 0;
     return r;
 }
 
 void TDskHandler::Unmount(int d) {
-    if (d == SelectedDrive)
-        AbortTransfer();
+    if (d == SelectedDrive) AbortTransfer();
     FdcStatus = 0x80;
     Drives[d].UnloadImage(0);
 }

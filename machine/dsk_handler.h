@@ -42,7 +42,18 @@ class TDskHandler {
     static const char* StateName(std::uint8_t state);
 
     enum : std::uint8_t {
-        Idle = 0, Restore, Seek, Step, StepIn, StepOut, ReadSect, WriteSect, ReadAddr, ReadTrk, WriteTrk, ForceInt
+        Idle = 0,
+        Restore,
+        Seek,
+        Step,
+        StepIn,
+        StepOut,
+        ReadSect,
+        WriteSect,
+        ReadAddr,
+        ReadTrk,
+        WriteTrk,
+        ForceInt
     };
 
     TMachineServices* Services;

@@ -26,14 +26,10 @@ void PPI8255::UpdatePortC() { PinsC = Pins(PortCInputMask, LatchC); }
 
 std::uint8_t PPI8255::Read(std::uint8_t port) const {
     switch (port) {
-    case 0:
-        return PortAInput ? ExternalA : LatchA;
-    case 1:
-        return PortBInput ? ExternalB : LatchB;
-    case 2:
-        return std::uint8_t((ExternalC & PortCInputMask) | (LatchC & ~PortCInputMask));
-    default:
-        return 0xFF;
+    case 0: return PortAInput ? ExternalA : LatchA;
+    case 1: return PortBInput ? ExternalB : LatchB;
+    case 2: return std::uint8_t((ExternalC & PortCInputMask) | (LatchC & ~PortCInputMask));
+    default: return 0xFF;
     }
 }
 
@@ -51,10 +47,8 @@ void PPI8255::Write(std::uint8_t port, std::uint8_t v) {
         LatchC = v;
         UpdatePortC();
         return;
-    case 3:
-        break;
-    default:
-        return;
+    case 3: break;
+    default: return;
     }
     if (v & 0x80) { // mode word
         PpiModeA = (v >> 5) & 3;

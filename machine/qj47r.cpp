@@ -41,8 +41,7 @@ std::size_t ReadRomImage(const std::string& fileName, std::uint8_t* dest, std::s
     std::size_t got = 0;
     while (got < size) {
         const std::size_t n = stream.Read(dest + got, size - got);
-        if (n == 0)
-            break;
+        if (n == 0) break;
         got += n;
     }
     return got;
@@ -58,8 +57,7 @@ void Report(TMachineServices* services, const std::string& text) {
 std::string TQJ47R::DefaultRomFolder() {
     std::error_code ec;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        return "roms";
+    if (ec) return "roms";
     return (exe.parent_path() / "roms").string();
 }
 
@@ -76,7 +74,9 @@ TQJ47R::TQJ47R(const TQJ47RSetup& setup)
     Font80Bitmap = NewBitmap(129, 257);
     Plane1Image = NewBitmap(640, 400);
     Plane2Image = NewBitmap(640, 400);
-    const auto maxCombine = [this](std::uint32_t F, std::uint32_t& B, std::uint32_t M) { MaxCombine(F, B, M); };
+    const auto maxCombine = [this](std::uint32_t F, std::uint32_t& B, std::uint32_t M) {
+        MaxCombine(F, B, M);
+    };
     Plane1Image->SetDrawMode(gfx::dmCustom);
     Plane1Image->OnPixelCombine = maxCombine;
     Plane1Image->SetMasterAlpha(255);
@@ -85,7 +85,9 @@ TQJ47R::TQJ47R(const TQJ47RSetup& setup)
     Plane2Image->SetMasterAlpha(127);
     CellBitmap = NewBitmap(32, 32);
     CellBitmap->SetDrawMode(gfx::dmCustom);
-    CellBitmap->OnPixelCombine = [this](std::uint32_t F, std::uint32_t& B, std::uint32_t M) { XorCombine(F, B, M); };
+    CellBitmap->OnPixelCombine = [this](std::uint32_t F, std::uint32_t& B, std::uint32_t M) {
+        XorCombine(F, B, M);
+    };
     CellBitmap->SetMasterAlpha(255);
 
     LoadSettings();
@@ -145,8 +147,7 @@ void TQJ47R::SaveSettings() {
     bool ok = true;
     for (int i = 0; i < 4; ++i)
         ok = WriteRegistryString(SettingNames[i], fields[i] ? "TRUE" : "FALSE") && ok;
-    if (!ok)
-        LogLine(Services, "%s", LastSettingsError().c_str());
+    if (!ok) LogLine(Services, "%s", LastSettingsError().c_str());
 }
 
 void TQJ47R::Reset() {

@@ -59,14 +59,14 @@ class TQJ47R : public z80cpu {
     // entries, turned into 16-bit samples at SampleRate every RefillPeriod
     // T-states. 80000 T-states are 10 ms, so 125 T-states are one sample.
     static constexpr int RingSize = 10000;
-    static constexpr int RingStartLag = 2000;  // recorded entries ahead of the player at start
-    static constexpr int RingLagLimit = 8000;  // beyond this the player skips ahead to RingStartLag
+    static constexpr int RingStartLag = 2000; // recorded entries ahead of the player at start
+    static constexpr int RingLagLimit = 8000; // beyond this the player skips ahead to RingStartLag
     static constexpr int SamplePeriod = 125;
     static constexpr int RefillPeriod = 1600;
     static constexpr int SampleRate = 64000;
     static constexpr std::uint32_t SoundBufferBytes = 10000;
     static constexpr std::uint32_t SilenceMargin = 2560; // 20 ms kept written ahead of the play cursor
-    static constexpr std::int16_t HighSample = -24576; // 0xA000
+    static constexpr std::int16_t HighSample = -24576;   // 0xA000
 
     // Reads both ROM images; a missing file raises platform::EFOpenError
     // ("Cannot open file %s").

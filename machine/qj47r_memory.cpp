@@ -10,8 +10,7 @@ constexpr int TextPart = 0x1000;
 
 // Offset of a data address in the video window, or -1 when it is outside.
 int TQJ47R::VramWindowOffset(int address) const {
-    if (!VramWindowMapped)
-        return -1;
+    if (!VramWindowMapped) return -1;
     const int o = address - (VramWindowLow ? 0x5000 : 0xD000);
     return o >= 0 && o < WindowSize ? o : -1;
 }
@@ -19,17 +18,13 @@ int TQJ47R::VramWindowOffset(int address) const {
 int TQJ47R::ReadMem(int address) {
     const int a = address & 0xFFFF;
     const int o = VramWindowOffset(a);
-    if (o >= 0)
-        return o < TextPart ? ReadText(o) : ReadGraphics(o - TextPart);
+    if (o >= 0) return o < TextPart ? ReadText(o) : ReadGraphics(o - TextPart);
     if (IplMode) {
-        if (a < 0x0800)
-            return IplRom[a];
-        if (a >= 0x8000)
-            return MainRam[a - 0x8000];
+        if (a < 0x0800) return IplRom[a];
+        if (a >= 0x8000) return MainRam[a - 0x8000];
         return RamExpansion ? MainRam[a + 0x8000] : 0;
     }
-    if (a < 0x8000 || RamExpansion)
-        return MainRam[a];
+    if (a < 0x8000 || RamExpansion) return MainRam[a];
     return 0;
 }
 
@@ -45,30 +40,26 @@ void TQJ47R::WriteMem(int address, int value) {
         return;
     }
     if (IplMode) {
-        if (a < 0x0800)
-            return;
+        if (a < 0x0800) return;
         if (a >= 0x8000)
             MainRam[a - 0x8000] = v;
         else if (RamExpansion)
             MainRam[a + 0x8000] = v;
         return;
     }
-    if (a < 0x8000 || RamExpansion)
-        MainRam[a] = v;
+    if (a < 0x8000 || RamExpansion) MainRam[a] = v;
 }
 
 int TQJ47R::FetchMem(int address) {
     const int a = address & 0xFFFF;
-    if (IplMode)
-        return a < 0x0800 ? IplRom[a] : MainRam[a ^ 0x8000];
+    if (IplMode) return a < 0x0800 ? IplRom[a] : MainRam[a ^ 0x8000];
     return MainRam[a];
 }
 
 void TQJ47R::PushMem(int address, int value) {
     const int a = address & 0xFFFF;
     if (IplMode) {
-        if (a >= 0x0800)
-            MainRam[a ^ 0x8000] = static_cast<std::uint8_t>(value);
+        if (a >= 0x0800) MainRam[a ^ 0x8000] = static_cast<std::uint8_t>(value);
         return;
     }
     MainRam[a] = static_cast<std::uint8_t>(value);
@@ -82,9 +73,7 @@ std::uint8_t TQJ47R::ReadText(int offset) const {
 
 std::uint8_t TQJ47R::ReadGraphics(int offset) const {
     const int o = offset & 0x1FFF;
-    if (Plane1Selected && Graphics1)
-        return GraphicsRam1[o];
-    if (Plane2Selected && Graphics2)
-        return GraphicsRam2[o];
+    if (Plane1Selected && Graphics1) return GraphicsRam1[o];
+    if (Plane2Selected && Graphics2) return GraphicsRam2[o];
     return 0;
 }

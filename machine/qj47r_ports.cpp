@@ -10,8 +10,7 @@ namespace {
 // Direction byte of a PIO port for the I/O monitor: its I/O select word in
 // control mode, else all inputs for an odd mode and all outputs for an even one.
 std::uint8_t PioDirection(const Z80PIO& pio, int port) {
-    if (pio.PioMode[port] == Z80PIO::ModeControl)
-        return static_cast<std::uint8_t>(pio.PioIoSelect[port]);
+    if (pio.PioMode[port] == Z80PIO::ModeControl) return static_cast<std::uint8_t>(pio.PioIoSelect[port]);
     return (pio.PioMode[port] & 1) ? 0xFF : 0x00;
 }
 
@@ -31,24 +30,19 @@ int TQJ47R::ReadPort(int port) {
     switch (port & 0xFC) {
     case 0xD8:
     case 0xDC:
-    case 0xF8:
-        return Fdc.ReadRegister(static_cast<std::uint8_t>(reg));
+    case 0xF8: return Fdc.ReadRegister(static_cast<std::uint8_t>(reg));
     case 0xE0:
         Ppi.ExternalB = PortBInputs(SelectedKeyBits(KeyRow));
         Services->ShowPPIPortB(Ppi.ExternalB);
         return Ppi.Read(static_cast<std::uint8_t>(port & 3));
-    case 0xE4:
-        return Pit.Read(static_cast<std::uint8_t>(port & 3));
+    case 0xE4: return Pit.Read(static_cast<std::uint8_t>(port & 3));
     case 0xE8: {
         Pio.PioInput[1] = KeyRow < KeyRows ? static_cast<std::uint8_t>(~KeyMatrix[KeyRow]) : 0;
         const int p = (port >> 1) & 1;
         return (port & 1) ? Pio.ReadControl(p) : Pio.ReadData(p);
     }
-    case 0xF4:
-        return (Plane1Selected ? 0 : 0x01) | (Plane1Shown ? 0x02 : 0) | (Plane2Shown ? 0x0C : 0);
-    default:
-        LogLine(Services, "Read from Port %02x", port);
-        return 0;
+    case 0xF4: return (Plane1Selected ? 0 : 0x01) | (Plane1Shown ? 0x02 : 0) | (Plane2Shown ? 0x0C : 0);
+    default: LogLine(Services, "Read from Port %02x", port); return 0;
     }
 }
 
@@ -57,24 +51,12 @@ void TQJ47R::WritePort(int port, int value) {
     switch (port & 0xFC) {
     case 0xD8:
     case 0xDC:
-    case 0xF8:
-        Fdc.WriteRegister(static_cast<std::uint8_t>(port & 7), v);
-        break;
-    case 0xE0:
-        WritePpi(port & 3, v);
-        break;
-    case 0xE4:
-        Pit.Write(static_cast<std::uint8_t>(port & 3), v);
-        break;
-    case 0xE8:
-        WritePio(port, v);
-        break;
-    case 0xF4:
-        WriteGraphicsControl(v);
-        break;
-    default:
-        LogLine(Services, "Wrote %02x to Port %02x", v, port);
-        break;
+    case 0xF8: Fdc.WriteRegister(static_cast<std::uint8_t>(port & 7), v); break;
+    case 0xE0: WritePpi(port & 3, v); break;
+    case 0xE4: Pit.Write(static_cast<std::uint8_t>(port & 3), v); break;
+    case 0xE8: WritePio(port, v); break;
+    case 0xF4: WriteGraphicsControl(v); break;
+    default: LogLine(Services, "Wrote %02x to Port %02x", v, port); break;
     }
 }
 
@@ -88,8 +70,7 @@ void TQJ47R::WritePpi(int reg, std::uint8_t value) {
         lampsChanged |= ModeLamps[i] != lamps[i];
         ModeLamps[i] = lamps[i];
     }
-    if (lampsChanged)
-        Services->RefreshStatusBar();
+    if (lampsChanged) Services->RefreshStatusBar();
 
     const std::uint8_t normal = (Ppi.PinsA & 0x10) ? 1 : 0;
     if (normal != NormalVideo) {

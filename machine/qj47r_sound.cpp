@@ -23,15 +23,13 @@
 void TQJ47R::InitSound() {
     SecondaryBuffer.reset();
     SoundWritePos = 0;
-    if (!SoundOutput)
-        return;
+    if (!SoundOutput) return;
     platform::SoundFormat format;
     format.SampleRate = SampleRate;
     format.Channels = 1;
     format.BitsPerSample = 16;
     auto buffer = SoundOutput->CreateLoopingBuffer(format, SoundBufferBytes);
-    if (!buffer || !buffer->Play())
-        return; // sound stays off; the machine runs silently
+    if (!buffer || !buffer->Play()) return; // sound stays off; the machine runs silently
     SecondaryBuffer = std::move(buffer);
 }
 
@@ -44,17 +42,14 @@ int TQJ47R::RingLag() const {
 // or the output stalled): the player goes on from the recent sound.
 void TQJ47R::SkipSpeakerBacklog() {
     RingReadIndex = RingWriteIndex - RingStartLag;
-    if (RingReadIndex < 0)
-        RingReadIndex += RingSize;
+    if (RingReadIndex < 0) RingReadIndex += RingSize;
 }
 
 void TQJ47R::UpdateSound() {
-    if (!SecondaryBuffer)
-        return;
+    if (!SecondaryBuffer) return;
     const std::uint32_t size = SecondaryBuffer->Size();
     std::uint32_t cursor = 0;
-    if (!SecondaryBuffer->GetCurrentPosition(cursor))
-        cursor = 0;
+    if (!SecondaryBuffer->GetCurrentPosition(cursor)) cursor = 0;
     cursor %= size;
 
     // Equal positions: everything up to the cursor is written and not yet played.
@@ -65,10 +60,8 @@ void TQJ47R::UpdateSound() {
     // When the output has played nearly all that was written, the rest of the
     // ring would replay old sound: keep a margin of silence ahead of it.
     const std::uint32_t unplayed = size - free + bytes;
-    if (unplayed < SilenceMargin)
-        bytes += std::min(free - bytes, SilenceMargin - unplayed);
-    if (bytes == 0)
-        return;
+    if (unplayed < SilenceMargin) bytes += std::min(free - bytes, SilenceMargin - unplayed);
+    if (bytes == 0) return;
 
     std::uint8_t *part1 = nullptr, *part2 = nullptr;
     std::uint32_t size1 = 0, size2 = 0;
@@ -76,26 +69,22 @@ void TQJ47R::UpdateSound() {
         // One more try after bringing the buffer back; then this refill is skipped.
         SecondaryBuffer->Restore();
         SecondaryBuffer->Play();
-        if (!SecondaryBuffer->Lock(SoundWritePos, bytes, &part1, &size1, &part2, &size2))
-            return;
+        if (!SecondaryBuffer->Lock(SoundWritePos, bytes, &part1, &size1, &part2, &size2)) return;
     }
     // The recorded entries first, then silence.
     int fromRing = static_cast<int>(std::min(bytes, recorded) / 2);
     for (auto [part, partSize] : {std::pair{part1, size1}, std::pair{part2, size2}}) {
-        if (!part || !partSize)
-            continue;
+        if (!part || !partSize) continue;
         const int samples = static_cast<int>(partSize / 2);
         const int taken = std::min(samples, fromRing);
-        if (taken > 0)
-            FillSamples(part, taken);
+        if (taken > 0) FillSamples(part, taken);
         std::memset(part + 2 * taken, 0, partSize - 2u * static_cast<std::uint32_t>(taken));
         fromRing -= taken;
     }
     SecondaryBuffer->Unlock(part1, size1, part2, size2);
 
     SoundWritePos += bytes;
-    if (SoundWritePos >= size)
-        SoundWritePos -= size;
+    if (SoundWritePos >= size) SoundWritePos -= size;
 }
 
 void TQJ47R::FillSamples(std::uint8_t* d, int count) {
@@ -109,7 +98,6 @@ void TQJ47R::FillSamples(std::uint8_t* d, int count) {
         const std::uint16_t s = SpeakerRing[RingReadIndex] ? high : 0;
         d[2 * i] = static_cast<std::uint8_t>(s & 0xFF);
         d[2 * i + 1] = static_cast<std::uint8_t>(s >> 8);
-        if (++RingReadIndex >= RingSize)
-            RingReadIndex = 0;
+        if (++RingReadIndex >= RingSize) RingReadIndex = 0;
     }
 }

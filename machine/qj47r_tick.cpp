@@ -21,8 +21,7 @@ constexpr std::int32_t BacklogLimit = 1 << 20;
 
 void Accumulate(std::int32_t& ticks, int t) {
     ticks += t;
-    if (ticks > BacklogLimit)
-        ticks = BacklogLimit;
+    if (ticks > BacklogLimit) ticks = BacklogLimit;
 }
 } // namespace
 
@@ -63,10 +62,8 @@ bool TQJ47R::CheckInterrupt(int tstates) {
     SampleTicks += t;
     while (SampleTicks > SamplePeriod) {
         SpeakerRing[RingWriteIndex] = Ppi.PinsC & 0x04;
-        if (++RingWriteIndex >= RingSize)
-            RingWriteIndex = 0;
-        if (RingLag() > RingLagLimit)
-            SkipSpeakerBacklog();
+        if (++RingWriteIndex >= RingSize) RingWriteIndex = 0;
+        if (RingLag() > RingLagLimit) SkipSpeakerBacklog();
         SampleTicks -= SamplePeriod;
     }
 
@@ -78,9 +75,10 @@ bool TQJ47R::CheckInterrupt(int tstates) {
 
     // While neither PIO port has interrupts enabled or a request in service,
     // acknowledging changes nothing and yields port A's vector: skip the call.
-    const bool pioQuiet = !((Pio.PioIntControl[0] | Pio.PioIntControl[1]) & 0x80) &&
-                          (Pio.PioState[0] | Pio.PioState[1]) == 0;
-    const std::uint8_t vector = pioQuiet ? static_cast<std::uint8_t>(Pio.PioVector[0]) : Pio.AcknowledgeInterrupt();
+    const bool pioQuiet =
+        !((Pio.PioIntControl[0] | Pio.PioIntControl[1]) & 0x80) && (Pio.PioState[0] | Pio.PioState[1]) == 0;
+    const std::uint8_t vector =
+        pioQuiet ? static_cast<std::uint8_t>(Pio.PioVector[0]) : Pio.AcknowledgeInterrupt();
     return vector != 0 || NmiRequest == 1;
 }
 
@@ -96,8 +94,7 @@ void TQJ47R::TickDiscController() {
         changed |= DriveLamps[d] != lamp;
         DriveLamps[d] = lamp;
     }
-    if (changed)
-        Services->RefreshStatusBar();
+    if (changed) Services->RefreshStatusBar();
 }
 
 int TQJ47R::GetInterruptVector() {

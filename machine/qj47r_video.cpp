@@ -38,11 +38,9 @@ void TQJ47R::DrawFontByte(int k, std::uint8_t v) {
 }
 
 void TQJ47R::WriteText(int p, std::uint8_t v) {
-    if (p < 0 || p >= int(sizeof TextVram))
-        return; // the upper half of the window's text part has no memory
+    if (p < 0 || p >= int(sizeof TextVram)) return; // the upper half of the window's text part has no memory
     TextVram[p] = v;
-    if (p >= (Columns80 ? TextColumns80 : TextColumns40) * TextRows)
-        return;
+    if (p >= (Columns80 ? TextColumns80 : TextColumns40) * TextRows) return;
 
     const int g = v;
     gfx::TRect src, dst;
@@ -94,8 +92,7 @@ void TQJ47R::WriteGraphics(int offset, std::uint8_t value) {
     for (int b = 0; b < 8; ++b)
         Dot(*plane, (drawn & (1 << b)) ? Green : Black, x0 + 2 * b, y, 2, ScanDouble);
 
-    if (!Plane1Shown && !Plane2Shown)
-        return;
+    if (!Plane1Shown && !Plane2Shown) return;
     const int r = o / (GraphicsBytesPerLine * GraphicsLinesPerTextRow), c = o % GraphicsBytesPerLine;
     if (Columns80) {
         const int p = r * TextColumns80 + 2 * c;
@@ -105,8 +102,7 @@ void TQJ47R::WriteGraphics(int offset, std::uint8_t value) {
         }
     } else {
         const int p = r * TextColumns40 + c;
-        if (p < TextColumns40 * TextRows)
-            WriteText(p, TextVram[p]);
+        if (p < TextColumns40 * TextRows) WriteText(p, TextVram[p]);
     }
 }
 

@@ -4,6 +4,7 @@ namespace {
 enum class Kind { None, Short, Long, Bytes };
 
 Kind KindOf(std::int32_t s) {
+    // clang-format off
     switch (s) {
     case 1: case 3: case 7: case 9: case 13: case 14: case 16: case 20:
         return Kind::Short;
@@ -14,6 +15,7 @@ Kind KindOf(std::int32_t s) {
     default:
         return Kind::None;
     }
+    // clang-format on
 }
 
 bool IsChecksumState(std::int32_t s) { return s == 6 || s == 12 || s == 19 || s == 25; }
@@ -25,8 +27,7 @@ bool TQJFHandler::Close() {
 }
 
 std::uint8_t TQJFHandler::GetLevel() {
-    if (!QjfStream)
-        return 0;
+    if (!QjfStream) return 0;
     if (Countdown > 0) {
         --Countdown;
     } else if (OutputLevel == 0) {
@@ -42,26 +43,19 @@ std::uint8_t TQJFHandler::GetLevel() {
 void TQJFHandler::Enter(std::int32_t state) {
     BlockState = state;
     if (state == 5 || state == 11 || state == 18 || state == 24)
-        Checksum = 0; // each block counts only its own 1 bits
-    if (state == 6 && QjfStream)
-        QjfStream->SetPosition(0); // the header goes out twice
-    if (state == 19 && QjfStream)
-        QjfStream->SetPosition(HeaderSize);
+        Checksum = 0;                                       // each block counts only its own 1 bits
+    if (state == 6 && QjfStream) QjfStream->SetPosition(0); // the header goes out twice
+    if (state == 19 && QjfStream) QjfStream->SetPosition(HeaderSize);
 }
 
 std::int32_t TQJFHandler::NextPulse() {
     const std::int32_t s = BlockState;
     const Kind kind = KindOf(s);
-    if (kind == Kind::None)
-        return 0;
-    if (--PulsesLeft[s] == 0)
-        Enter(s + 1);
-    if (kind == Kind::Short)
-        return ShortPulse;
-    if (kind == Kind::Long)
-        return LongPulse;
-    if (BitsLeft == 0)
-        LoadByte();
+    if (kind == Kind::None) return 0;
+    if (--PulsesLeft[s] == 0) Enter(s + 1);
+    if (kind == Kind::Short) return ShortPulse;
+    if (kind == Kind::Long) return LongPulse;
+    if (BitsLeft == 0) LoadByte();
     return NextBit();
 }
 
@@ -79,8 +73,7 @@ std::int32_t TQJFHandler::NextBit() {
     bool longPulse = true; // the start pulse
     if (BitsLeft != 9) {
         longPulse = (CurrentByte >> (BitsLeft - 1)) & 1;
-        if (longPulse)
-            ++Checksum;
+        if (longPulse) ++Checksum;
     }
     --BitsLeft;
     return longPulse ? LongPulse : ShortPulse;

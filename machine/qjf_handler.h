@@ -24,16 +24,16 @@ class TQJFHandler {
     void LoadByte();
     std::int32_t NextBit();
 
-    std::int32_t BlockState = 0;        // 1-25; 0 = none
-    std::int32_t PulsesLeft[26] = {};   // per state 1-25
+    std::int32_t BlockState = 0;      // 1-25; 0 = none
+    std::int32_t PulsesLeft[26] = {}; // per state 1-25
     std::unique_ptr<platform::TStream> QjfStream;
-    std::int32_t ShortPulse = 8;        // high samples of a short pulse, minus one
-    std::int32_t LongPulse = 15;        // of a long pulse
-    std::int32_t LowLength = 10;        // low samples after every pulse, minus one
+    std::int32_t ShortPulse = 8; // high samples of a short pulse, minus one
+    std::int32_t LongPulse = 15; // of a long pulse
+    std::int32_t LowLength = 10; // low samples after every pulse, minus one
     std::int32_t Countdown = 0;
-    std::uint16_t Checksum = 0;         // 1 bits sent in the current block
+    std::uint16_t Checksum = 0; // 1 bits sent in the current block
     std::uint8_t CurrentByte = 0;
-    std::int32_t BitsLeft = 0;          // 9 = start pulse next, 0 = load a byte
+    std::int32_t BitsLeft = 0; // 9 = start pulse next, 0 = load a byte
     std::uint8_t OutputLevel = 0;
 
   private:

@@ -3,8 +3,7 @@
 void T8253::Write(std::uint8_t port, std::uint8_t v) {
     if (port == 3) {
         const int c = v >> 6;
-        if (c == 3)
-            return;
+        if (c == 3) return;
         const std::uint8_t rl = (v >> 4) & 3;
         if (rl != 0) {
             PitAccess[c] = rl;
@@ -14,8 +13,7 @@ void T8253::Write(std::uint8_t port, std::uint8_t v) {
         }
         return;
     }
-    if (port > 2)
-        return;
+    if (port > 2) return;
     switch (PitAccess[port]) {
     case LowOnly:
         PitCounter[port] = PitReload[port] = v;
@@ -35,42 +33,31 @@ void T8253::Write(std::uint8_t port, std::uint8_t v) {
         PitLatchHold[port] = 0;
         PitAccess[port] = PairLow;
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
 std::uint8_t T8253::Read(std::uint8_t port) {
-    if (port > 2)
-        return 0xFF;
+    if (port > 2) return 0xFF;
     const std::uint16_t value = PitLatchHold[port] ? PitLatch[port] : PitCounter[port];
     switch (PitAccess[port]) {
-    case LowOnly:
-        PitLatchHold[port] = 0;
-        return std::uint8_t(value);
-    case HighOnly:
-        PitLatchHold[port] = 0;
-        return std::uint8_t(value >> 8);
-    case PairLow:
-        PitAccess[port] = PairHigh;
-        return std::uint8_t(value);
+    case LowOnly: PitLatchHold[port] = 0; return std::uint8_t(value);
+    case HighOnly: PitLatchHold[port] = 0; return std::uint8_t(value >> 8);
+    case PairLow: PitAccess[port] = PairHigh; return std::uint8_t(value);
     case PairHigh:
         PitLatchHold[port] = 0;
         PitAccess[port] = PairLow;
         return std::uint8_t(value >> 8);
-    default:
-        return 0xFF;
+    default: return 0xFF;
     }
 }
 
 void T8253::Clock() {
     // A counter that reaches 1 reloads and clocks the next one.
     for (int c = 0; c < 3; ++c) {
-        if (--PitCounter[c] != 1)
-            break;
+        if (--PitCounter[c] != 1) break;
         PitCounter[c] = PitReload[c];
     }
     for (int c = 0; c < 3; ++c)
-        if (!PitLatchHold[c])
-            PitLatch[c] = PitCounter[c];
+        if (!PitLatchHold[c]) PitLatch[c] = PitCounter[c];
 }

@@ -3,25 +3,21 @@
 #include "platform/exceptions.h"
 #include "ui/services/machine_services.h"
 
-VarnelCMT::VarnelCMT(TMachineServices* services) : Services(services), CmtHandler(std::make_unique<TQJFHandler>()) {}
+VarnelCMT::VarnelCMT(TMachineServices* services)
+    : Services(services), CmtHandler(std::make_unique<TQJFHandler>()) {}
 
 std::uint8_t VarnelCMT::GetPort(int index) const {
     switch (index) {
-    case 0:
-        return LastPortA;
-    case 1:
-        return CmtStatus;
-    case 2:
-        return LastPortC;
-    default:
-        return 0;
+    case 0: return LastPortA;
+    case 1: return CmtStatus;
+    case 2: return LastPortC;
+    default: return 0;
     }
 }
 
 void VarnelCMT::PortChange(std::uint8_t a, std::uint8_t c) {
     // Compares the control bits with the whole stored bytes, as the deck always has.
-    if ((a & 0x0F) == LastPortA && (c & 0xC0) == LastPortC)
-        return;
+    if ((a & 0x0F) == LastPortA && (c & 0xC0) == LastPortC) return;
     LastPortA ^= a; // now the changed bits
     LastPortC ^= c;
     ProcessEdges();
@@ -49,7 +45,8 @@ void VarnelCMT::ProcessEdges() {
             LogLine(Services, "Play Requested");
             RecordingOpen = 1;
             try {
-                TapeRecording = std::make_unique<platform::TFileStream>(RecordingFile, platform::TFileMode::fmCreate);
+                TapeRecording =
+                    std::make_unique<platform::TFileStream>(RecordingFile, platform::TFileMode::fmCreate);
             } catch (const platform::Exception& e) {
                 // Mid-instruction: report it and play on without recording.
                 LogLine(Services, "%s", e.what());
@@ -61,8 +58,7 @@ void VarnelCMT::ProcessEdges() {
     }
     if (a & 0x08) {
         StopLatch ^= 1;
-        if (StopLatch)
-            stop();
+        if (StopLatch) stop();
     }
     ReadBitValue = (c & 0x80) ? 1 : 0;
     if (c & 0x40) {
@@ -73,8 +69,7 @@ void VarnelCMT::ProcessEdges() {
     }
     if (c & 0x10) {
         EjectLatch ^= 1;
-        if (!EjectLatch)
-            Eject();
+        if (!EjectLatch) Eject();
     }
 }
 

@@ -49,8 +49,7 @@ void Z80PIO::WriteControl(int port, std::uint8_t v) {
         PioMode[port] = (v >> 6) == ModeControl ? ModeControlPending : std::uint32_t(v >> 6);
         break;
     default:
-        if ((v & 1) == 0)
-            PioVector[port] = v;
+        if ((v & 1) == 0) PioVector[port] = v;
         break;
     }
     EvaluateInterrupt(port);
@@ -66,8 +65,7 @@ void Z80PIO::WriteData(int port, std::uint8_t v) {
 
 std::uint8_t Z80PIO::ReadData(int port) {
     switch (PioMode[port]) {
-    case ModeOutput:
-        return std::uint8_t(PioOutput[port]);
+    case ModeOutput: return std::uint8_t(PioOutput[port]);
     case ModeInput:
         SetReady(port, 1);
         EvaluateInterrupt(port);
@@ -78,8 +76,7 @@ std::uint8_t Z80PIO::ReadData(int port) {
         return std::uint8_t(PioInput[port]);
     case ModeControl:
         return std::uint8_t((PioInput[port] & PioIoSelect[port]) | (PioOutput[port] & ~PioIoSelect[port]));
-    default:
-        return 0;
+    default: return 0;
     }
 }
 
@@ -90,19 +87,16 @@ void Z80PIO::EvaluateInterrupt(int port) {
     if (PioIntControl[port] & 0x80) {
         if (PioMode[port] == ModeControl) {
             std::uint32_t x = PioInput[port] & PioIoSelect[port] & ~PioMask[port] & 0xFF;
-            if (!(PioIntControl[port] & 0x20))
-                x ^= PioMask[port];
+            if (!(PioIntControl[port] & 0x20)) x ^= PioMask[port];
             request = (PioIntControl[port] & 0x40) ? x == PioMask[port] : x == 0;
-            if (port == 1 && PioMode[0] == ModeBidirectional && PioReady[1] == 0)
-                request = 1;
+            if (port == 1 && PioMode[0] == ModeBidirectional && PioReady[1] == 0) request = 1;
         } else {
             request = PioReady[port] == 0;
         }
     }
     const std::uint32_t before = PioState[port];
     PioState[port] = (PioState[port] & ~StateRequested) | request;
-    if (PioState[port] != before)
-        UpdateIntLine();
+    if (PioState[port] != before) UpdateIntLine();
 }
 
 void Z80PIO::UpdateIntLine() {
@@ -118,8 +112,7 @@ std::uint8_t Z80PIO::AcknowledgeInterrupt() {
     // Port A wins unless it is idle and port B has a fresh request. Nothing but
     // Reset clears an in-service bit.
     int chosen = 0;
-    if (PioState[0] == StateRequested)
-        PioState[0] |= StateInService;
+    if (PioState[0] == StateRequested) PioState[0] |= StateInService;
     if (PioState[0] == 0 && PioState[1] == StateRequested) {
         PioState[1] |= StateInService;
         chosen = 1;

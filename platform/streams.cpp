@@ -12,21 +12,18 @@
 namespace platform {
 
 void TStream::ReadBuffer(void* buffer, std::size_t count) {
-    if (count != 0 && Read(buffer, count) != count)
-        throw EReadError();
+    if (count != 0 && Read(buffer, count) != count) throw EReadError();
 }
 
 void TStream::WriteBuffer(const void* buffer, std::size_t count) {
-    if (count != 0 && Write(buffer, count) != count)
-        throw EWriteError();
+    if (count != 0 && Write(buffer, count) != count) throw EWriteError();
 }
 
 // ---- memory stream ----
 
 std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
     const auto size = static_cast<std::int64_t>(Data.size());
-    if (Pos >= size || count == 0)
-        return 0;
+    if (Pos >= size || count == 0) return 0;
     const std::size_t n = std::min<std::size_t>(count, static_cast<std::size_t>(size - Pos));
     std::memcpy(buffer, Data.data() + Pos, n);
     Pos += static_cast<std::int64_t>(n);
@@ -34,11 +31,9 @@ std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
 }
 
 std::size_t TMemoryStream::Write(const void* buffer, std::size_t count) {
-    if (count == 0)
-        return 0;
+    if (count == 0) return 0;
     const std::size_t end = static_cast<std::size_t>(Pos) + count;
-    if (end > Data.size())
-        Data.resize(end);
+    if (end > Data.size()) Data.resize(end);
     std::memcpy(Data.data() + Pos, buffer, count);
     Pos = static_cast<std::int64_t>(end);
     return count;
@@ -80,23 +75,16 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : Name(fil
     switch (mode) {
     case TFileMode::fmCreate:
         File = std::fopen(fileName.c_str(), "w+b");
-        if (!File)
-            throw EFCreateError(fileName);
+        if (!File) throw EFCreateError(fileName);
         break;
-    case TFileMode::fmOpenRead:
-        File = std::fopen(fileName.c_str(), "rb");
-        break;
-    case TFileMode::fmOpenReadWrite:
-        File = std::fopen(fileName.c_str(), "r+b");
-        break;
+    case TFileMode::fmOpenRead: File = std::fopen(fileName.c_str(), "rb"); break;
+    case TFileMode::fmOpenReadWrite: File = std::fopen(fileName.c_str(), "r+b"); break;
     }
-    if (!File)
-        throw EFOpenError(fileName);
+    if (!File) throw EFOpenError(fileName);
 }
 
 TFileStream::~TFileStream() {
-    if (File)
-        std::fclose(File);
+    if (File) std::fclose(File);
 }
 
 std::size_t TFileStream::Read(void* buffer, std::size_t count) {
@@ -111,16 +99,14 @@ std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
     const int whence = origin == TSeekOrigin::soBeginning ? SEEK_SET
                        : origin == TSeekOrigin::soCurrent ? SEEK_CUR
                                                           : SEEK_END;
-    if (!(origin == TSeekOrigin::soCurrent && offset == 0))
-        fseeko(File, static_cast<off_t>(offset), whence);
+    if (!(origin == TSeekOrigin::soCurrent && offset == 0)) fseeko(File, static_cast<off_t>(offset), whence);
     return static_cast<std::int64_t>(ftello(File));
 }
 
 std::int64_t TFileStream::Size() {
     std::fflush(File);
     struct stat st {};
-    if (fstat(fileno(File), &st) != 0)
-        return 0;
+    if (fstat(fileno(File), &st) != 0) return 0;
     return static_cast<std::int64_t>(st.st_size);
 }
 
@@ -128,8 +114,7 @@ std::int64_t TFileStream::Size() {
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName) {
     std::FILE* f = std::fopen(fileName.c_str(), "rb");
-    if (!f)
-        throw EFOpenError(fileName);
+    if (!f) throw EFOpenError(fileName);
     std::vector<std::uint8_t> data;
     std::uint8_t chunk[65536];
     bool failed = false;
@@ -150,8 +135,7 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName) {
 void WriteFileAtomic(const std::string& fileName, const void* data, std::size_t size) {
     std::string tmp = fileName + ".XXXXXX";
     const int fd = mkstemp(tmp.data());
-    if (fd < 0)
-        throw EFCreateError(fileName);
+    if (fd < 0) throw EFCreateError(fileName);
 
     // Keep the permissions of the file being replaced; a new one gets 0666 less umask.
     struct stat st {};
@@ -168,8 +152,7 @@ void WriteFileAtomic(const std::string& fileName, const void* data, std::size_t 
     std::size_t left = size;
     while (ok && left > 0) {
         const ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR)
-            continue;
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0)
             ok = false;
         else {
@@ -177,12 +160,9 @@ void WriteFileAtomic(const std::string& fileName, const void* data, std::size_t 
             left -= static_cast<std::size_t>(n);
         }
     }
-    if (ok && fsync(fd) != 0)
-        ok = false;
-    if (::close(fd) != 0)
-        ok = false;
-    if (ok && std::rename(tmp.c_str(), fileName.c_str()) != 0)
-        ok = false;
+    if (ok && fsync(fd) != 0) ok = false;
+    if (::close(fd) != 0) ok = false;
+    if (ok && std::rename(tmp.c_str(), fileName.c_str()) != 0) ok = false;
     if (!ok) {
         ::unlink(tmp.c_str());
         throw EFCreateError(fileName);

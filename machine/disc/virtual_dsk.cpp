@@ -9,8 +9,7 @@
 TVirtualDsk::TVirtualDsk() = default;
 
 TVirtualDsk::~TVirtualDsk() {
-    if (!Mounted)
-        return;
+    if (!Mounted) return;
     try {
         UnloadImage(0);
     } catch (const std::exception& e) {
@@ -50,8 +49,7 @@ void TVirtualDsk::Parse() {
 
     const std::uint64_t size = ImageSize();
     const std::uint8_t* image = ImageStream->Memory();
-    if (size > 0)
-        std::memcpy(DiskInfo, image, size < dsk::HeaderSize ? size : dsk::HeaderSize);
+    if (size > 0) std::memcpy(DiskInfo, image, size < dsk::HeaderSize ? size : dsk::HeaderSize);
 
     Records = dsk::RecordCount(DiskInfo);
     std::uint64_t pos = dsk::HeaderSize;
@@ -81,8 +79,7 @@ void TVirtualDsk::Parse() {
 
 void TVirtualDsk::UnloadImage(std::uint8_t discard) {
     if (ImageStream) {
-        if (Modified && !discard)
-            ImageStream->SaveToFile(FileName); // raises; the image stays mounted
+        if (Modified && !discard) ImageStream->SaveToFile(FileName); // raises; the image stays mounted
         ImageStream.reset();
     }
     Mounted = 0;
@@ -94,16 +91,13 @@ int TVirtualDsk::FindSlot(std::uint8_t side, std::uint8_t track) const {
     for (int k = 1; k <= Records; ++k) {
         switch (State[k]) {
         case RecordState::Present:
-            if (TrackInfo[k][0x10] == track && TrackInfo[k][0x11] == side)
-                return k;
+            if (TrackInfo[k][0x10] == track && TrackInfo[k][0x11] == side) return k;
             break;
         case RecordState::Absent:
             // An absent record has no block: it stands for its place in the order.
-            if ((k - 1) / sides == track && (k - 1) % sides == side)
-                return k;
+            if ((k - 1) / sides == track && (k - 1) % sides == side) return k;
             break;
-        case RecordState::Missing:
-            break;
+        case RecordState::Missing: break;
         }
     }
     return 0;
@@ -112,34 +106,30 @@ int TVirtualDsk::FindSlot(std::uint8_t side, std::uint8_t track) const {
 int TVirtualDsk::SeekTrack(std::uint8_t side, std::uint8_t track) {
     CursorSide = side;
     CursorTrack = track;
-    if (!ImageStream)
-        return -2;
+    if (!ImageStream) return -2;
     const int k = FindSlot(side, track);
-    if (k == 0)
-        return -2;
+    if (k == 0) return -2;
     return State[k] == RecordState::Present ? 0 : -4;
 }
 
 bool TVirtualDsk::SectorData(int k, int j, std::uint64_t& offset, std::uint64_t& length) const {
-    if (!RecordPresent(k) || j < 0 || j >= dsk::SectorEntryCount(TrackInfo[k]))
-        return false;
+    if (!RecordPresent(k) || j < 0 || j >= dsk::SectorEntryCount(TrackInfo[k])) return false;
     std::uint64_t p = TrackDataOffset[k];
     for (int i = 0; i < j; ++i)
         p += dsk::SectorDataLength(TrackInfo[k], i);
     const std::uint64_t len = dsk::SectorDataLength(TrackInfo[k], j);
     const std::uint64_t end = RecordEnd[k] < ImageSize() ? RecordEnd[k] : ImageSize();
-    if (!dsk::Within(p, len, end))
-        return false;
+    if (!dsk::Within(p, len, end)) return false;
     offset = p;
     length = len;
     return true;
 }
 
 int TVirtualDsk::SeekSector(std::uint8_t sectorId) {
-    if (!ImageStream)
-        return -3;
+    if (!ImageStream) return -3;
     for (int k = 1; k <= Records; ++k) {
-        if (State[k] != RecordState::Present || TrackInfo[k][0x10] != CursorTrack || TrackInfo[k][0x11] != CursorSide)
+        if (State[k] != RecordState::Present || TrackInfo[k][0x10] != CursorTrack ||
+            TrackInfo[k][0x11] != CursorSide)
             continue;
         for (int j = 0, n = dsk::SectorEntryCount(TrackInfo[k]); j < n; ++j) {
             std::uint64_t offset, length;
@@ -154,8 +144,7 @@ int TVirtualDsk::SeekSector(std::uint8_t sectorId) {
 }
 
 int TVirtualDsk::ReadByte(std::uint8_t& value) {
-    if (ImageStream && ImageStream->Position() < ImageStream->Size())
-        ImageStream->Read(&value, 1);
+    if (ImageStream && ImageStream->Position() < ImageStream->Size()) ImageStream->Read(&value, 1);
     return 0;
 }
 
@@ -168,8 +157,7 @@ int TVirtualDsk::WriteByte(std::uint8_t value) {
 }
 
 std::uint8_t TVirtualDsk::SectorsPerTrack(std::uint8_t side, std::uint8_t track) const {
-    if (!ImageStream)
-        return 0;
+    if (!ImageStream) return 0;
     const int k = FindSlot(side, track);
     return k != 0 && State[k] == RecordState::Present ? std::uint8_t(dsk::SectorEntryCount(TrackInfo[k])) : 0;
 }

@@ -45,7 +45,9 @@ inline const std::uint8_t* SectorEntry(const std::uint8_t* trackInfo, int j) {
     return trackInfo + SectorTableOffset + SectorEntrySize * j;
 }
 inline std::uint8_t SectorId(const std::uint8_t* trackInfo, int j) { return SectorEntry(trackInfo, j)[2]; }
-inline std::uint8_t SectorSizeCode(const std::uint8_t* trackInfo, int j) { return SectorEntry(trackInfo, j)[3]; }
+inline std::uint8_t SectorSizeCode(const std::uint8_t* trackInfo, int j) {
+    return SectorEntry(trackInfo, j)[3];
+}
 inline std::uint16_t SectorDataLength(const std::uint8_t* trackInfo, int j) {
     const std::uint8_t* e = SectorEntry(trackInfo, j);
     return std::uint16_t(e[6] | (e[7] << 8));

@@ -4,21 +4,18 @@
 
 namespace platform_qt {
 
-QImage TQtCanvas::PixelImage() const
-{
+QImage TQtCanvas::PixelImage() const {
     gfx::TDeviceContext* DC = Handle();
     if (!DC || !DC->PixelMemory()) return QImage();
     return QImage(reinterpret_cast<uchar*>(DC->PixelMemory()), DC->Width(), DC->Height(), DC->Width() * 4,
                   QImage::Format_ARGB32);
 }
 
-void InstallQtCanvas()
-{
+void InstallQtCanvas() {
     gfx::CanvasFactory = []() -> gfx::TCanvas* { return new TQtCanvas; };
 }
 
-QFont StockSystemFont()
-{
+QFont StockSystemFont() {
     QFont Font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     Font.setStyleStrategy(QFont::NoAntialias);
     return Font;

@@ -5,18 +5,17 @@
 
 namespace platform_qt {
 
-QImage PixelView(const gfx::TColor32* Bits, int Width, int Height, QImage::Format Format)
-{
+QImage PixelView(const gfx::TColor32* Bits, int Width, int Height, QImage::Format Format) {
     return QImage(reinterpret_cast<const uchar*>(Bits), Width, Height, Width * 4, Format);
 }
 
 namespace {
 // Nearest-pixel copy of a block onto a painter, without smoothing.
-void DrawBlock(QPainter& P, int32_t DstX, int32_t DstY, int32_t DstW, int32_t DstH, int32_t SrcX, int32_t SrcY,
-               int32_t SrcW, int32_t SrcH, const gfx::TColor32* Bits, int32_t BitsWidth, int32_t BitsHeight,
-               QImage::Format Format)
-{
-    if (!Bits || DstW <= 0 || DstH <= 0 || SrcW <= 0 || SrcH <= 0 || BitsWidth <= 0 || BitsHeight <= 0) return;
+void DrawBlock(QPainter& P, int32_t DstX, int32_t DstY, int32_t DstW, int32_t DstH, int32_t SrcX,
+               int32_t SrcY, int32_t SrcW, int32_t SrcH, const gfx::TColor32* Bits, int32_t BitsWidth,
+               int32_t BitsHeight, QImage::Format Format) {
+    if (!Bits || DstW <= 0 || DstH <= 0 || SrcW <= 0 || SrcH <= 0 || BitsWidth <= 0 || BitsHeight <= 0)
+        return;
     const QImage Source = PixelView(Bits, BitsWidth, BitsHeight, Format);
     P.save();
     P.setCompositionMode(QPainter::CompositionMode_Source);
@@ -26,10 +25,9 @@ void DrawBlock(QPainter& P, int32_t DstX, int32_t DstY, int32_t DstW, int32_t Ds
 }
 } // namespace
 
-void TQImageDC::StretchDIBits(int32_t DstX, int32_t DstY, int32_t DstW, int32_t DstH, int32_t SrcX, int32_t SrcY,
-                              int32_t SrcW, int32_t SrcH, const gfx::TColor32* Bits, int32_t BitsWidth,
-                              int32_t BitsHeight)
-{
+void TQImageDC::StretchDIBits(int32_t DstX, int32_t DstY, int32_t DstW, int32_t DstH, int32_t SrcX,
+                              int32_t SrcY, int32_t SrcW, int32_t SrcH, const gfx::TColor32* Bits,
+                              int32_t BitsWidth, int32_t BitsHeight) {
     if (Image_->isNull()) return;
     QPainter P(Image_);
     // An image that keeps alpha receives all four bytes; others take RGB32.
@@ -37,8 +35,7 @@ void TQImageDC::StretchDIBits(int32_t DstX, int32_t DstY, int32_t DstW, int32_t 
     DrawBlock(P, DstX, DstY, DstW, DstH, SrcX, SrcY, SrcW, SrcH, Bits, BitsWidth, BitsHeight, Format);
 }
 
-bool TQImageDC::ReadPixels(int32_t X, int32_t Y, int32_t W, int32_t H, gfx::TColor32* Out) const
-{
+bool TQImageDC::ReadPixels(int32_t X, int32_t Y, int32_t W, int32_t H, gfx::TColor32* Out) const {
     if (W <= 0 || H <= 0) return true;
     std::fill_n(Out, size_t(W) * size_t(H), gfx::TColor32(0));
     const QImage Image = Image_->format() == QImage::Format_ARGB32 || Image_->format() == QImage::Format_RGB32
@@ -57,17 +54,15 @@ bool TQImageDC::ReadPixels(int32_t X, int32_t Y, int32_t W, int32_t H, gfx::TCol
     return true;
 }
 
-gfx::TColor32* TQImageDC::PixelMemory() const
-{
+gfx::TColor32* TQImageDC::PixelMemory() const {
     const QImage::Format F = Image_->format();
     if (F != QImage::Format_ARGB32 && F != QImage::Format_RGB32) return nullptr;
     return reinterpret_cast<gfx::TColor32*>(Image_->bits());
 }
 
-void TPainterDC::StretchDIBits(int32_t DstX, int32_t DstY, int32_t DstW, int32_t DstH, int32_t SrcX, int32_t SrcY,
-                               int32_t SrcW, int32_t SrcH, const gfx::TColor32* Bits, int32_t BitsWidth,
-                               int32_t BitsHeight)
-{
+void TPainterDC::StretchDIBits(int32_t DstX, int32_t DstY, int32_t DstW, int32_t DstH, int32_t SrcX,
+                               int32_t SrcY, int32_t SrcW, int32_t SrcH, const gfx::TColor32* Bits,
+                               int32_t BitsWidth, int32_t BitsHeight) {
     DrawBlock(*Painter_, DstX, DstY, DstW, DstH, SrcX, SrcY, SrcW, SrcH, Bits, BitsWidth, BitsHeight,
               QImage::Format_RGB32);
 }

@@ -11,7 +11,8 @@
 namespace platform_qt {
 
 // A QImage view of a block of 32-bit pixels (no copy), as RGB32 or ARGB32.
-QImage PixelView(const gfx::TColor32* Bits, int Width, int Height, QImage::Format Format = QImage::Format_RGB32);
+QImage PixelView(const gfx::TColor32* Bits, int Width, int Height,
+                 QImage::Format Format = QImage::Format_RGB32);
 
 // A context over a QImage held elsewhere (32 bits per pixel).
 class TQImageDC : public gfx::TDeviceContext {

@@ -6,16 +6,14 @@
 
 namespace platform {
 
-void ShowException(QWidget* parent, const std::exception& error)
-{
+void ShowException(QWidget* parent, const std::exception& error) {
     MessageBox(parent, QString::fromStdString(error.what()), QGuiApplication::applicationDisplayName(),
                EXCEPTION_BOX_FLAGS);
 }
 
 GuardedApplication::GuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
-bool GuardedApplication::notify(QObject* receiver, QEvent* event)
-{
+bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {

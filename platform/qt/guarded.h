@@ -17,9 +17,7 @@ inline constexpr unsigned EXCEPTION_BOX_FLAGS = 0x10;
 void ShowException(QWidget* parent, const std::exception& error);
 
 // Runs `action`; an exception it raises is shown and does not escape.
-template <class Action>
-void RunGuarded(QWidget* parent, Action&& action) noexcept
-{
+template <class Action> void RunGuarded(QWidget* parent, Action&& action) noexcept {
     try {
         action();
     } catch (const std::exception& error) {
@@ -29,13 +27,10 @@ void RunGuarded(QWidget* parent, Action&& action) noexcept
 
 // A slot for connect() that calls a member handler guarded:
 //   connect(BtnLoad, &QPushButton::clicked, this, Guarded(this, &TDiscForm::BtnLoadClick));
-template <class Form, class... Args>
-auto Guarded(Form* form, void (Form::*handler)(Args...))
-{
+template <class Form, class... Args> auto Guarded(Form* form, void (Form::*handler)(Args...)) {
     return [form, handler](Args... args) {
         QWidget* parent = nullptr;
-        if constexpr (std::is_base_of_v<QWidget, Form>)
-            parent = form;
+        if constexpr (std::is_base_of_v<QWidget, Form>) parent = form;
         RunGuarded(parent, [&] { (form->*handler)(args...); });
     };
 }

@@ -7,8 +7,7 @@ namespace platform {
 
 namespace {
 
-QMessageBox::Icon IconOf(unsigned flags)
-{
+QMessageBox::Icon IconOf(unsigned flags) {
     switch (flags & 0xF0) {
     case MB_ICONERROR: return QMessageBox::Critical;
     case MB_ICONQUESTION: return QMessageBox::Question;
@@ -18,8 +17,7 @@ QMessageBox::Icon IconOf(unsigned flags)
     }
 }
 
-int ShowQtMessageBox(QWidget* parent, const MessageBoxRequest& request)
-{
+int ShowQtMessageBox(QWidget* parent, const MessageBoxRequest& request) {
     QMessageBox box(IconOf(request.flags), request.caption, request.text, QMessageBox::NoButton, parent);
     switch (request.flags & 0x0F) {
     case MB_OKCANCEL: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
@@ -34,38 +32,30 @@ int ShowQtMessageBox(QWidget* parent, const MessageBoxRequest& request)
     }
 }
 
-MessageBoxPresenter& Presenter()
-{
+MessageBoxPresenter& Presenter() {
     static MessageBoxPresenter presenter;
     return presenter;
 }
 
 } // namespace
 
-int MessageBox(QWidget* parent, const QString& text, const QString& caption, unsigned flags)
-{
+int MessageBox(QWidget* parent, const QString& text, const QString& caption, unsigned flags) {
     const MessageBoxRequest request{text, caption, flags};
-    if (Presenter())
-        return Presenter()(parent, request);
+    if (Presenter()) return Presenter()(parent, request);
     return ShowQtMessageBox(parent, request);
 }
 
-MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter)
-{
+MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter) {
     return std::exchange(Presenter(), std::move(presenter));
 }
 
-ScopedMessageBoxRecorder::ScopedMessageBoxRecorder(int answer)
-{
+ScopedMessageBoxRecorder::ScopedMessageBoxRecorder(int answer) {
     previous_ = SetMessageBoxPresenter([this, answer](QWidget*, const MessageBoxRequest& request) {
         shown_.push_back(request);
         return answer;
     });
 }
 
-ScopedMessageBoxRecorder::~ScopedMessageBoxRecorder()
-{
-    SetMessageBoxPresenter(std::move(previous_));
-}
+ScopedMessageBoxRecorder::~ScopedMessageBoxRecorder() { SetMessageBoxPresenter(std::move(previous_)); }
 
 } // namespace platform

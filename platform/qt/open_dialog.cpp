@@ -8,16 +8,14 @@ namespace platform {
 
 namespace {
 
-OpenDialogPresenter& Presenter()
-{
+OpenDialogPresenter& Presenter() {
     static OpenDialogPresenter presenter;
     return presenter;
 }
 
 } // namespace
 
-QString CaselessPattern(const QString& pattern)
-{
+QString CaselessPattern(const QString& pattern) {
     QString out;
     bool inSet = false;
     for (const QChar c : pattern) {
@@ -37,8 +35,7 @@ QString CaselessPattern(const QString& pattern)
     return out;
 }
 
-QStringList TOpenDialog::NameFilters() const
-{
+QStringList TOpenDialog::NameFilters() const {
     // Qt takes the patterns from the last parenthesised group and, with
     // HideNameFilterDetails, shows the text before it: the description as given.
     QStringList filters;
@@ -52,8 +49,7 @@ QStringList TOpenDialog::NameFilters() const
     return filters;
 }
 
-QFileDialog* TOpenDialog::CreateFileDialog(QWidget* parent) const
-{
+QFileDialog* TOpenDialog::CreateFileDialog(QWidget* parent) const {
     auto* dialog = new QFileDialog(parent, Title, InitialDir);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFile);
@@ -64,13 +60,11 @@ QFileDialog* TOpenDialog::CreateFileDialog(QWidget* parent) const
         dialog->setNameFilters(filters);
         dialog->selectNameFilter(filters.value(FilterIndex - 1, filters.first()));
     }
-    if (!FileName.isEmpty())
-        dialog->selectFile(FileName);
+    if (!FileName.isEmpty()) dialog->selectFile(FileName);
     return dialog;
 }
 
-bool TOpenDialog::Execute(QWidget* parent)
-{
+bool TOpenDialog::Execute(QWidget* parent) {
     std::optional<QString> chosen;
     if (Presenter()) {
         chosen = Presenter()(parent, *this);
@@ -79,14 +73,12 @@ bool TOpenDialog::Execute(QWidget* parent)
         if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
             chosen = dialog->selectedFiles().first();
     }
-    if (!chosen)
-        return false;
+    if (!chosen) return false;
     FileName = *chosen;
     return true;
 }
 
-OpenDialogPresenter SetOpenDialogPresenter(OpenDialogPresenter presenter)
-{
+OpenDialogPresenter SetOpenDialogPresenter(OpenDialogPresenter presenter) {
     return std::exchange(Presenter(), std::move(presenter));
 }
 

@@ -57,7 +57,7 @@ QtSoundDevice::~QtSoundDevice() = default;
 bool QtSoundDevice::HasOutput() { return !QMediaDevices::defaultAudioOutput().isNull(); }
 
 std::shared_ptr<LoopingSoundBuffer> QtSoundDevice::CreateLoopingBuffer(const SoundFormat& format,
-                                                                      uint32_t sizeBytes) {
+                                                                       uint32_t sizeBytes) {
     if (format.BitsPerSample != 16 && format.BitsPerSample != 8) return nullptr;
     const QAudioDevice output = QMediaDevices::defaultAudioOutput();
     if (output.isNull()) return nullptr;

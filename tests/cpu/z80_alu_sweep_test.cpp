@@ -12,9 +12,7 @@ namespace {
 
 constexpr int S = 0x80, Z = 0x40, H = 0x10, PV = 0x04, N = 0x02, C = 0x01;
 
-int SignZero(int v8) {
-    return (v8 & 0x80 ? S : 0) | (v8 == 0 ? Z : 0);
-}
+int SignZero(int v8) { return (v8 & 0x80 ? S : 0) | (v8 == 0 ? Z : 0); }
 
 bool Even(int v) {
     bool even = true;

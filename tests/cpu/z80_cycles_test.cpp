@@ -21,7 +21,7 @@ int ManualMain(int op, int f) {
         switch (z) {
         case 0:
             if (y < 2) return 4;
-            if (y == 2) return 13;  // DJNZ, B becomes 1
+            if (y == 2) return 13; // DJNZ, B becomes 1
             if (y == 3) return 12;
             return Taken(y - 4, f) ? 12 : 7;
         case 1: return q ? 11 : 10;
@@ -76,6 +76,7 @@ int ManualED(int op) {
 int ManualIndex(int op) {
     const int x = op >> 6, y = (op >> 3) & 7, z = op & 7;
     const bool half = y == 4 || y == 5 || z == 4 || z == 5;
+    // clang-format off
     switch (op) {
     case 0x09: case 0x19: case 0x29: case 0x39: return 15;
     case 0x21: return 14;
@@ -91,6 +92,7 @@ int ManualIndex(int op) {
     case 0xF9: return 10;
     default: break;
     }
+    // clang-format on
     if (x == 1 && op != 0x76) return (y == 6 || z == 6) ? 19 : half ? 9 : 0;
     if (x == 2) return z == 6 ? 19 : (z == 4 || z == 5) ? 9 : 0;
     return 0;
@@ -111,7 +113,7 @@ int Measure(std::initializer_list<int> code, int f) {
     r.HL = 0x9000;
     r.DE = 0x9100;
     r.SP = 0x8000;
-    r.IFF1 = r.IFF2 = 1;  // so that EI runs no instruction of its own
+    r.IFF1 = r.IFF2 = 1; // so that EI runs no instruction of its own
     return cpu.step();
 }
 
@@ -159,4 +161,4 @@ TEST(Cycles, ConditionalAndRepeatingForms) {
     }
 }
 
-}  // namespace
+} // namespace

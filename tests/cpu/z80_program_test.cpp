@@ -45,9 +45,7 @@ uint32_t Crc32(const std::vector<uint8_t>& data) {
     return ~crc;
 }
 
-int Word(const TestCpu& cpu, int a) {
-    return cpu.mem[a] | (cpu.mem[a + 1] << 8);
-}
+int Word(const TestCpu& cpu, int a) { return cpu.mem[a] | (cpu.mem[a + 1] << 8); }
 
 TEST(Program, ComputesWhatTheHostComputes) {
     std::ifstream file(QJ_Z80_PROGRAM, std::ios::binary);

@@ -23,7 +23,7 @@ class TestCpu : public z80cpu {
     uint8_t portIn = 0xFF;     // value every port read returns
     std::vector<BusEvent> bus; // recorded while recordBus is set
     bool recordBus = false;
-    std::vector<int> hookCosts;        // one entry per CheckInterrupt call
+    std::vector<int> hookCosts; // one entry per CheckInterrupt call
     bool recordHooks = true;
     std::function<int()> vectorSource; // when set, CheckInterrupt asks for its vector
     std::function<void(TestCpu&)> onHook;

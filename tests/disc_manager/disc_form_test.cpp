@@ -21,8 +21,7 @@ using fixtures::DskRecord;
 using fixtures::DskSector;
 
 // Texts of a tree, one line per node, indented two blanks per level.
-QStringList TreeTexts(QTreeWidget* tree)
-{
+QStringList TreeTexts(QTreeWidget* tree) {
     QStringList lines;
     std::function<void(QTreeWidgetItem*, int)> walk = [&](QTreeWidgetItem* node, int level) {
         lines << QString(level * 2, u' ') + node->text(0);
@@ -36,8 +35,7 @@ QStringList TreeTexts(QTreeWidget* tree)
 
 // Three tracks: track 0 with sectors of N = 1, 2, 3; track 1 absent; track 2
 // with two sectors whose first starts "AB", a 0x00 and a 0x7F byte.
-DskBuilder FixtureImage()
-{
+DskBuilder FixtureImage() {
     std::vector<std::uint8_t> first(256);
     for (int i = 0; i < 256; ++i)
         first[i] = std::uint8_t(i);
@@ -47,7 +45,8 @@ DskBuilder FixtureImage()
     first[3] = 0x7F;
     DskBuilder b;
     b.Creator("ABCDEFGHIJKLMN").Geometry(3, 1);
-    b.Record(DskRecord{0, 0, true, {DskSector{1, 1, -1, {}}, DskSector{2, 2, -1, {}}, DskSector{3, 3, -1, {}}}});
+    b.Record(
+        DskRecord{0, 0, true, {DskSector{1, 1, -1, {}}, DskSector{2, 2, -1, {}}, DskSector{3, 3, -1, {}}}});
     b.Absent(1, 0);
     b.Record(DskRecord{2, 0, true, {DskSector{7, 1, -1, first}, DskSector{8, 1, -1, {}}}});
     return b;
@@ -67,35 +66,30 @@ const QStringList FixtureTree = {
 
 class DiscFormTest : public ::testing::Test {
   protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         HexForm = &Hex;
         DiscForm = &Form;
         Form.show();
         Form.PageControl1->setCurrentWidget(Form.SheetRAW);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         VirtualDisk.UnloadImage(1);
         DiscForm = nullptr;
         HexForm = nullptr;
     }
 
-    std::string Save(const std::vector<std::uint8_t>& bytes, const std::string& name = "disc.dsk")
-    {
+    std::string Save(const std::vector<std::uint8_t>& bytes, const std::string& name = "disc.dsk") {
         const std::string path = Dir.File(name);
         DskBuilder::Write(path, bytes);
         return path;
     }
-    void Load(const std::string& path)
-    {
+    void Load(const std::string& path) {
         Form.EditDskName->setText(QString::fromStdString(path));
         QTest::mouseClick(Form.BtnLoad, Qt::LeftButton);
     }
     // Clicks the node at this path of child indexes from the disc node, as the user would.
-    void Click(std::initializer_list<int> path)
-    {
+    void Click(std::initializer_list<int> path) {
         QTreeWidgetItem* node = Form.TreeView->topLevelItem(0);
         ASSERT_NE(node, nullptr);
         for (int i : path) {
@@ -115,8 +109,7 @@ class DiscFormTest : public ::testing::Test {
     TDiscForm Form;
 };
 
-TEST_F(DiscFormTest, WindowsHaveTheirCaptionsControlsAndStartingState)
-{
+TEST_F(DiscFormTest, WindowsHaveTheirCaptionsControlsAndStartingState) {
     TDiscForm fresh;
     EXPECT_EQ(fresh.windowTitle(), "Varnel Emulation Disc Manager");
     EXPECT_EQ(fresh.geometry(), QRect(348, 188, 449, 430));
@@ -146,8 +139,7 @@ TEST_F(DiscFormTest, WindowsHaveTheirCaptionsControlsAndStartingState)
     EXPECT_FALSE(Hex.isVisible());
 }
 
-TEST_F(DiscFormTest, BrowseFillsTheFileNameOnlyWhenConfirmed)
-{
+TEST_F(DiscFormTest, BrowseFillsTheFileNameOnlyWhenConfirmed) {
     std::optional<QString> answer;
     QString title;
     auto previous = platform::SetOpenDialogPresenter([&](QWidget*, const platform::TOpenDialog& d) {
@@ -164,16 +156,14 @@ TEST_F(DiscFormTest, BrowseFillsTheFileNameOnlyWhenConfirmed)
     platform::SetOpenDialogPresenter(previous);
 }
 
-TEST_F(DiscFormTest, LoadBuildsTheTreeOfTracksAndSectors)
-{
+TEST_F(DiscFormTest, LoadBuildsTheTreeOfTracksAndSectors) {
     Load(Save(FixtureImage().Build()));
     EXPECT_EQ(Form.LabelStatus->text(), "Loaded: Status 0");
     EXPECT_EQ(TreeTexts(Form.TreeView), FixtureTree);
     EXPECT_TRUE(Boxes.Shown().empty());
 }
 
-TEST_F(DiscFormTest, UnloadEmptiesTheTreeAndLoadingAgainRebuildsIt)
-{
+TEST_F(DiscFormTest, UnloadEmptiesTheTreeAndLoadingAgainRebuildsIt) {
     const std::string path = Save(FixtureImage().Build());
     Load(path);
     QTest::mouseClick(Form.BtnUnload, Qt::LeftButton);
@@ -184,15 +174,14 @@ TEST_F(DiscFormTest, UnloadEmptiesTheTreeAndLoadingAgainRebuildsIt)
     EXPECT_EQ(TreeTexts(Form.TreeView), FixtureTree);
 }
 
-TEST_F(DiscFormTest, SectorDumpShowsTheBytesComplementedBackWithATextColumn)
-{
+TEST_F(DiscFormTest, SectorDumpShowsTheBytesComplementedBackWithATextColumn) {
     Load(Save(FixtureImage().Build()));
     Click({2, 0}); // track 2, sector 7
     ASSERT_TRUE(Hex.isVisible());
     const QStringList lines = DumpLines();
     ASSERT_EQ(lines.size(), 16);
-    EXPECT_EQ(lines[0], "0000: 41 42 00 7F 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F  | AB." + QString(QChar(0x7F)) +
-                            "............");
+    EXPECT_EQ(lines[0], "0000: 41 42 00 7F 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F  | AB." +
+                            QString(QChar(0x7F)) + "............");
     EXPECT_EQ(lines[2], "0020: 20 21 22 23 24 25 26 27 28 29 2A 2B 2C 2D 2E 2F  |  !\"#$%&'()*+,-./");
     EXPECT_EQ(lines[15], "00f0: F0 F1 F2 F3 F4 F5 F6 F7 F8 F9 FA FB FC FD FE FF  | ................");
 
@@ -202,8 +191,7 @@ TEST_F(DiscFormTest, SectorDumpShowsTheBytesComplementedBackWithATextColumn)
                                                          fixtures::PatternByte(2, 0, 8, 1)));
 }
 
-TEST_F(DiscFormTest, SectorSizesGiveTheirLineCountsAndTheSameSectorTwiceShowsOneDump)
-{
+TEST_F(DiscFormTest, SectorSizesGiveTheirLineCountsAndTheSameSectorTwiceShowsOneDump) {
     Load(Save(FixtureImage().Build()));
     const struct {
         int entry;
@@ -219,8 +207,7 @@ TEST_F(DiscFormTest, SectorSizesGiveTheirLineCountsAndTheSameSectorTwiceShowsOne
     }
 }
 
-TEST_F(DiscFormTest, ClicksOnTheDiscAndTrackNodesAreIgnored)
-{
+TEST_F(DiscFormTest, ClicksOnTheDiscAndTrackNodesAreIgnored) {
     Load(Save(FixtureImage().Build()));
     Click({});
     Click({0});
@@ -229,8 +216,7 @@ TEST_F(DiscFormTest, ClicksOnTheDiscAndTrackNodesAreIgnored)
     EXPECT_TRUE(Hex.HexMemo->toPlainText().isEmpty());
 }
 
-TEST_F(DiscFormTest, AFailedLoadReportsTheErrorAndShowsTheNotLoadedState)
-{
+TEST_F(DiscFormTest, AFailedLoadReportsTheErrorAndShowsTheNotLoadedState) {
     Load(Save(FixtureImage().Build()));
     Load(Dir.File("missing.dsk"));
     ASSERT_EQ(Boxes.Shown().size(), 1u);
@@ -248,8 +234,7 @@ TEST_F(DiscFormTest, AFailedLoadReportsTheErrorAndShowsTheNotLoadedState)
 }
 
 // A sector cut short by the end of the file: the dump stops there and says so.
-TEST_F(DiscFormTest, TheDumpStopsAtTheEndOfTheImageData)
-{
+TEST_F(DiscFormTest, TheDumpStopsAtTheEndOfTheImageData) {
     DskBuilder b = FixtureImage();
     std::vector<std::uint8_t> bytes = b.Build();
     bytes.resize(b.DataOffset(3, 0) + 40);
@@ -265,20 +250,20 @@ TEST_F(DiscFormTest, TheDumpStopsAtTheEndOfTheImageData)
 struct DamagedCase {
     const char* name;
     std::function<std::vector<std::uint8_t>()> image;
-    const char* fault;     // a line the damage message must hold
-    const char* discNode;  // the disc node's text
+    const char* fault;    // a line the damage message must hold
+    const char* discNode; // the disc node's text
     int trackNodes;
 };
 
-std::vector<std::uint8_t> SetByte(std::vector<std::uint8_t> bytes, std::size_t at, std::uint8_t value)
-{
+std::vector<std::uint8_t> SetByte(std::vector<std::uint8_t> bytes, std::size_t at, std::uint8_t value) {
     bytes.at(at) = value;
     return bytes;
 }
 
 const DamagedCase DamagedCases[] = {
     {"shorter than its header", [] { return std::vector<std::uint8_t>(100, 0x20); },
-     "The file is shorter than a disc header (100 of 256 bytes).", "32 Tracks, 32 Heads (              )", 203},
+     "The file is shorter than a disc header (100 of 256 bytes).", "32 Tracks, 32 Heads (              )",
+     203},
     {"more records than slots",
      [] {
          auto bytes = DskBuilder().Uniform(2, 1, 2, 1).Build();
@@ -286,8 +271,8 @@ const DamagedCase DamagedCases[] = {
          bytes[0x31] = 255;
          return bytes;
      },
-     "The header describes 65025 track records; only the first 203 are shown.", "255 Tracks, 255 Heads (QJ47R TESTS)",
-     203},
+     "The header describes 65025 track records; only the first 203 are shown.",
+     "255 Tracks, 255 Heads (QJ47R TESTS)", 203},
     {"sector count beyond the block",
      [] {
          DskBuilder b;
@@ -308,7 +293,8 @@ const DamagedCase DamagedCases[] = {
          b.Uniform(1, 1, 2, 1);
          return SetByte(b.Build(), b.BlockOffset(1) + 0x18 + 8 + 7, 0xF0);
      },
-     "Sector 2 of track record 1 runs past the end of its record or of the file.", "1 Tracks, 1 Heads (QJ47R TESTS)", 1},
+     "Sector 2 of track record 1 runs past the end of its record or of the file.",
+     "1 Tracks, 1 Heads (QJ47R TESTS)", 1},
     {"record cut off by the end of the file",
      [] {
          DskBuilder b;
@@ -324,8 +310,7 @@ void PrintTo(const DamagedCase& c, std::ostream* os) { *os << c.name; }
 
 class DamagedImageTest : public DiscFormTest, public ::testing::WithParamInterface<DamagedCase> {};
 
-TEST_P(DamagedImageTest, LoadsWithAClearMessageAndEverySectorDumpsSafely)
-{
+TEST_P(DamagedImageTest, LoadsWithAClearMessageAndEverySectorDumpsSafely) {
     const DamagedCase& c = GetParam();
     Load(Save(c.image()));
     EXPECT_EQ(Form.LabelStatus->text(), "Loaded: Status 0");
@@ -346,21 +331,19 @@ TEST_P(DamagedImageTest, LoadsWithAClearMessageAndEverySectorDumpsSafely)
             const QStringList lines = DumpLines();
             ASSERT_FALSE(lines.isEmpty());
             const bool complete = lines.last().contains(" | ");
-            EXPECT_TRUE(complete || lines.last().startsWith("End of image file after ")) << lines.last().toStdString();
+            EXPECT_TRUE(complete || lines.last().startsWith("End of image file after "))
+                << lines.last().toStdString();
         }
 }
 
-INSTANTIATE_TEST_SUITE_P(Images, DamagedImageTest, ::testing::ValuesIn(DamagedCases),
-                         [](const auto& info) {
-                             std::string name = info.param.name;
-                             for (char& ch : name)
-                                 if (!isalnum(static_cast<unsigned char>(ch)))
-                                     ch = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Images, DamagedImageTest, ::testing::ValuesIn(DamagedCases), [](const auto& info) {
+    std::string name = info.param.name;
+    for (char& ch : name)
+        if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
+    return name;
+});
 
-TEST(DiscTreeTest, SectorSizeCodesBeyondTheShiftWidthGiveSixtyFourBitSizes)
-{
+TEST(DiscTreeTest, SectorSizeCodesBeyondTheShiftWidthGiveSixtyFourBitSizes) {
     DskBuilder b;
     b.Uniform(1, 1, 1, 1);
     auto bytes = b.Build();
@@ -374,7 +357,8 @@ TEST(DiscTreeTest, SectorSizeCodesBeyondTheShiftWidthGiveSixtyFourBitSizes)
     platform::ScopedMessageBoxRecorder boxes;
     form.EditDskName->setText(QString::fromStdString(dir.File("big.dsk")));
     form.BtnLoadClick();
-    EXPECT_EQ(form.TreeView->topLevelItem(0)->child(0)->child(0)->text(0), "Sector T0 H0 S1 (137438953472bytes)");
+    EXPECT_EQ(form.TreeView->topLevelItem(0)->child(0)->child(0)->text(0),
+              "Sector T0 H0 S1 (137438953472bytes)");
     VirtualDisk.UnloadImage(1);
 }
 

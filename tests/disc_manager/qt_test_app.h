@@ -12,8 +12,7 @@
 
 // Readable values in failure messages.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QRect& r, std::ostream* os)
-{
+inline void PrintTo(const QRect& r, std::ostream* os) {
     *os << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
 }
 

@@ -18,8 +18,7 @@
 
 namespace {
 
-TEST(MessageBoxTest, RecorderCapturesRequestsAnswersAndRestoresThePreviousPresenter)
-{
+TEST(MessageBoxTest, RecorderCapturesRequestsAnswersAndRestoresThePreviousPresenter) {
     platform::ScopedMessageBoxRecorder outer;
     {
         platform::ScopedMessageBoxRecorder inner(platform::IDNO);
@@ -41,8 +40,7 @@ class Handlers : public QObject {
     int Count = 0;
 };
 
-TEST(GuardedTest, AnExceptionFromAHandlerBecomesAMessageBoxAndTheProgramGoesOn)
-{
+TEST(GuardedTest, AnExceptionFromAHandlerBecomesAMessageBoxAndTheProgramGoesOn) {
     platform::ScopedMessageBoxRecorder boxes;
     Handlers h;
     auto throwing = platform::Guarded(&h, &Handlers::Throwing);
@@ -59,16 +57,13 @@ TEST(GuardedTest, AnExceptionFromAHandlerBecomesAMessageBoxAndTheProgramGoesOn)
 
 class ThrowingReceiver : public QObject {
   protected:
-    bool event(QEvent* e) override
-    {
-        if (e->type() == QEvent::User)
-            throw platform::EReadError();
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User) throw platform::EReadError();
         return QObject::event(e);
     }
 };
 
-TEST(GuardedTest, TheApplicationShowsAnExceptionEscapingAnEventHandler)
-{
+TEST(GuardedTest, TheApplicationShowsAnExceptionEscapingAnEventHandler) {
     platform::ScopedMessageBoxRecorder boxes;
     ThrowingReceiver receiver;
     QEvent event(QEvent::User);
@@ -77,8 +72,7 @@ TEST(GuardedTest, TheApplicationShowsAnExceptionEscapingAnEventHandler)
     EXPECT_EQ(boxes.Shown()[0].text, "Stream read error");
 }
 
-TEST(OpenDialogTest, PatternsMatchInAnyLetterCase)
-{
+TEST(OpenDialogTest, PatternsMatchInAnyLetterCase) {
     struct Case {
         const char* pattern;
         const char* expected;
@@ -95,13 +89,13 @@ TEST(OpenDialogTest, PatternsMatchInAnyLetterCase)
     platform::TOpenDialog dialog;
     dialog.Filter = "Varnel QJ Images (*.qjf)|*.qjf|Binary Images (*.bin)|*.bin|"
                     "Supported Images (*.qjf;*.bin)|*.qjf;*.bin";
-    EXPECT_EQ(dialog.NameFilters(), QStringList({"Varnel QJ Images (*.qjf) (*.[qQ][jJ][fF])",
-                                                 "Binary Images (*.bin) (*.[bB][iI][nN])",
-                                                 "Supported Images (*.qjf;*.bin) (*.[qQ][jJ][fF] *.[bB][iI][nN])"}));
+    EXPECT_EQ(
+        dialog.NameFilters(),
+        QStringList({"Varnel QJ Images (*.qjf) (*.[qQ][jJ][fF])", "Binary Images (*.bin) (*.[bB][iI][nN])",
+                     "Supported Images (*.qjf;*.bin) (*.[qQ][jJ][fF] *.[bB][iI][nN])"}));
 }
 
-TEST(OpenDialogTest, TheDialogListsBothCasesOfTheExtensionAndShowsTheDescriptionAsGiven)
-{
+TEST(OpenDialogTest, TheDialogListsBothCasesOfTheExtensionAndShowsTheDescriptionAsGiven) {
     fixtures::TempDir dir;
     for (const char* name : {"a.dsk", "B.DSK", "c.Dsk", "d.txt", "e.dskx"})
         std::ofstream(dir.File(name)) << "x";
@@ -134,12 +128,12 @@ TEST(OpenDialogTest, TheDialogListsBothCasesOfTheExtensionAndShowsTheDescription
     EXPECT_EQ(types->currentText(), "Disk Image File (*.DSK)");
 }
 
-TEST(OpenDialogTest, ExecuteTakesTheChosenFileAndKeepsTheOldNameWhenCancelled)
-{
+TEST(OpenDialogTest, ExecuteTakesTheChosenFileAndKeepsTheOldNameWhenCancelled) {
     platform::TOpenDialog open;
     open.FileName = "old.dsk";
     std::optional<QString> answer;
-    auto previous = platform::SetOpenDialogPresenter([&](QWidget*, const platform::TOpenDialog&) { return answer; });
+    auto previous =
+        platform::SetOpenDialogPresenter([&](QWidget*, const platform::TOpenDialog&) { return answer; });
     EXPECT_FALSE(open.Execute(nullptr));
     EXPECT_EQ(open.FileName, "old.dsk");
     answer = "/discs/new.DSK";

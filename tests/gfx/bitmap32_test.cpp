@@ -7,8 +7,7 @@
 using namespace gfx;
 using gfx_test::EventLog;
 
-TEST(Bitmap32, NewBitmapIsEmptyWithDefaults)
-{
+TEST(Bitmap32, NewBitmapIsEmptyWithDefaults) {
     TBitmap32 B;
     EXPECT_TRUE(B.Empty());
     EXPECT_EQ(B.Width(), 0);
@@ -22,8 +21,7 @@ TEST(Bitmap32, NewBitmapIsEmptyWithDefaults)
     EXPECT_EQ(B.BitmapInfo().bmiHeader.biBitCount, 32);
 }
 
-TEST(Bitmap32, SetSizeFiresHandleChangeResizeInOrder)
-{
+TEST(Bitmap32, SetSizeFiresHandleChangeResizeInOrder) {
     EventLog Log;
     TBitmap32 B;
     Log.Attach(B);
@@ -40,8 +38,7 @@ TEST(Bitmap32, SetSizeFiresHandleChangeResizeInOrder)
     EXPECT_TRUE(Log.Events.empty());
 }
 
-TEST(Bitmap32, NegativeSizeBecomesZeroWithoutPixels)
-{
+TEST(Bitmap32, NegativeSizeBecomesZeroWithoutPixels) {
     EventLog Log;
     TBitmap32 B;
     Log.Attach(B);
@@ -54,13 +51,13 @@ TEST(Bitmap32, NegativeSizeBecomesZeroWithoutPixels)
     EXPECT_EQ(Log.Count("resize"), 1);
 }
 
-TEST(Bitmap32, OversizedAllocationLeavesBitmapEmpty)
-{
+TEST(Bitmap32, OversizedAllocationLeavesBitmapEmpty) {
     EventLog Log;
     TBitmap32 B;
     B.SetSize(4, 4);
     Log.Attach(B);
-    for (auto [W, H] : {std::pair{100000, 100000}, std::pair{65536, 65536}, std::pair{0x7FFFFFFF, 0x7FFFFFFF}}) {
+    for (auto [W, H] :
+         {std::pair{100000, 100000}, std::pair{65536, 65536}, std::pair{0x7FFFFFFF, 0x7FFFFFFF}}) {
         try {
             B.SetSize(W, H);
             FAIL() << "no exception for " << W << " x " << H;
@@ -78,8 +75,7 @@ TEST(Bitmap32, OversizedAllocationLeavesBitmapEmpty)
     EXPECT_EQ(Log.Count("resize"), 0);
 }
 
-TEST(Bitmap32, ClearFillsAndNotifiesOnce)
-{
+TEST(Bitmap32, ClearFillsAndNotifiesOnce) {
     EventLog Log;
     TBitmap32 B;
     Log.Attach(B);
@@ -89,13 +85,13 @@ TEST(Bitmap32, ClearFillsAndNotifiesOnce)
     Log.Events.clear();
     B.Clear(0xFF00FF00u);
     EXPECT_EQ(Log.Events, std::vector<std::string>{"change"});
-    for (int I = 0; I < 32 * 32; ++I) ASSERT_EQ(B.Bits()[I], 0xFF00FF00u);
+    for (int I = 0; I < 32 * 32; ++I)
+        ASSERT_EQ(B.Bits()[I], 0xFF00FF00u);
     B.Clear();
     EXPECT_EQ(B.Pixel(31, 31), 0xFF000000u);
 }
 
-TEST(Bitmap32, UpdateNestingSilencesChanges)
-{
+TEST(Bitmap32, UpdateNestingSilencesChanges) {
     EventLog Log;
     TBitmap32 B;
     B.SetSize(4, 4);
@@ -118,8 +114,7 @@ TEST(Bitmap32, UpdateNestingSilencesChanges)
     EXPECT_EQ(B.UpdateCount(), 0);
 }
 
-TEST(Bitmap32, SettersNotifyOnlyOnDifference)
-{
+TEST(Bitmap32, SettersNotifyOnlyOnDifference) {
     EventLog Log;
     TBitmap32 B;
     Log.Attach(B);
@@ -135,8 +130,7 @@ TEST(Bitmap32, SettersNotifyOnlyOnDifference)
     EXPECT_EQ(Log.Count("change"), 4);
 }
 
-TEST(Bitmap32, ResetAlphaKeepsColours)
-{
+TEST(Bitmap32, ResetAlphaKeepsColours) {
     TBitmap32 B;
     B.SetSize(2, 1);
     B.SetPixel(0, 0, 0x00123456);
@@ -146,8 +140,7 @@ TEST(Bitmap32, ResetAlphaKeepsColours)
     EXPECT_EQ(B.Pixel(1, 0), 0xFFABCDEFu);
 }
 
-TEST(Bitmap32, AssignCopiesPixelsAndDrawingProperties)
-{
+TEST(Bitmap32, AssignCopiesPixelsAndDrawingProperties) {
     EventLog Log;
     TBitmap32 Src, Dst;
     Src.SetSize(3, 2);
@@ -165,7 +158,8 @@ TEST(Bitmap32, AssignCopiesPixelsAndDrawingProperties)
     ASSERT_EQ(Dst.Width(), 3);
     ASSERT_EQ(Dst.Height(), 2);
     for (int Y = 0; Y < 2; ++Y)
-        for (int X = 0; X < 3; ++X) EXPECT_EQ(Dst.Pixel(X, Y), Src.Pixel(X, Y));
+        for (int X = 0; X < 3; ++X)
+            EXPECT_EQ(Dst.Pixel(X, Y), Src.Pixel(X, Y));
     EXPECT_EQ(Dst.DrawMode(), dmBlend);
     EXPECT_EQ(Dst.MasterAlpha(), 77u);
     EXPECT_EQ(Dst.OuterColor, 0xABCDEF01u);
@@ -187,8 +181,7 @@ TEST(Bitmap32, AssignCopiesPixelsAndDrawingProperties)
     EXPECT_EQ(Log.Events.back(), "change"); // after the update closed
 }
 
-TEST(Bitmap32, AssignFromUnsupportedClassRaisesConversionError)
-{
+TEST(Bitmap32, AssignFromUnsupportedClassRaisesConversionError) {
     class TOther : public TPersistent {
       public:
         std::string ClassName() const override { return "TOther"; }
@@ -206,8 +199,7 @@ TEST(Bitmap32, AssignFromUnsupportedClassRaisesConversionError)
     EXPECT_EQ(Log.Count("change"), 1);
 }
 
-TEST(Bitmap32, SetSizeFromMapsAndUnsupportedClasses)
-{
+TEST(Bitmap32, SetSizeFromMapsAndUnsupportedClasses) {
     TBitmap32 A, B;
     A.SetSize(7, 9);
     EXPECT_TRUE(B.SetSizeFrom(&A));
@@ -224,8 +216,7 @@ TEST(Bitmap32, SetSizeFromMapsAndUnsupportedClasses)
     }
 }
 
-TEST(Bitmap32, DestructionFiresResizeButNotChange)
-{
+TEST(Bitmap32, DestructionFiresResizeButNotChange) {
     EventLog Log;
     {
         TBitmap32 B;
@@ -236,8 +227,7 @@ TEST(Bitmap32, DestructionFiresResizeButNotChange)
     EXPECT_EQ(Log.Count("change"), 0);
 }
 
-TEST(Bitmap32, CanvasFollowsHandleAndReportsChanges)
-{
+TEST(Bitmap32, CanvasFollowsHandleAndReportsChanges) {
     EventLog Log;
     TBitmap32 B;
     B.SetSize(2, 2);
@@ -253,8 +243,7 @@ TEST(Bitmap32, CanvasFollowsHandleAndReportsChanges)
     EXPECT_FALSE(B.CanvasAllocated());
 }
 
-TEST(Bitmap32, FontChangeDeselectsTheFont)
-{
+TEST(Bitmap32, FontChangeDeselectsTheFont) {
     TBitmap32 B;
     B.SetSize(2, 2);
     B.UpdateFont();
@@ -264,8 +253,7 @@ TEST(Bitmap32, FontChangeDeselectsTheFont)
     EXPECT_EQ(B.Handle()->SelectedFont, StockFont);
 }
 
-TEST(Bitmap32, LockSerialisesHolders)
-{
+TEST(Bitmap32, LockSerialisesHolders) {
     TBitmap32 B;
     B.Lock();
     B.Lock(); // re-entrant for the holder
@@ -285,8 +273,7 @@ TEST(Bitmap32, LockSerialisesHolders)
     EXPECT_EQ(B.LockCount(), 0);
 }
 
-TEST(Gfx, StartUpSetsGammaAndStockObjects)
-{
+TEST(Gfx, StartUpSetsGammaAndStockObjects) {
     EXPECT_TRUE(GfxInitialized());
     EXPECT_EQ(GAMMA_TABLE[64], 97);
     EXPECT_EQ(StockFont, kSystemFontHandle);

@@ -9,11 +9,11 @@ using gfx_test::PerChannel;
 
 namespace {
 // Colours whose channels walk through the whole 0..255 range.
-std::vector<TColor32> SampleColors()
-{
+std::vector<TColor32> SampleColors() {
     std::vector<TColor32> C;
     for (int I = 0; I < 256; I += 15)
-        C.push_back(TColor32(I) << 24 | TColor32(255 - I) << 16 | TColor32((I * 7) & 255) << 8 | TColor32(I ^ 0x5A));
+        C.push_back(TColor32(I) << 24 | TColor32(255 - I) << 16 | TColor32((I * 7) & 255) << 8 |
+                    TColor32(I ^ 0x5A));
     C.push_back(0xFFFFFFFF);
     C.push_back(0);
     return C;
@@ -21,19 +21,16 @@ std::vector<TColor32> SampleColors()
 const std::vector<TColor32> kColors = SampleColors();
 const int kWeights[] = {0, 1, 2, 64, 127, 128, 129, 200, 253, 254, 255};
 
-TColor32 Plain4(TColor32 X, TColor32 Y, int W)
-{
+TColor32 Plain4(TColor32 X, TColor32 Y, int W) {
     return PerChannel([&](int S) { return Part(Chan(X, S), W) + Part(Chan(Y, S), 255 - W); });
 }
 TColor32 Plain3(TColor32 X, TColor32 Y, int W) { return Plain4(X, Y, W) & 0x00FFFFFF; }
-TColor32 Mmx4(TColor32 X, TColor32 Y, int W)
-{
+TColor32 Mmx4(TColor32 X, TColor32 Y, int W) {
     return PerChannel([&](int S) { return Mix(Chan(X, S), Chan(Y, S), W); });
 }
 } // namespace
 
-TEST(BlendPlain, CombineAndBlendFollowTheirFormulas)
-{
+TEST(BlendPlain, CombineAndBlendFollowTheirFormulas) {
     for (TColor32 F : kColors)
         for (TColor32 B : kColors) {
             for (int W : kWeights) {
@@ -60,8 +57,7 @@ TEST(BlendPlain, CombineAndBlendFollowTheirFormulas)
         }
 }
 
-TEST(BlendMmx, CombineAndBlendFollowTheirFormulas)
-{
+TEST(BlendMmx, CombineAndBlendFollowTheirFormulas) {
     for (TColor32 F : kColors)
         for (TColor32 B : kColors) {
             for (int W : kWeights) {
@@ -90,8 +86,7 @@ TEST(BlendMmx, CombineAndBlendFollowTheirFormulas)
         }
 }
 
-TEST(Blend, DocumentedDifferencesBetweenSets)
-{
+TEST(Blend, DocumentedDifferencesBetweenSets) {
     // Shortcut versus computed result at W = 255.
     EXPECT_EQ(CombineRegPlain(0x00000000, 0x000000FF, 255), 0u);
     EXPECT_EQ(CombineRegMmx(0x00000000, 0x000000FF, 255), 1u);
@@ -115,8 +110,7 @@ TEST(Blend, DocumentedDifferencesBetweenSets)
     EXPECT_EQ(Q & 0xFF, TColor32(Mix(255, 0, 100)));
 }
 
-TEST(Blend, AlphaZeroAndOpaqueSourcesInBothSets)
-{
+TEST(Blend, AlphaZeroAndOpaqueSourcesInBothSets) {
     for (bool Mmx : {false, true}) {
         gfx_test::BlendSetScope Set(Mmx);
         TColor32 B = 0x12345678;
@@ -128,8 +122,7 @@ TEST(Blend, AlphaZeroAndOpaqueSourcesInBothSets)
     }
 }
 
-TEST(Blend, RowsHonourCountAndMatchSinglePixels)
-{
+TEST(Blend, RowsHonourCountAndMatchSinglePixels) {
     for (bool Mmx : {false, true}) {
         gfx_test::BlendSetScope Set(Mmx);
         std::vector<TColor32> Src(kColors), Dst(kColors.rbegin(), kColors.rend()), Keep = Dst;
@@ -153,8 +146,7 @@ TEST(Blend, RowsHonourCountAndMatchSinglePixels)
     }
 }
 
-TEST(Blend, MasterAlphaAndWeightsAbove255Clamp)
-{
+TEST(Blend, MasterAlphaAndWeightsAbove255Clamp) {
     for (bool Mmx : {false, true}) {
         gfx_test::BlendSetScope Set(Mmx);
         for (TColor32 M : {256u, 300u, 0xFFFFFFFFu}) {
@@ -169,8 +161,7 @@ TEST(Blend, MasterAlphaAndWeightsAbove255Clamp)
     }
 }
 
-TEST(Blend, StartUpChoosesBySelection)
-{
+TEST(Blend, StartUpChoosesBySelection) {
     gfx_test::BlendSetScope Set(false);
     EXPECT_FALSE(MMX_ACTIVE);
     EXPECT_EQ(CombineReg, &CombineRegPlain);
@@ -184,9 +175,10 @@ TEST(Blend, StartUpChoosesBySelection)
     EXPECT_EQ(AlphaBias, AlphaTable + 4 * 128);
 }
 
-TEST(ColorOps, PerChannel)
-{
-    auto C = [](int A, int R, int G, int B) { return Color32(uint8_t(R), uint8_t(G), uint8_t(B), uint8_t(A)); };
+TEST(ColorOps, PerChannel) {
+    auto C = [](int A, int R, int G, int B) {
+        return Color32(uint8_t(R), uint8_t(G), uint8_t(B), uint8_t(A));
+    };
     EXPECT_EQ(ColorAdd(C(128, 192, 16, 32), C(144, 80, 16, 16)), C(255, 255, 32, 48));
     EXPECT_EQ(ColorSub(C(16, 32, 48, 64), C(32, 16, 32, 48)), C(0, 16, 16, 16));
     EXPECT_EQ(Lighten(C(127, 16, 240, 128), 20), C(127, 36, 255, 148));

@@ -6,8 +6,7 @@
 
 using namespace gfx;
 
-TEST(Color, ConstructorsAndComponents)
-{
+TEST(Color, ConstructorsAndComponents) {
     EXPECT_EQ(Color32(TWinColor(0x563412)), 0xFF123456u);
     EXPECT_EQ(WinColor(0x80123456u), 0x00563412);
     EXPECT_EQ(Color32(0x12, 0x34, 0x56, 0x78), 0x78123456u);
@@ -25,19 +24,17 @@ TEST(Color, ConstructorsAndComponents)
     EXPECT_EQ(RedComponent(0x80123456), 0x12);
 }
 
-TEST(Color, SystemColourTakesTheCurrentValue)
-{
+TEST(Color, SystemColourTakesTheCurrentValue) {
     EXPECT_EQ(Color32(TWinColor(0x80000005)), Color32(GetSysColor(5)));
     gfx::SysColorSource = [](int Index) { return TWinColor(Index == 5 ? 0x00563412 : 0); };
     EXPECT_EQ(Color32(TWinColor(0x80000005)), 0xFF123456u);
     gfx::SysColorSource = nullptr;
 }
 
-TEST(Color, HslRoundTripsAndClamps)
-{
+TEST(Color, HslRoundTripsAndClamps) {
     EXPECT_EQ(HSLtoRGB(0, 1, 0.5f), 0xFFFF0000u);
     EXPECT_EQ(HSLtoRGB(1.0f / 3, 1, 0.5f), 0xFF00FF00u);
-    EXPECT_EQ(HSLtoRGB(0.5f, 0, 0.5f), 0xFF808080u); // 127.5 rounds to even: 128
+    EXPECT_EQ(HSLtoRGB(0.5f, 0, 0.5f), 0xFF808080u);             // 127.5 rounds to even: 128
     EXPECT_EQ(HSLtoRGB(1.5f, 1, 0.5f), HSLtoRGB(0.5f, 1, 0.5f)); // hue wraps
     float H, S, L;
     RGBtoHSL(0xFF0000FF, H, S, L);
@@ -57,12 +54,12 @@ TEST(Color, HslRoundTripsAndClamps)
     for (TColor32 C : {0xFF123456u, 0xFFFEDCBAu, 0xFF00FF80u, 0xFF7F7F00u}) {
         RGBtoHSL(C, H, S, L);
         const TColor32 Back = HSLtoRGB(H, S, L);
-        for (int Sh = 0; Sh < 24; Sh += 8) EXPECT_NEAR(gfx_test::Chan(Back, Sh), gfx_test::Chan(C, Sh), 1) << C;
+        for (int Sh = 0; Sh < 24; Sh += 8)
+            EXPECT_NEAR(gfx_test::Chan(Back, Sh), gfx_test::Chan(C, Sh), 1) << C;
     }
 }
 
-TEST(Fixed, RoundingRules)
-{
+TEST(Fixed, RoundingRules) {
     EXPECT_EQ(FixedRound(0x18000), 1);
     EXPECT_EQ(FixedRound(0x18001), 2);
     EXPECT_EQ(FixedRound(-0x18000), -2);
@@ -81,8 +78,7 @@ TEST(Fixed, RoundingRules)
     EXPECT_EQ(FixedDiv(1, 0), -1);
 }
 
-TEST(Points, Conversions)
-{
+TEST(Points, Conversions) {
     EXPECT_EQ(Point(FloatPoint(2.5f, 3.5f)), (TPoint{2, 4}));
     EXPECT_EQ(Point(FloatPoint(-2.5f, -0.5f)), (TPoint{-2, 0}));
     EXPECT_EQ(Point(TFixedPoint{0x18000, -0x18000}), (TPoint{1, -2}));
@@ -95,8 +91,7 @@ TEST(Points, Conversions)
     EXPECT_THROW(Point(FloatPoint(3e9f, 0)), platform::EInvalidOp);
 }
 
-TEST(Rects, MakeRectRoundings)
-{
+TEST(Rects, MakeRectRoundings) {
     const TFloatRect F{0.4f, 0.6f, 2.5f, 3.5f};
     EXPECT_EQ(MakeRect(F, rrClosest), (TRect{0, 1, 2, 4}));
     EXPECT_EQ(MakeRect(F, rrOutside), (TRect{0, 0, 3, 4}));
@@ -109,8 +104,7 @@ TEST(Rects, MakeRectRoundings)
     EXPECT_EQ(MakeRect(TFixedRect{0x3000, 0x3000, 0xC000, 0xC000}, rrInside), (TRect{1, 1, 1, 1}));
 }
 
-TEST(Rects, IntersectAndFriends)
-{
+TEST(Rects, IntersectAndFriends) {
     TRect D;
     EXPECT_TRUE(IntersectRect(D, {0, 0, 10, 10}, {10, 0, 20, 10}));
     EXPECT_EQ(D, (TRect{10, 0, 10, 10}));
@@ -135,22 +129,23 @@ TEST(Rects, IntersectAndFriends)
     EXPECT_TRUE(EqualRect(R, {-1, 3, 3, 9}));
 }
 
-TEST(Gamma, TableAfterStartUp)
-{
+TEST(Gamma, TableAfterStartUp) {
     const std::pair<int, int> Entries[] = {{0, 0},     {1, 5},     {2, 9},     {64, 97},
                                            {128, 157}, {192, 209}, {254, 254}, {255, 255}};
-    for (auto [I, V] : Entries) EXPECT_EQ(GAMMA_TABLE[I], V) << I;
-    for (int I = 0; I < 256; ++I) EXPECT_GE(GAMMA_TABLE[I], I);
+    for (auto [I, V] : Entries)
+        EXPECT_EQ(GAMMA_TABLE[I], V) << I;
+    for (int I = 0; I < 256; ++I)
+        EXPECT_GE(GAMMA_TABLE[I], I);
     SetGamma(1.0f);
-    for (int I = 0; I < 256; ++I) ASSERT_EQ(GAMMA_TABLE[I], I);
+    for (int I = 0; I < 256; ++I)
+        ASSERT_EQ(GAMMA_TABLE[I], I);
     EXPECT_THROW(SetGamma(-1.0f), platform::EZeroDivide);
     EXPECT_EQ(GAMMA_TABLE[100], 100); // a failed call leaves the table alone
     SetGamma(0.7f);
     EXPECT_EQ(GAMMA_TABLE[64], 97);
 }
 
-TEST(FloatMath, CheckedHelpers)
-{
+TEST(FloatMath, CheckedHelpers) {
     EXPECT_EQ(RoundToInt(0.5L), 0);
     EXPECT_EQ(RoundToInt(1.5L), 2);
     EXPECT_EQ(RoundToInt(-2.5L), -2);

@@ -16,15 +16,13 @@ struct Lines : ::testing::Test {
     gfx_test::EventLog Log;
     TBitmap32 B;
     void SetUp() override { Size(10, 10); }
-    void Size(int W, int H)
-    {
+    void Size(int W, int H) {
         B.SetSize(W, H);
         B.Clear(kBack);
         Log.Attach(B);
         Log.Events.clear();
     }
-    PointSet Inked() const
-    {
+    PointSet Inked() const {
         PointSet S;
         for (int Y = 0; Y < B.Height(); ++Y)
             for (int X = 0; X < B.Width(); ++X)
@@ -34,8 +32,7 @@ struct Lines : ::testing::Test {
 };
 } // namespace
 
-TEST_F(Lines, IntegerLinesInEveryDirection)
-{
+TEST_F(Lines, IntegerLinesInEveryDirection) {
     struct Case {
         int X1, Y1, X2, Y2;
         bool L;
@@ -75,8 +72,7 @@ TEST_F(Lines, IntegerLinesInEveryDirection)
     }
 }
 
-TEST_F(Lines, EveryLineFromTheCentreEndsAtItsEndPoint)
-{
+TEST_F(Lines, EveryLineFromTheCentreEndsAtItsEndPoint) {
     Size(21, 21);
     for (int X = 0; X < 21; ++X)
         for (int Y = 0; Y < 21; ++Y) {
@@ -90,8 +86,7 @@ TEST_F(Lines, EveryLineFromTheCentreEndsAtItsEndPoint)
         }
 }
 
-TEST_F(Lines, ClippedLinesAndPen)
-{
+TEST_F(Lines, ClippedLinesAndPen) {
     Size(640, 400);
     B.PenColor = kInk;
     B.MoveTo(10, 10);
@@ -118,7 +113,8 @@ TEST_F(Lines, ClippedLinesAndPen)
     Size(10, 10);
     B.LineS(-10, 5, 20, 5, kInk, false);
     PointSet Row;
-    for (int X = 0; X <= 8; ++X) Row.insert({X, 5});
+    for (int X = 0; X <= 8; ++X)
+        Row.insert({X, 5});
     EXPECT_EQ(Inked(), Row);
     B.Clear(kBack);
     B.LineTS(-10, 5, 20, 5, kInk, false); // clipped end point drawn
@@ -139,10 +135,10 @@ TEST_F(Lines, ClippedLinesAndPen)
     Empty.HorzLineS(0, 0, 5, kInk);
 }
 
-TEST_F(Lines, HugeCoordinatesStayInside)
-{
+TEST_F(Lines, HugeCoordinatesStayInside) {
     const int32_t Big = std::numeric_limits<int32_t>::max(), Small = std::numeric_limits<int32_t>::min();
-    const int32_t Values[] = {Small, Small + 1, -1000000000, -70000, -1, 0, 5, 9, 10, 70000, 1000000000, Big - 1, Big};
+    const int32_t Values[] = {Small, Small + 1, -1000000000, -70000,     -1,      0,  5,
+                              9,     10,        70000,       1000000000, Big - 1, Big};
     for (int32_t X1 : Values)
         for (int32_t Y1 : Values)
             for (int32_t X2 : {Small, 3, Big})
@@ -151,7 +147,8 @@ TEST_F(Lines, HugeCoordinatesStayInside)
                     B.LineTS(X1, Y1, X2, Y2, kInk, true);
                     int32_t A = X1, Bv = Y1, C = X2, D = Y2;
                     if (ClipLine(A, Bv, C, D, 0, 0, 9, 9)) {
-                        ASSERT_TRUE(A >= 0 && A <= 9 && Bv >= 0 && Bv <= 9 && C >= 0 && C <= 9 && D >= 0 && D <= 9)
+                        ASSERT_TRUE(A >= 0 && A <= 9 && Bv >= 0 && Bv <= 9 && C >= 0 && C <= 9 && D >= 0 &&
+                                    D <= 9)
                             << X1 << "," << Y1 << "-" << X2 << "," << Y2;
                     }
                 }
@@ -162,45 +159,43 @@ TEST_F(Lines, HugeCoordinatesStayInside)
     SetUp();
     B.LineS(-2000000000, -2000000000, 2000000000, 2000000000, kInk, true);
     PointSet Diagonal;
-    for (int I = 0; I < 10; ++I) Diagonal.insert({I, I});
+    for (int I = 0; I < 10; ++I)
+        Diagonal.insert({I, I});
     EXPECT_EQ(Inked(), Diagonal);
 }
 
-TEST(ClipLine, Cases)
-{
+TEST(ClipLine, Cases) {
     struct Case {
         int32_t X1, Y1, X2, Y2;
         bool Result;
         int32_t CX1, CY1, CX2, CY2;
     };
     const Case Cases[] = {
-        {-10, 5, 20, 5, true, 0, 5, 9, 5},
-        {-5, -5, -1, 20, false, 0, 0, 0, 0}, // only the result counts
-        {2, 3, 7, 8, true, 2, 3, 7, 8},
-        {5, -5, 5, 15, true, 5, 0, 5, 9},
-        {-1, -1, 10, 10, true, 0, 0, 9, 9},
-        {-3, 4, 4, -3, true, 0, 1, 1, 0},
+        {-10, 5, 20, 5, true, 0, 5, 9, 5},   {-5, -5, -1, 20, false, 0, 0, 0, 0}, // only the result counts
+        {2, 3, 7, 8, true, 2, 3, 7, 8},      {5, -5, 5, 15, true, 5, 0, 5, 9},
+        {-1, -1, 10, 10, true, 0, 0, 9, 9},  {-3, 4, 4, -3, true, 0, 1, 1, 0},
         {-20, 0, 0, -20, false, 0, 0, 0, 0}, // passes the corner region only
-        {0, 20, 20, 0, false, 0, 0, 0, 0},
-        {4, 4, 4, 4, true, 4, 4, 4, 4},
+        {0, 20, 20, 0, false, 0, 0, 0, 0},   {4, 4, 4, 4, true, 4, 4, 4, 4},
         {-2, 0, 11, 1, true, 0, 0, 9, 1},
     };
     for (const Case& C : Cases) {
         int32_t A = C.X1, B = C.Y1, X = C.X2, Y = C.Y2;
-        EXPECT_EQ(ClipLine(A, B, X, Y, 0, 0, 9, 9), C.Result) << C.X1 << "," << C.Y1 << "-" << C.X2 << "," << C.Y2;
+        EXPECT_EQ(ClipLine(A, B, X, Y, 0, 0, 9, 9), C.Result)
+            << C.X1 << "," << C.Y1 << "-" << C.X2 << "," << C.Y2;
         if (C.Result) {
-            EXPECT_EQ((std::array<int32_t, 4>{A, B, X, Y}), (std::array<int32_t, 4>{C.CX1, C.CY1, C.CX2, C.CY2}));
+            EXPECT_EQ((std::array<int32_t, 4>{A, B, X, Y}),
+                      (std::array<int32_t, 4>{C.CX1, C.CY1, C.CX2, C.CY2}));
         }
     }
     int32_t A = 0, B = 0, X = 5, Y = 5;
     EXPECT_FALSE(ClipLine(A, B, X, Y, 5, 5, 4, 4)); // empty rectangle
 }
 
-TEST_F(Lines, RunsClipAndOrder)
-{
+TEST_F(Lines, RunsClipAndOrder) {
     B.HorzLineS(5, 2, -3, kInk);
     PointSet Want;
-    for (int X = 0; X <= 5; ++X) Want.insert({X, 2});
+    for (int X = 0; X <= 5; ++X)
+        Want.insert({X, 2});
     EXPECT_EQ(Inked(), Want);
     B.HorzLineS(0, 10, 9, kInk);
     B.HorzLineS(0, -1, 9, kInk);
@@ -208,7 +203,8 @@ TEST_F(Lines, RunsClipAndOrder)
     B.HorzLineTS(INT32_MIN, 2, INT32_MAX, 0x00FFFFFF); // transparent: no change
     EXPECT_EQ(Inked(), Want);
     B.VertLineS(7, INT32_MAX, INT32_MIN, kInk);
-    for (int Y = 0; Y < 10; ++Y) Want.insert({7, Y});
+    for (int Y = 0; Y < 10; ++Y)
+        Want.insert({7, Y});
     EXPECT_EQ(Inked(), Want);
     B.HorzLine(3, 9, 1, kInk); // reversed unchecked run: nothing
     B.VertLine(1, 5, 4, kInk);
@@ -218,19 +214,20 @@ TEST_F(Lines, RunsClipAndOrder)
     EXPECT_EQ(B.Pixel(0, 1), 0xFFFFFFFFu);
 }
 
-TEST_F(Lines, StippleSequences)
-{
+TEST_F(Lines, StippleSequences) {
     const TColor32 A = 0xFFFF0000, Bc = 0xFF0000FF;
     EXPECT_EQ(B.GetStippleColor(), 0xFF000000u);
     B.AdvanceStippleCounter(3);
     EXPECT_EQ(B.StippleCounter, 0);
     B.SetStipple({A, Bc});
-    for (int I = 0; I < 6; ++I) EXPECT_EQ(B.GetStippleColor(), I % 2 ? Bc : A) << I;
+    for (int I = 0; I < 6; ++I)
+        EXPECT_EQ(B.GetStippleColor(), I % 2 ? Bc : A) << I;
     B.AdvanceStippleCounter(0);
     B.SetStipple({A, Bc});
     B.StippleStep = 0.5f;
     const TColor32 Want[] = {A, CombineReg(A, Bc, 127), Bc, CombineReg(Bc, A, 127), A};
-    for (TColor32 W : Want) EXPECT_EQ(B.GetStippleColor(), W);
+    for (TColor32 W : Want)
+        EXPECT_EQ(B.GetStippleColor(), W);
     B.StippleStep = 1;
     // Negative and huge advances wrap into the pattern.
     B.SetStipple({A, Bc, 0xFF00FF00});
@@ -258,11 +255,11 @@ TEST_F(Lines, StippleSequences)
     EXPECT_EQ(B.StipplePattern()[0], A);
 }
 
-TEST_F(Lines, StippledRunsKeepPatternInStep)
-{
+TEST_F(Lines, StippledRunsKeepPatternInStep) {
     Size(10, 3);
     std::vector<TColor32> Pattern;
-    for (TColor32 I = 0; I < 7; ++I) Pattern.push_back(0xFF000010 + I);
+    for (TColor32 I = 0; I < 7; ++I)
+        Pattern.push_back(0xFF000010 + I);
     B.SetStipple(Pattern);
     B.HorzLineTSP(-5, 0, -1);
     EXPECT_TRUE(Inked().empty());
@@ -273,7 +270,8 @@ TEST_F(Lines, StippledRunsKeepPatternInStep)
     EXPECT_EQ(B.Pixel(1, 0), Pattern[3]);
     B.SetStipple(Pattern);
     B.HorzLineTSP(4, 1, 1);
-    for (int X = 4, I = 0; X >= 1; --X, ++I) EXPECT_EQ(B.Pixel(X, 1), Pattern[size_t(I)]);
+    for (int X = 4, I = 0; X >= 1; --X, ++I)
+        EXPECT_EQ(B.Pixel(X, 1), Pattern[size_t(I)]);
     B.SetStipple(Pattern);
     B.HorzLineTSP(12, 2, 7); // starts beyond the right edge
     EXPECT_EQ(B.Pixel(9, 2), Pattern[3]);

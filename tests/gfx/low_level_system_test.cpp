@@ -5,8 +5,7 @@
 
 using namespace gfx;
 
-TEST(LowLevel, ClampConstrainShifts)
-{
+TEST(LowLevel, ClampConstrainShifts) {
     EXPECT_EQ(Clamp(-1), 0);
     EXPECT_EQ(Clamp(256), 255);
     EXPECT_EQ(Clamp(77), 77);
@@ -19,8 +18,7 @@ TEST(LowLevel, ClampConstrainShifts)
     EXPECT_EQ(ColorSwap(TWinColor(0x80563412)), 0xFF123456u); // no system-colour lookup
 }
 
-TEST(LowLevel, FillAndMoveLongword)
-{
+TEST(LowLevel, FillAndMoveLongword) {
     std::array<uint32_t, 8> A{};
     FillLongword(A.data() + 1, -3, 7);
     FillLongword(A.data() + 1, 0, 7);
@@ -37,8 +35,7 @@ TEST(LowLevel, FillAndMoveLongword)
     EXPECT_EQ(B[4], 5u);
 }
 
-TEST(LowLevel, SwapsAndTestClip)
-{
+TEST(LowLevel, SwapsAndTestClip) {
     int32_t A = 12, B = -3;
     EXPECT_TRUE(TestClip(A, B, 10));
     EXPECT_EQ(A, 0);
@@ -54,27 +51,36 @@ TEST(LowLevel, SwapsAndTestClip)
     EXPECT_EQ(A, 3);
 }
 
-TEST(LowLevel, MulDivRoundsAndReportsOverflow)
-{
+TEST(LowLevel, MulDivRoundsAndReportsOverflow) {
     struct Case {
         int32_t A, B, N, Result;
     };
     const Case Cases[] = {
-        {7, 3, 2, 11},   {-7, 3, 2, -11},  {7, -3, -2, 11},       {5, 5, 0, -1},         {65536, 65536, 1, -1},
-        {46341, 46341, 1, -1},  // 2147488281 does not fit
-        {46340, 46340, 1, 2147395600},   {INT32_MIN, 1, 1, INT32_MIN}, {INT32_MIN, -1, 1, -1},
-        {INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN}, {1, 1, 3, 0}, {2, 1, 3, 1}, {-2, 1, 3, -1}, {3, 1, 2, 2},
+        {7, 3, 2, 11},
+        {-7, 3, 2, -11},
+        {7, -3, -2, 11},
+        {5, 5, 0, -1},
+        {65536, 65536, 1, -1},
+        {46341, 46341, 1, -1}, // 2147488281 does not fit
+        {46340, 46340, 1, 2147395600},
+        {INT32_MIN, 1, 1, INT32_MIN},
+        {INT32_MIN, -1, 1, -1},
+        {INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN},
+        {1, 1, 3, 0},
+        {2, 1, 3, 1},
+        {-2, 1, 3, -1},
+        {3, 1, 2, 2},
         {0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF},
     };
-    for (const Case& C : Cases) EXPECT_EQ(MulDiv(C.A, C.B, C.N), C.Result) << C.A << "*" << C.B << "/" << C.N;
+    for (const Case& C : Cases)
+        EXPECT_EQ(MulDiv(C.A, C.B, C.N), C.Result) << C.A << "*" << C.B << "/" << C.N;
 }
 
 namespace {
 // A fake visual-style library for the binding logic.
 int OpenCalls = 0, CloseCalls = 0, ReleaseCalls = 0;
 bool Active = true;
-TThemeLibraryImage FullLibrary(const char* Name)
-{
+TThemeLibraryImage FullLibrary(const char* Name) {
     TThemeLibraryImage L;
     if (std::string(Name) != "uxtheme.dll") return L;
     L.Module = 42;
@@ -88,30 +94,26 @@ TThemeLibraryImage FullLibrary(const char* Name)
     L.EntryPoints.EnableTheming = [](int32_t) -> HRESULT { return 0; };
     return L;
 }
-TThemeLibraryImage PartialLibrary(const char* Name)
-{
+TThemeLibraryImage PartialLibrary(const char* Name) {
     TThemeLibraryImage L = FullLibrary(Name);
     L.EntryPoints.EnableTheming = nullptr;
     return L;
 }
 
 struct ThemeBinding : ::testing::Test {
-    void SetUp() override
-    {
+    void SetUp() override {
         OpenCalls = CloseCalls = ReleaseCalls = 0;
         Active = true;
         ThemeLibraryRelease = [](uintptr_t) { ++ReleaseCalls; };
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         ThemeLibraryLoader = [](const char*) { return TThemeLibraryImage{}; };
         ThemeLibraryRelease = [](uintptr_t) {};
     }
 };
 } // namespace
 
-TEST_F(ThemeBinding, LinuxFindsNoLibrary)
-{
+TEST_F(ThemeBinding, LinuxFindsNoLibrary) {
     ASSERT_NE(ThemeNexus, nullptr);
     EXPECT_FALSE(USE_THEMES);
     EXPECT_EQ(SCROLLBAR_THEME, 0u);
@@ -122,8 +124,7 @@ TEST_F(ThemeBinding, LinuxFindsNoLibrary)
     EXPECT_FALSE(USE_THEMES);
 }
 
-TEST_F(ThemeBinding, ThemeChangeClosesAndReopensHandles)
-{
+TEST_F(ThemeBinding, ThemeChangeClosesAndReopensHandles) {
     ThemeLibraryLoader = FullLibrary;
     {
         TThemeNexus Nexus;
@@ -144,8 +145,7 @@ TEST_F(ThemeBinding, ThemeChangeClosesAndReopensHandles)
     EXPECT_EQ(ThemeEntryPoints.IsThemeActive, nullptr);
 }
 
-TEST_F(ThemeBinding, LibraryWithoutRequiredEntryPointIsFreed)
-{
+TEST_F(ThemeBinding, LibraryWithoutRequiredEntryPointIsFreed) {
     ThemeLibraryLoader = PartialLibrary;
     TThemeNexus Nexus;
     EXPECT_FALSE(USE_THEMES);
@@ -154,8 +154,7 @@ TEST_F(ThemeBinding, LibraryWithoutRequiredEntryPointIsFreed)
     EXPECT_EQ(ThemeEntryPoints.OpenThemeData, nullptr);
 }
 
-TEST(Processor, HasMMXMatchesTheFeatureBit)
-{
+TEST(Processor, HasMMXMatchesTheFeatureBit) {
 #if defined(__x86_64__)
     EXPECT_TRUE(HasMMX()); // every x86-64 processor has MMX
 #else

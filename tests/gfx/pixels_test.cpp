@@ -11,23 +11,21 @@ namespace {
 struct Pixels : ::testing::Test {
     TBitmap32 B;
     std::vector<TColor32> Before;
-    void SetUp() override
-    {
+    void SetUp() override {
         B.SetSize(10, 10);
         gfx_test::FillMarkers(B);
         Before.assign(B.Bits(), B.Bits() + 100);
     }
-    int ChangedCount() const
-    {
+    int ChangedCount() const {
         int N = 0;
-        for (int I = 0; I < 100; ++I) N += B.Bits()[I] != Before[size_t(I)];
+        for (int I = 0; I < 100; ++I)
+            N += B.Bits()[I] != Before[size_t(I)];
         return N;
     }
 };
 } // namespace
 
-TEST_F(Pixels, SafeFormsIgnoreEverythingOutside)
-{
+TEST_F(Pixels, SafeFormsIgnoreEverythingOutside) {
     B.OuterColor = 0xDEADBEEF;
     const TPoint Outside[] = {{-1, 0}, {10, 0}, {0, -1}, {0, 10}, {INT32_MIN, 5}, {5, INT32_MAX}, {-1, -1}};
     for (TPoint P : Outside) {
@@ -42,23 +40,20 @@ TEST_F(Pixels, SafeFormsIgnoreEverythingOutside)
     EXPECT_EQ(B.PixelS(0, 9), gfx_test::Marker(0, 9));
 }
 
-TEST_F(Pixels, BoundedReadClamps)
-{
+TEST_F(Pixels, BoundedReadClamps) {
     EXPECT_EQ(B.GetPixelB(-5, 1000), gfx_test::Marker(0, 9));
     EXPECT_EQ(B.PixelB(1000, -5), gfx_test::Marker(9, 0));
     EXPECT_EQ(B.GetPixelB(INT32_MIN, INT32_MAX), gfx_test::Marker(0, 9));
     EXPECT_EQ(B.GetPixelB(4, 6), gfx_test::Marker(4, 6));
 }
 
-TEST_F(Pixels, PointersAndScanLines)
-{
+TEST_F(Pixels, PointersAndScanLines) {
     EXPECT_EQ(B.GetScanLine(3), B.Bits() + 30);
     EXPECT_EQ(B.ScanLine(9) + 9, B.PixelPtr(9, 9));
     EXPECT_EQ(*B.GetPixelPtr(7, 2), gfx_test::Marker(7, 2));
 }
 
-TEST_F(Pixels, TransparentFormsBlend)
-{
+TEST_F(Pixels, TransparentFormsBlend) {
     B.SetPixelTS(2, 2, 0x00FFFFFF);
     EXPECT_EQ(ChangedCount(), 0);
     B.SetPixelTS(2, 2, 0xFF123456);
@@ -74,8 +69,7 @@ TEST_F(Pixels, TransparentFormsBlend)
     EXPECT_EQ(B.Pixel(1, 5), 0xFF000002u);
 }
 
-TEST_F(Pixels, AntiAliasedPointWeights)
-{
+TEST_F(Pixels, AntiAliasedPointWeights) {
     for (bool Mmx : {false, true}) {
         gfx_test::BlendSetScope Set(Mmx);
         SetUp();
@@ -103,8 +97,7 @@ TEST_F(Pixels, AntiAliasedPointWeights)
     }
 }
 
-TEST_F(Pixels, SafeAntiAliasedPointDrawsOnlyItsInsideHalf)
-{
+TEST_F(Pixels, SafeAntiAliasedPointDrawsOnlyItsInsideHalf) {
     const TColor32 C = 0xFFFFFFFF;
     B.SET_TS256(-128, 0, C);
     const uint32_t Wr = GAMMA_TABLE[128] * 255u, Wt = GAMMA_TABLE[255], Wb = GAMMA_TABLE[0];
@@ -121,7 +114,8 @@ TEST_F(Pixels, SafeAntiAliasedPointDrawsOnlyItsInsideHalf)
     EXPECT_EQ(ChangedCount(), 2);
 
     SetUp();
-    for (auto [X, Y] : {std::pair{-300, 0}, {0, -300}, {10 * 256, 0}, {0, 10 * 256}, {INT32_MIN, 0}, {0, INT32_MAX}})
+    for (auto [X, Y] :
+         {std::pair{-300, 0}, {0, -300}, {10 * 256, 0}, {0, 10 * 256}, {INT32_MIN, 0}, {0, INT32_MAX}})
         B.SET_TS256(X, Y, C);
     EXPECT_EQ(ChangedCount(), 0);
     B.SET_TS256(9 * 256 + 128, 9 * 256 + 128, C); // the last pixel only
@@ -129,15 +123,15 @@ TEST_F(Pixels, SafeAntiAliasedPointDrawsOnlyItsInsideHalf)
     EXPECT_NE(B.Pixel(9, 9), Before[99]);
 }
 
-TEST_F(Pixels, FixedAndFloatCoordinatesRoundAsDocumented)
-{
+TEST_F(Pixels, FixedAndFloatCoordinatesRoundAsDocumented) {
     TBitmap32 Ref;
     auto Same = [&](auto Plot, int X256, int Y256) {
         SetUp();
         Ref.Assign(&B);
         Plot();
         Ref.SET_T256(X256, Y256, 0xFFFFFFFF);
-        for (int I = 0; I < 100; ++I) ASSERT_EQ(B.Bits()[I], Ref.Bits()[I]) << I;
+        for (int I = 0; I < 100; ++I)
+            ASSERT_EQ(B.Bits()[I], Ref.Bits()[I]) << I;
     };
     // 16.16 remainder 128 (exactly half of 1/256) rounds down, 129 rounds up.
     Same([&] { B.SetPixelX(5 * 65536 + 128, 2 * 65536, 0xFFFFFFFF); }, 5 * 256, 2 * 256);

@@ -10,15 +10,13 @@ constexpr TColor32 kBack = 0xFF404040;
 struct Rects : ::testing::Test {
     gfx_test::EventLog Log;
     TBitmap32 B;
-    void SetUp() override
-    {
+    void SetUp() override {
         B.SetSize(10, 10);
         B.Clear(kBack);
         Log.Attach(B);
         Log.Events.clear();
     }
-    std::map<std::pair<int, int>, TColor32> Changed() const
-    {
+    std::map<std::pair<int, int>, TColor32> Changed() const {
         std::map<std::pair<int, int>, TColor32> M;
         for (int Y = 0; Y < 10; ++Y)
             for (int X = 0; X < 10; ++X)
@@ -28,8 +26,7 @@ struct Rects : ::testing::Test {
 };
 } // namespace
 
-TEST_F(Rects, FillsClipAndNotify)
-{
+TEST_F(Rects, FillsClipAndNotify) {
     B.FillRect(2, 3, 2, 5, 1);
     EXPECT_TRUE(Changed().empty());
     EXPECT_EQ(Log.Count("change"), 1);
@@ -38,7 +35,8 @@ TEST_F(Rects, FillsClipAndNotify)
     EXPECT_EQ(M.size(), 6u);
     EXPECT_TRUE(M.count({2, 1}) && M.count({0, 0}));
     EXPECT_EQ(Log.Count("change"), 2);
-    for (TRect R : {TRect{3, 3, 3, 8}, TRect{10, 0, 20, 5}, TRect{0, 10, 5, 20}, TRect{-5, 0, 0, 5}, TRect{5, 5, 4, 9}})
+    for (TRect R :
+         {TRect{3, 3, 3, 8}, TRect{10, 0, 20, 5}, TRect{0, 10, 5, 20}, TRect{-5, 0, 0, 5}, TRect{5, 5, 4, 9}})
         B.FillRectS(R, 1);
     EXPECT_EQ(Log.Count("change"), 2);
     B.FillRectS(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, 7);
@@ -46,8 +44,7 @@ TEST_F(Rects, FillsClipAndNotify)
     EXPECT_EQ(B.Pixel(0, 0), 7u);
 }
 
-TEST_F(Rects, TransparentFills)
-{
+TEST_F(Rects, TransparentFills) {
     for (bool Mmx : {false, true}) {
         gfx_test::BlendSetScope Set(Mmx);
         SetUp();
@@ -66,8 +63,7 @@ TEST_F(Rects, TransparentFills)
     }
 }
 
-TEST_F(Rects, FramesDrawEachPixelOnce)
-{
+TEST_F(Rects, FramesDrawEachPixelOnce) {
     B.FrameRectS(0, 0, 1, 1, 0xFF000001);
     EXPECT_EQ(Changed().size(), 1u);
     SetUp();
@@ -79,7 +75,8 @@ TEST_F(Rects, FramesDrawEachPixelOnce)
     BlendMem(0x80FFFFFF, Once);
     auto M = Changed();
     EXPECT_EQ(M.size(), 8u);
-    for (auto& [P, C] : M) EXPECT_EQ(C, Once) << P.first << "," << P.second;
+    for (auto& [P, C] : M)
+        EXPECT_EQ(C, Once) << P.first << "," << P.second;
     EXPECT_EQ(B.Pixel(1, 1), kBack);
     SetUp();
     B.FrameRectS(-2, -2, 12, 12, 0xFF000001); // wholly outside but for nothing
@@ -92,8 +89,7 @@ TEST_F(Rects, FramesDrawEachPixelOnce)
     EXPECT_EQ(Log.Count("change"), 0);
 }
 
-TEST_F(Rects, StippledFrameRunsClockwise)
-{
+TEST_F(Rects, StippledFrameRunsClockwise) {
     const TColor32 A = 0xFFAA0000, Bc = 0xFF0000BB;
     B.SetStipple({A, Bc});
     B.FrameRectTSP(0, 0, 3, 3);
@@ -120,8 +116,7 @@ TEST_F(Rects, StippledFrameRunsClockwise)
     EXPECT_EQ(B.Pixel(0, 0), Bc);
 }
 
-TEST_F(Rects, BevelColoursAndSmallRectangles)
-{
+TEST_F(Rects, BevelColoursAndSmallRectangles) {
     B.RaiseRectTS(0, 0, 4, 4, 100);
     EXPECT_EQ(B.Pixel(0, 0), 0xFFFFFFFFu);
     EXPECT_EQ(B.Pixel(0, 2), 0xFFFFFFFFu);
@@ -150,12 +145,14 @@ TEST_F(Rects, BevelColoursAndSmallRectangles)
     for (int H : {1, 2}) {
         SetUp();
         B.RaiseRectTS(2, 4, 6, 4 + H, 100);
-        for (auto& [P, C] : Changed()) EXPECT_TRUE(P.second >= 4 && P.second < 4 + H) << H << ": " << P.second;
+        for (auto& [P, C] : Changed())
+            EXPECT_TRUE(P.second >= 4 && P.second < 4 + H) << H << ": " << P.second;
         EXPECT_EQ(B.Pixel(2, 3), kBack);
         EXPECT_EQ(B.Pixel(2, 4 + H), kBack);
     }
     SetUp();
     B.RaiseRectTS(0, 9, 3, 10, 100); // bottom row of the bitmap
     B.RaiseRectTS(0, 0, 3, 1, 100);  // top row
-    for (auto& [P, C] : Changed()) EXPECT_TRUE(P.second == 0 || P.second == 9);
+    for (auto& [P, C] : Changed())
+        EXPECT_TRUE(P.second == 0 || P.second == 9);
 }

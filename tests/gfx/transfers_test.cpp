@@ -9,8 +9,7 @@ namespace {
 struct Transfer : ::testing::Test {
     EventLog Log;
     TBitmap32 Src, Dst;
-    void SetUp() override
-    {
+    void SetUp() override {
         Src.SetSize(16, 16);
         gfx_test::FillMarkers(Src);
         Dst.SetSize(40, 30);
@@ -18,20 +17,19 @@ struct Transfer : ::testing::Test {
         Log.Attach(Dst);
     }
     // Every destination pixel is either the expected source pixel or untouched.
-    void ExpectCopied(const TRect& DstArea, int SrcX, int SrcY)
-    {
+    void ExpectCopied(const TRect& DstArea, int SrcX, int SrcY) {
         for (int Y = 0; Y < Dst.Height(); ++Y)
             for (int X = 0; X < Dst.Width(); ++X) {
                 const bool In = PtInRect(DstArea, {X, Y});
-                const TColor32 Want = In ? Src.Pixel(X - DstArea.Left + SrcX, Y - DstArea.Top + SrcY) : 0x11223344u;
+                const TColor32 Want =
+                    In ? Src.Pixel(X - DstArea.Left + SrcX, Y - DstArea.Top + SrcY) : 0x11223344u;
                 ASSERT_EQ(Dst.Pixel(X, Y), Want) << X << "," << Y;
             }
     }
 };
 } // namespace
 
-TEST_F(Transfer, OpaqueCellCopiesAllChannelsAndNotifiesOnce)
-{
+TEST_F(Transfer, OpaqueCellCopiesAllChannelsAndNotifiesOnce) {
     Src.SetPixel(3, 4, 0x00ABCDEF); // alpha 0 is copied too
     Src.DrawTo(&Dst, TRect{8, 5, 24, 21}, TRect{0, 0, 16, 16});
     ExpectCopied({8, 5, 24, 21}, 0, 0);
@@ -39,8 +37,7 @@ TEST_F(Transfer, OpaqueCellCopiesAllChannelsAndNotifiesOnce)
     EXPECT_EQ(Log.Count("change"), 1);
 }
 
-TEST_F(Transfer, ClippedDestinationTakesMatchingSourcePart)
-{
+TEST_F(Transfer, ClippedDestinationTakesMatchingSourcePart) {
     Src.DrawTo(&Dst, TRect{-4, 0, 12, 16}, TRect{0, 0, 16, 16});
     ExpectCopied({0, 0, 12, 16}, 4, 0);
     Dst.Clear(0x11223344);
@@ -48,8 +45,7 @@ TEST_F(Transfer, ClippedDestinationTakesMatchingSourcePart)
     ExpectCopied({30, 20, 40, 30}, 0, 0);
 }
 
-TEST_F(Transfer, BlockTransferCutsSourceAndHonoursClip)
-{
+TEST_F(Transfer, BlockTransferCutsSourceAndHonoursClip) {
     // Source rectangle beyond the source: cut, not rejected.
     BlockTransfer(&Dst, 2, 3, Dst.BoundsRect(), &Src, {0, 0, 17, 16}, dmOpaque);
     ExpectCopied({2, 3, 18, 19}, 0, 0);
@@ -62,8 +58,7 @@ TEST_F(Transfer, BlockTransferCutsSourceAndHonoursClip)
     ExpectCopied({5, 6, 9, 8}, 5, 6);
 }
 
-TEST_F(Transfer, ExtremeOffsetsDrawNothing)
-{
+TEST_F(Transfer, ExtremeOffsetsDrawNothing) {
     for (int32_t D : {INT32_MIN, INT32_MIN + 1, INT32_MAX - 3, INT32_MAX}) {
         BlockTransfer(&Dst, D, D, Dst.BoundsRect(), &Src, Src.BoundsRect(), dmOpaque);
         BlockTransfer(&Dst, 0, D, Dst.BoundsRect(), &Src, Src.BoundsRect(), dmOpaque);
@@ -72,8 +67,7 @@ TEST_F(Transfer, ExtremeOffsetsDrawNothing)
     ExpectCopied({0, 0, 0, 0}, 0, 0);
 }
 
-TEST_F(Transfer, BlendWithMasterAlphaUsesRowBlends)
-{
+TEST_F(Transfer, BlendWithMasterAlphaUsesRowBlends) {
     for (bool Mmx : {false, true}) {
         gfx_test::BlendSetScope Set(Mmx);
         Src.Clear(0xFF808080);
@@ -98,8 +92,7 @@ TEST_F(Transfer, BlendWithMasterAlphaUsesRowBlends)
     }
 }
 
-TEST_F(Transfer, MasterAlpha127OverOpaqueMatchesEachSet)
-{
+TEST_F(Transfer, MasterAlpha127OverOpaqueMatchesEachSet) {
     Src.Clear(0xFF00FF00);
     Src.SetDrawMode(dmBlend);
     Src.SetMasterAlpha(127);
@@ -118,8 +111,7 @@ TEST_F(Transfer, MasterAlpha127OverOpaqueMatchesEachSet)
     }
 }
 
-TEST_F(Transfer, CustomCombineCalledRowByRowWithMasterAlpha)
-{
+TEST_F(Transfer, CustomCombineCalledRowByRowWithMasterAlpha) {
     std::vector<std::pair<TColor32, uint32_t>> Calls;
     Src.SetDrawMode(dmCustom);
     Src.SetMasterAlpha(200);
@@ -129,7 +121,8 @@ TEST_F(Transfer, CustomCombineCalledRowByRowWithMasterAlpha)
     };
     Src.DrawTo(&Dst, TRect{1, 1, 4, 3}, TRect{5, 6, 8, 8});
     ASSERT_EQ(Calls.size(), 6u);
-    const TColor32 Order[] = {Marker(5, 6), Marker(6, 6), Marker(7, 6), Marker(5, 7), Marker(6, 7), Marker(7, 7)};
+    const TColor32 Order[] = {Marker(5, 6), Marker(6, 6), Marker(7, 6),
+                              Marker(5, 7), Marker(6, 7), Marker(7, 7)};
     for (size_t I = 0; I < 6; ++I) {
         EXPECT_EQ(Calls[I].first, Order[I]);
         EXPECT_EQ(Calls[I].second, 200u);
@@ -144,8 +137,7 @@ TEST_F(Transfer, CustomCombineCalledRowByRowWithMasterAlpha)
     ExpectCopied({20, 10, 36, 26}, 0, 0);
 }
 
-TEST_F(Transfer, ExceptionInCombineSkipsChanged)
-{
+TEST_F(Transfer, ExceptionInCombineSkipsChanged) {
     int Calls = 0;
     Src.SetDrawMode(dmCustom);
     Src.OnPixelCombine = [&](TColor32 F, TColor32& B, TColor32) {
@@ -158,8 +150,7 @@ TEST_F(Transfer, ExceptionInCombineSkipsChanged)
     EXPECT_EQ(Log.Count("change"), 0);
 }
 
-TEST_F(Transfer, StretchChecksSourceRectangle)
-{
+TEST_F(Transfer, StretchChecksSourceRectangle) {
     try {
         StretchTransfer(&Dst, {0, 0, 17, 16}, Dst.BoundsRect(), &Src, {0, 0, 17, 16}, sfNearest, dmOpaque);
         FAIL();
@@ -172,8 +163,7 @@ TEST_F(Transfer, StretchChecksSourceRectangle)
     ExpectCopied({0, 0, 0, 0}, 0, 0);
 }
 
-TEST_F(Transfer, NilAndEmptyBitmaps)
-{
+TEST_F(Transfer, NilAndEmptyBitmaps) {
     TBitmap32 Empty;
     auto Message = [](auto Fn) {
         try {
@@ -189,9 +179,13 @@ TEST_F(Transfer, NilAndEmptyBitmaps)
               "Destination bitmap is nil or empty");
     EXPECT_EQ(Message([&] { StretchTransfer(nullptr, {}, {}, &Src, Src.BoundsRect(), sfNearest, dmOpaque); }),
               "Destination bitmap is nil or empty");
-    EXPECT_EQ(Message([&] { BlockTransfer(&Dst, 0, 0, {}, nullptr, {0, 0, 1, 1}, dmOpaque); }),
+    EXPECT_EQ(Message([&] {
+                  BlockTransfer(&Dst, 0, 0, {}, nullptr, {0, 0, 1, 1}, dmOpaque);
+              }),
               "Source bitmap is nil or empty");
-    EXPECT_EQ(Message([&] { StretchTransfer(&Dst, {}, {}, nullptr, {0, 0, 1, 1}, sfNearest, dmOpaque); }),
+    EXPECT_EQ(Message([&] {
+                  StretchTransfer(&Dst, {}, {}, nullptr, {0, 0, 1, 1}, sfNearest, dmOpaque);
+              }),
               "Source bitmap is nil or empty");
     // An empty source returns before any check.
     EXPECT_EQ(Message([&] { BlockTransfer(nullptr, 0, 0, {}, &Empty, {}, dmOpaque); }), "no error");
@@ -203,15 +197,15 @@ TEST_F(Transfer, NilAndEmptyBitmaps)
     EXPECT_EQ(Log.Count("change"), 0);
 }
 
-TEST_F(Transfer, UnequalSizesGoToTheResamplers)
-{
+TEST_F(Transfer, UnequalSizesGoToTheResamplers) {
     static std::vector<std::string> Calls;
     Calls.clear();
     ResampleNearest = [](TBitmap32*, const TRect&, const TRect&, TBitmap32*, const TRect&, TDrawMode,
                          const TPixelCombineEvent&) { Calls.push_back("nearest"); };
     ResampleBilinear = [](TBitmap32*, const TRect&, const TRect&, TBitmap32*, const TRect&, TDrawMode,
                           const TPixelCombineEvent&) { Calls.push_back("bilinear"); };
-    ResampleKernel = [](TBitmap32*, const TRect&, const TRect&, TBitmap32*, const TRect&, TStretchFilter F, TDrawMode,
+    ResampleKernel = [](TBitmap32*, const TRect&, const TRect&, TBitmap32*, const TRect&, TStretchFilter F,
+                        TDrawMode,
                         const TPixelCombineEvent&) { Calls.push_back("kernel" + std::to_string(int(F))); };
     TBitmap32 Small;
     Small.SetSize(2, 2);
@@ -223,13 +217,12 @@ TEST_F(Transfer, UnequalSizesGoToTheResamplers)
     ResampleNearest = nullptr;
     ResampleBilinear = nullptr;
     ResampleKernel = nullptr;
-    EXPECT_THROW(
-        StretchTransfer(&Dst, {0, 0, 4, 4}, Dst.BoundsRect(), &Small, Small.BoundsRect(), sfNearest, dmOpaque),
-        ETransformError);
+    EXPECT_THROW(StretchTransfer(&Dst, {0, 0, 4, 4}, Dst.BoundsRect(), &Small, Small.BoundsRect(), sfNearest,
+                                 dmOpaque),
+                 ETransformError);
 }
 
-TEST_F(Transfer, DrawOntoAndFromDeviceContexts)
-{
+TEST_F(Transfer, DrawOntoAndFromDeviceContexts) {
     // Onto a context: the pixels unchanged, no change notification.
     TBitmap32 Target;
     Target.SetSize(20, 20);
@@ -253,9 +246,8 @@ namespace {
 class RecordingDC : public TMemoryDC {
   public:
     RecordingDC() : TMemoryDC(nullptr, 0, 0) {}
-    void StretchDIBits(int32_t DstX, int32_t DstY, int32_t DstW, int32_t DstH, int32_t, int32_t, int32_t, int32_t,
-                       const TColor32* Bits, int32_t BitsWidth, int32_t BitsHeight) override
-    {
+    void StretchDIBits(int32_t DstX, int32_t DstY, int32_t DstW, int32_t DstH, int32_t, int32_t, int32_t,
+                       int32_t, const TColor32* Bits, int32_t BitsWidth, int32_t BitsHeight) override {
         Blocks.push_back({DstX, DstY, DstW, DstH});
         FirstPixel.push_back(Bits[0]);
         Sizes.push_back({BitsWidth, BitsHeight});
@@ -266,8 +258,7 @@ class RecordingDC : public TMemoryDC {
 };
 } // namespace
 
-TEST_F(Transfer, TileToDrawsTilesOfAtMost1024FromACleanBuffer)
-{
+TEST_F(Transfer, TileToDrawsTilesOfAtMost1024FromACleanBuffer) {
     // Equal size in tiles of 1024: only the top-left tile holds the source,
     // the others must come out of a cleared buffer (blended over nothing).
     TBitmap32 Big;
@@ -278,8 +269,10 @@ TEST_F(Transfer, TileToDrawsTilesOfAtMost1024FromACleanBuffer)
     Big.SetMasterAlpha(127);
     RecordingDC DC;
     Big.TileTo(&DC, {10, 20, 2010, 1120}, Big.BoundsRect());
-    EXPECT_EQ(DC.Blocks, (std::vector<TRect>{{10, 20, 1024, 1024}, {1034, 20, 976, 1024}, {10, 1044, 1024, 76},
-                                            {1034, 1044, 976, 76}}));
+    EXPECT_EQ(DC.Blocks,
+              (std::vector<TRect>{
+                  {10, 20, 1024, 1024}, {1034, 20, 976, 1024}, {10, 1044, 1024, 76}, {1034, 1044, 976, 76}}));
     const TColor32 Blended = BlendRegEx(0xFF0000FF, 0, 127);
-    for (size_t I = 0; I < 4; ++I) EXPECT_EQ(DC.FirstPixel[I], Blended) << I;
+    for (size_t I = 0; I < 4; ++I)
+        EXPECT_EQ(DC.FirstPixel[I], Blended) << I;
 }

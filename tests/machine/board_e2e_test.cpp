@@ -57,8 +57,7 @@ class BoardEndToEnd : public ::testing::Test {
     // reaches `stage` or `maxSlices` have run.
     int RunUntilStage(int stage, int maxSlices) {
         for (int i = 0; i < maxSlices; ++i) {
-            if (MainRam[Stage] >= stage && !R.M().IplMode)
-                return i;
+            if (MainRam[Stage] >= stage && !R.M().IplMode) return i;
             R.RunSlices(1);
             R.Sound.Advance(1280);
         }
@@ -74,12 +73,14 @@ class BoardEndToEnd : public ::testing::Test {
         for (int y = 0; y < 16; ++y)
             for (int x = 0; x < w; ++x) {
                 const std::uint8_t line = FontRom[glyph * 8 + y / 2];
-                const bool dot = (line & (0x80 >> (columns80 ? x : x / 2))) && (y % 2 == 0 || R.M().ScanDouble);
+                const bool dot =
+                    (line & (0x80 >> (columns80 ? x : x / 2))) && (y % 2 == 0 || R.M().ScanDouble);
                 const std::uint32_t got = Rgb(R.Screen.Pixel(column * w + x, row * 16 + y));
                 if (Lit(got) != dot)
-                    return ::testing::AssertionFailure() << "glyph " << int(glyph) << " at column " << column << " row "
-                                                         << row << ": pixel (" << x << ", " << y << ") is " << std::hex
-                                                         << got << (dot ? ", not lit" : ", not dark");
+                    return ::testing::AssertionFailure()
+                           << "glyph " << int(glyph) << " at column " << column << " row " << row
+                           << ": pixel (" << x << ", " << y << ") is " << std::hex << got
+                           << (dot ? ", not lit" : ", not dark");
             }
         return ::testing::AssertionSuccess();
     }
@@ -87,8 +88,7 @@ class BoardEndToEnd : public ::testing::Test {
     ::testing::AssertionResult TextShows(const std::string& text, int column, int row, bool columns80) {
         for (std::size_t i = 0; i < text.size(); ++i) {
             auto r = CellShows(column + int(i), row, std::uint8_t(text[i]), columns80);
-            if (!r)
-                return r;
+            if (!r) return r;
         }
         return ::testing::AssertionSuccess();
     }
@@ -157,7 +157,8 @@ TEST_F(BoardEndToEnd, BootsDrawsReadsKeysCopiesASectorAndBeeps) {
     ASSERT_EQ(saved.size(), Original.size());
     for (std::size_t i = 0; i < saved.size(); ++i) {
         if (i >= s2 && i < s2 + SectorBytes)
-            ASSERT_EQ(saved[i], std::uint8_t(~Original[s1 + (i - s2)])) << "byte " << (i - s2) << " of sector 2";
+            ASSERT_EQ(saved[i], std::uint8_t(~Original[s1 + (i - s2)]))
+                << "byte " << (i - s2) << " of sector 2";
         else
             ASSERT_EQ(saved[i], Original[i]) << "image byte " << i;
     }
@@ -168,15 +169,16 @@ TEST_F(BoardEndToEnd, BootsDrawsReadsKeysCopiesASectorAndBeeps) {
     const auto samples = R.Sound.Samples16();
     std::vector<std::size_t> rises;
     for (std::size_t i = 1; i < samples.size(); ++i) {
-        ASSERT_TRUE(samples[i] == 0 || samples[i] == TQJ47R::HighSample) << "sample " << i << " is " << samples[i];
-        if (samples[i] != 0 && samples[i - 1] == 0)
-            rises.push_back(i);
+        ASSERT_TRUE(samples[i] == 0 || samples[i] == TQJ47R::HighSample)
+            << "sample " << i << " is " << samples[i];
+        if (samples[i] != 0 && samples[i - 1] == 0) rises.push_back(i);
     }
     ASSERT_GE(rises.size(), 200u) << "no beep in " << samples.size() << " samples";
     const double period = double(rises.back() - rises.front()) / double(rises.size() - 1);
     EXPECT_NEAR(TQJ47R::SampleRate / period, BeepHz, BeepHz * 0.02);
     for (std::size_t i = 1; i < rises.size(); ++i)
-        ASSERT_LT(rises[i] - rises[i - 1], std::size_t(period * 1.5)) << "gap in the beep at sample " << rises[i];
+        ASSERT_LT(rises[i] - rises[i - 1], std::size_t(period * 1.5))
+            << "gap in the beep at sample " << rises[i];
 }
 
 TEST_F(BoardEndToEnd, ColdBootAfterResetRunsTheProgramAgain) {

@@ -24,6 +24,7 @@ struct Config {
     std::vector<Segment> Data;
 };
 
+// clang-format off
 const std::vector<Segment> NormalCode = {{0x0000, To::Ram, 0}};
 const std::vector<Segment> IplCode = {{0x0000, To::Rom}, {0x0800, To::Ram, 0x8000}, {0x8000, To::Ram, -0x8000}};
 
@@ -46,6 +47,7 @@ const Config Configs[] = {
      {{0x0000, To::Rom}, {0x0800, To::Ram, 0x8000}, {0x5000, To::Text, -0x5000}, {0x5800, To::NoText},
       {0x6000, To::NoGfx}, {0x8000, To::Ram, -0x8000}}},
 };
+// clang-format on
 
 struct Snapshot {
     std::vector<std::uint8_t> Ram{MainRam, MainRam + sizeof MainRam}, Rom{IplRom, IplRom + sizeof IplRom},
@@ -57,9 +59,12 @@ struct Snapshot {
 std::uint8_t Marker(int i, int salt) { return std::uint8_t(((i * 7 + (i >> 8) * 13 + salt) & 0x7F) | 0x01); }
 
 void FillMarkers() {
-    for (int i = 0; i < 65536; ++i) MainRam[i] = Marker(i, 0);
-    for (int i = 0; i < 2048; ++i) IplRom[i] = Marker(i, 1), TextVram[i] = Marker(i, 2);
-    for (int i = 0; i < 8192; ++i) GraphicsRam1[i] = Marker(i, 3), GraphicsRam2[i] = Marker(i, 4);
+    for (int i = 0; i < 65536; ++i)
+        MainRam[i] = Marker(i, 0);
+    for (int i = 0; i < 2048; ++i)
+        IplRom[i] = Marker(i, 1), TextVram[i] = Marker(i, 2);
+    for (int i = 0; i < 8192; ++i)
+        GraphicsRam1[i] = Marker(i, 3), GraphicsRam2[i] = Marker(i, 4);
 }
 
 // Where a data or code access of a reaches, per the segments: the byte it

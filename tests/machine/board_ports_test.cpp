@@ -14,8 +14,9 @@ TEST(BoardPorts, UnansweredPortsAreLoggedWithTheWholePortNumber) {
     m.WritePort(0x0000, 0x5A);
     m.WritePort(0xAB10, 0x07);
     EXPECT_EQ(m.ReadPort(0x00F0), 0);
-    EXPECT_EQ(rig.Services.TakeLines(), (std::vector<std::string>{"Read from Port 12d0", "Wrote 5a to Port 00",
-                                                                   "Wrote 07 to Port ab10", "Read from Port f0"}));
+    EXPECT_EQ(rig.Services.TakeLines(),
+              (std::vector<std::string>{"Read from Port 12d0", "Wrote 5a to Port 00", "Wrote 07 to Port ab10",
+                                        "Read from Port f0"}));
 }
 
 TEST(BoardPorts, DiscControllerAnswersAtBothAliasesAndItsLatchPorts) {
@@ -27,10 +28,10 @@ TEST(BoardPorts, DiscControllerAnswersAtBothAliasesAndItsLatchPorts) {
         std::uint8_t Value, Expect;
     };
     const Case cases[] = {
-        {0xD9, 0xF9, 0x35, 0x35}, // track register written at D9, read at F9
+        {0xD9, 0xF9, 0x35, 0x35},   // track register written at D9, read at F9
         {0xFA, 0x12DA, 0x0C, 0x0C}, // sector register; the high byte does not matter
-        {0xDD, 0xDD, 0x01, 0xFE}, // side: stored as the bus bit, read back inverted
-        {0xDE, 0xDE, 0x77, 0x00}, // ignored, reads 0
+        {0xDD, 0xDD, 0x01, 0xFE},   // side: stored as the bus bit, read back inverted
+        {0xDE, 0xDE, 0x77, 0x00},   // ignored, reads 0
         {0xDF, 0xDF, 0x77, 0x00},
     };
     for (const Case& c : cases) {
@@ -45,7 +46,8 @@ TEST(BoardPorts, DiscControllerAnswersAtBothAliasesAndItsLatchPorts) {
 TEST(BoardPorts, PioSelectsTheKeyRowAndTheVideoWindow) {
     Rig rig;
     TQJ47R& m = rig.M();
-    for (int r = 0; r < 12; ++r) KeyMatrix[r] = std::uint8_t(0x11 * r + 1);
+    for (int r = 0; r < 12; ++r)
+        KeyMatrix[r] = std::uint8_t(0x11 * r + 1);
     for (int r = 0; r < 16; ++r) {
         SCOPED_TRACE(r);
         m.WritePort(0xE8, 0x10 | r); // PIO A data
@@ -74,7 +76,7 @@ TEST(BoardPorts, ColumnAndVideoModeChangesRedrawTheScreen) {
     Rig rig;
     TQJ47R& m = rig.M();
     EXPECT_EQ(rig.Screen.Pixel(0, 0) & 0x00FFFFFF, 0); // construction left it black
-    m.WritePort(0xE0, 0x00); // PA4 low while reverse already: no redraw
+    m.WritePort(0xE0, 0x00);                           // PA4 low while reverse already: no redraw
     EXPECT_EQ(rig.Screen.Pixel(0, 0) & 0x00FFFFFF, 0);
     m.WritePort(0xE8, 0x20); // 80 columns: redraw in reverse video, blank cells turn green
     EXPECT_EQ(m.Columns80, 1);

@@ -23,7 +23,8 @@ void Spill(const fs::path& p, const std::vector<std::uint8_t>& bytes) {
 }
 std::vector<std::uint8_t> Bytes(std::size_t n, std::uint8_t salt) {
     std::vector<std::uint8_t> v(n);
-    for (std::size_t i = 0; i < n; ++i) v[i] = std::uint8_t(i * 31 + salt + (i >> 8));
+    for (std::size_t i = 0; i < n; ++i)
+        v[i] = std::uint8_t(i * 31 + salt + (i >> 8));
     return v;
 }
 
@@ -78,7 +79,8 @@ TEST(BoardSetup, ShortAndLongRomImagesFillWhatTheyHoldAndNoMore) {
         // Glyph 0x80 (column 8 of the 40-column font) comes from byte 1024 on.
         bool lit = false;
         for (int y = 0; y < 16; ++y)
-            for (int x = 128; x < 144; ++x) lit |= Rgb(rig.M().Font40Bitmap->Pixel(x, y)) != 0;
+            for (int x = 128; x < 144; ++x)
+                lit |= Rgb(rig.M().Font40Bitmap->Pixel(x, y)) != 0;
         EXPECT_EQ(lit, c.Font > 1024);
     }
 }

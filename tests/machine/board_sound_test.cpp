@@ -15,7 +15,8 @@ constexpr int Ring = TQJ47R::RingSize;
 // Ring entry i is high when bit (i mod 7) of 0x4B is set: an irregular pattern.
 bool PatternHigh(int i) { return (0x4B >> (i % 7)) & 1; }
 void FillRingPattern(TQJ47R& m) {
-    for (int i = 0; i < Ring; ++i) m.SpeakerRing[i] = PatternHigh(i) ? 4 : 0;
+    for (int i = 0; i < Ring; ++i)
+        m.SpeakerRing[i] = PatternHigh(i) ? 4 : 0;
 }
 std::int16_t PatternSample(int i) { return PatternHigh(i % Ring) ? TQJ47R::HighSample : 0; }
 
@@ -48,7 +49,8 @@ TEST(BoardSound, EqualPositionsWriteNothing) {
     rig.Sound.Advance(3000);
     m.SoundWritePos = 3000;
     const int read = m.RingReadIndex;
-    for (int i = 0; i < 5; ++i) m.UpdateSound();
+    for (int i = 0; i < 5; ++i)
+        m.UpdateSound();
     EXPECT_EQ(m.SoundWritePos, 3000u);
     EXPECT_EQ(m.RingReadIndex, read);
 }
@@ -59,18 +61,22 @@ TEST(BoardSound, PcTwoLevelsBecomeHighAndZeroSamples) {
         Rig rig;
         TQJ47R& m = rig.M();
         m.Ppi.Write(3, high ? 0x05 : 0x04);
-        std::fill(m.SpeakerRing.get(), m.SpeakerRing.get() + Ring, std::uint8_t(high ? 0 : 4)); // the opposite
-        m.RingReadIndex = m.RingWriteIndex; // nothing recorded yet
-        for (int i = 0; i < 2000; ++i) m.CheckInterrupt(50);
+        std::fill(m.SpeakerRing.get(), m.SpeakerRing.get() + Ring,
+                  std::uint8_t(high ? 0 : 4)); // the opposite
+        m.RingReadIndex = m.RingWriteIndex;    // nothing recorded yet
+        for (int i = 0; i < 2000; ++i)
+            m.CheckInterrupt(50);
         // 100000 T-states: 800 entries recorded, taken as the cursor allows.
         rig.Sound.Advance(1600);
-        for (int i = 0; i < 40; ++i) m.CheckInterrupt(50);
+        for (int i = 0; i < 40; ++i)
+            m.CheckInterrupt(50);
         EXPECT_EQ(m.SoundWritePos, 1600u);
         rig.Sound.ClearCapture();
         rig.Sound.Advance(10000);
         const auto s = rig.Sound.Samples16();
         // The refill went to bytes 0-1599, played after the rest of the round.
-        for (int i = 0; i < 800; ++i) ASSERT_EQ(s[4200 + i], high ? TQJ47R::HighSample : 0) << i;
+        for (int i = 0; i < 800; ++i)
+            ASSERT_EQ(s[4200 + i], high ? TQJ47R::HighSample : 0) << i;
     }
 }
 
@@ -82,7 +88,8 @@ TEST(BoardSound, RefillTakesNoMoreThanWasRecordedAndTopsUpLater) {
     m.UpdateSound();
     EXPECT_EQ(m.SoundWritePos, 200u);
     EXPECT_EQ(m.RingLag(), 0);
-    for (int i = 0; i < 700; ++i) m.CheckInterrupt(125); // about 700 more entries, refilled as they come
+    for (int i = 0; i < 700; ++i)
+        m.CheckInterrupt(125); // about 700 more entries, refilled as they come
     m.UpdateSound();
     EXPECT_EQ(m.SoundWritePos, 1280u);
     EXPECT_GT(m.RingLag(), 0);
@@ -119,7 +126,7 @@ TEST(BoardSound, RecorderFarAheadMakesThePlayerSkipToRecentSound) {
     Rig rig;
     TQJ47R& m = rig.M();
     rig.LoadProgram({0x18, 0xFE}); // jr $: the device never plays meanwhile
-    rig.RunSlices(30); // 19200 entries recorded
+    rig.RunSlices(30);             // 19200 entries recorded
     EXPECT_LE(m.RingLag(), TQJ47R::RingLagLimit);
     EXPECT_GT(m.RingLag(), 0);
     EXPECT_EQ(m.SoundWritePos, 0u);
@@ -128,7 +135,8 @@ TEST(BoardSound, RecorderFarAheadMakesThePlayerSkipToRecentSound) {
 // A program toggling PC2 through the 8255 control port: both halves are
 // ld a,n / out / ld b,D / djnz, then jp back: 26 D + 50 T-states a period.
 std::vector<std::uint8_t> SquareWave(std::uint8_t d) {
-    return {0x3E, 0x05, 0xD3, 0xE3, 0x06, d, 0x10, 0xFE, 0x3E, 0x04, 0xD3, 0xE3, 0x06, d, 0x10, 0xFE, 0xC3, 0x00, 0x00};
+    return {0x3E, 0x05, 0xD3, 0xE3, 0x06, d,    0x10, 0xFE, 0x3E, 0x04,
+            0xD3, 0xE3, 0x06, d,    0x10, 0xFE, 0xC3, 0x00, 0x00};
 }
 
 TEST(BoardSound, SquareWaveKeepsItsPitchWithoutGapsUnderTenMillisecondTicks) {
@@ -170,11 +178,11 @@ TEST(BoardSound, SquareWaveKeepsItsPitchWithoutGapsUnderTenMillisecondTicks) {
 TEST(BoardSound, OutputFasterThanTheMachinePlaysNothingTwice) {
     constexpr int Periods = 100;
     Rig rig;
-    rig.LoadProgram({0x21, Periods, 0x00,             // ld hl, Periods
-                     0x3E, 0x05, 0xD3, 0xE3, 0x06, 152, 0x10, 0xFE, // PC2 high, delay
-                     0x3E, 0x04, 0xD3, 0xE3, 0x06, 152, 0x10, 0xFE, // PC2 low, delay
-                     0x2B, 0x7C, 0xB5, 0x20, 0xEB,    // dec hl / ld a,h / or l / jr nz
-                     0x18, 0xFE});                    // jr $, PC2 low
+    rig.LoadProgram({0x21, Periods, 0x00,                              // ld hl, Periods
+                     0x3E, 0x05,    0xD3, 0xE3, 0x06, 152, 0x10, 0xFE, // PC2 high, delay
+                     0x3E, 0x04,    0xD3, 0xE3, 0x06, 152, 0x10, 0xFE, // PC2 low, delay
+                     0x2B, 0x7C,    0xB5, 0x20, 0xEB,                  // dec hl / ld a,h / or l / jr nz
+                     0x18, 0xFE});                                     // jr $, PC2 low
     for (int slice = 0; slice < 40; ++slice) {
         rig.RunSlices(1);
         rig.Sound.Advance(2560); // 20 ms of sound per 10 ms of machine time

@@ -104,7 +104,7 @@ TEST(BoardTick, DriveLampsFollowTheBusyDriveEvery4000TStates) {
     Rig rig;
     TQJ47R& m = rig.M();
     m.Fdc.Mount(3, image, 0);
-    m.WritePort(0xDC, 0x07); // select drive D
+    m.WritePort(0xDC, 0x07);        // select drive D
     m.WritePort(0xD8, 0x08 ^ 0xFF); // restore: busy
     ASSERT_TRUE(m.Fdc.FdcStatus & 1);
     const int refreshes = rig.Services.StatusBarRefreshes;
@@ -115,7 +115,8 @@ TEST(BoardTick, DriveLampsFollowTheBusyDriveEvery4000TStates) {
     EXPECT_EQ(rig.Services.StatusBarRefreshes, refreshes + 1);
     EXPECT_GE(rig.Services.FdcStatusShown, 1);
     // The command runs out; with nothing pending the lamps are still recomputed and go dark.
-    for (int i = 0; i < 40; ++i) m.CheckInterrupt(4000);
+    for (int i = 0; i < 40; ++i)
+        m.CheckInterrupt(4000);
     EXPECT_EQ(m.Fdc.FdcState, 0);
     EXPECT_EQ(m.DriveLamps[3], 0);
     EXPECT_EQ(rig.Services.StatusBarRefreshes, refreshes + 2);

@@ -32,12 +32,12 @@ TEST(BoardVideo, TextCellsInBothWidthsAndBothVideoModes) {
         int Position, X, Y;
     };
     const Case cases[] = {
-        {false, true, 41, 16, 16},   {false, false, 41, 16, 16}, {false, true, 999, 624, 384},
-        {true, true, 1999, 632, 384}, {true, false, 0, 0, 0},    {true, true, 81, 8, 16},
+        {false, true, 41, 16, 16},    {false, false, 41, 16, 16}, {false, true, 999, 624, 384},
+        {true, true, 1999, 632, 384}, {true, false, 0, 0, 0},     {true, true, 81, 8, 16},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << (c.Columns80 ? 80 : 40) << " columns, normal " << c.Normal << ", "
-                                        << c.Position);
+        SCOPED_TRACE(testing::Message()
+                     << (c.Columns80 ? 80 : 40) << " columns, normal " << c.Normal << ", " << c.Position);
         m.Columns80 = c.Columns80;
         m.NormalVideo = c.Normal;
         m.WriteText(c.Position, 0x41);
@@ -48,7 +48,8 @@ TEST(BoardVideo, TextCellsInBothWidthsAndBothVideoModes) {
     }
     // Glyph 0x41 sits at (64, 16) of the 40-column font: its top row is lit somewhere.
     bool lit = false;
-    for (int x = 64; x < 80; ++x) lit |= Rgb(m.Font40Bitmap->Pixel(x, 16)) == G;
+    for (int x = 64; x < 80; ++x)
+        lit |= Rgb(m.Font40Bitmap->Pixel(x, 16)) == G;
     EXPECT_TRUE(lit);
 }
 
@@ -132,8 +133,8 @@ TEST(BoardVideo, GraphicsBytesAtBothEndsOfALine) {
         const int x0 = (c.Offset % 40) * 16;
         for (int y = c.Row; y < c.Row + 2; ++y)
             for (int x = x0; x < x0 + 16; ++x) {
-                const bool lit = std::find(c.LitX.begin(), c.LitX.end(), x) != c.LitX.end() &&
-                                 (y == c.Row || c.Doubled);
+                const bool lit =
+                    std::find(c.LitX.begin(), c.LitX.end(), x) != c.LitX.end() && (y == c.Row || c.Doubled);
                 ASSERT_EQ(Rgb(m.Plane1Image->Pixel(x, y)), lit ? G : 0u) << x << "," << y;
             }
         // Nothing was shown, so the screen is untouched.
@@ -186,7 +187,8 @@ TEST(BoardVideo, ShownPlanesMixIntoTheTextCells) {
     // Plane II shown over a lit cell: its dark pixels darken it to about half,
     // its lit ones keep it lit.
     m.WritePort(0xF4, 0x05); // select plane II, show plane II only
-    ASSERT_EQ(Rgb(m.Font80Bitmap->Pixel((0x7F >> 4) * 8, (0x7F & 15) * 16 + 1)), G) << "fixture glyph 7F is solid";
+    ASSERT_EQ(Rgb(m.Font80Bitmap->Pixel((0x7F >> 4) * 8, (0x7F & 15) * 16 + 1)), G)
+        << "fixture glyph 7F is solid";
     m.WriteText(3, 0x7F); // cell 3: x 24-31
     const std::uint32_t mixed = Rgb(rig.Screen.Pixel(26, 0));
     EXPECT_EQ(mixed & 0xFF00FF, 0u);
@@ -199,13 +201,16 @@ TEST(BoardVideo, ShownPlanesMixIntoTheTextCells) {
 TEST(BoardVideo, ModeSwitchRedrawsEveryCellOfTheNewMode) {
     Rig rig;
     TQJ47R& m = rig.M();
-    for (int p = 0; p < 2000; ++p) TextVram[p] = 0x20;
+    for (int p = 0; p < 2000; ++p)
+        TextVram[p] = 0x20;
     m.WritePort(0xE0, 0x10); // normal video: the whole 40-column screen is redrawn black
     for (int y = 0; y < 400; y += 17)
-        for (int x = 0; x < 640; x += 13) ASSERT_EQ(Rgb(rig.Screen.Pixel(x, y)), 0u);
+        for (int x = 0; x < 640; x += 13)
+            ASSERT_EQ(Rgb(rig.Screen.Pixel(x, y)), 0u);
     m.WritePort(0xE0, 0x00); // reverse: every pixel green
     for (int y = 0; y < 400; y += 17)
-        for (int x = 0; x < 640; x += 13) ASSERT_EQ(Rgb(rig.Screen.Pixel(x, y)), G);
+        for (int x = 0; x < 640; x += 13)
+            ASSERT_EQ(Rgb(rig.Screen.Pixel(x, y)), G);
     m.WritePort(0xE8, 0x20); // 80 columns, still reverse
     EXPECT_EQ(Rgb(rig.Screen.Pixel(639, 399)), G);
 }

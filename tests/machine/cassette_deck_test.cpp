@@ -39,8 +39,8 @@ TEST_F(Deck, EachLineLogsItsEdgesInOrder) {
     EXPECT_EQ(Log.TakeLines(), (Lines{"CMT Motor Engaged", "FF Direction Selected", "AMP set to READ state",
                                       "Fast Speed Selected"}));
     Cmt.PortChange(0x00, 0x00);
-    EXPECT_EQ(Log.TakeLines(), (Lines{"CMT Motor Disengaged", "REW Direction Selected", "AMP set to WRITE state",
-                                      "Normal Speed Selected"}));
+    EXPECT_EQ(Log.TakeLines(), (Lines{"CMT Motor Disengaged", "REW Direction Selected",
+                                      "AMP set to WRITE state", "Normal Speed Selected"}));
     // PC4 alone is hidden by the shortcut (only PA0-3 and PC6-7 are compared) ...
     Cmt.PortChange(0x00, 0x10);
     EXPECT_EQ(Cmt.LastPortC, 0);
@@ -112,7 +112,8 @@ TEST_F(Deck, RecordsTheLevelsItDelivers) {
     Cmt.TapeRecording.reset();
     EXPECT_EQ(fs::file_size("roms/tape.pcm"), 21u);
     // A short pulse: 9 samples high, then 11 low, then the next pulse.
-    EXPECT_EQ(bits, (std::vector<std::uint8_t>{1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(bits,
+              (std::vector<std::uint8_t>{1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
     std::ifstream in("roms/tape.pcm", std::ios::binary);
     EXPECT_EQ(in.get(), 0xC8);
     for (int i = 1; i < 10; ++i)

@@ -143,16 +143,16 @@ TEST_F(Controller, MultiSectorReadCrossesToTheOtherSideAndStopsAtTheTrackEnd) {
     std::vector<int> firstBytes;
     for (int i = 0; i < 6 * 256 + 10; ++i) {
         const std::uint8_t v = In(3);
-        if (i % 256 == 0 && i < 6 * 256)
-            firstBytes.push_back(v);
+        if (i % 256 == 0 && i < 6 * 256) firstBytes.push_back(v);
     }
-    EXPECT_EQ(firstBytes, (std::vector<int>{PatternByte(0, 1, 1, 0), PatternByte(0, 1, 2, 0), PatternByte(0, 1, 3, 0),
-                                            PatternByte(0, 0, 4, 0), PatternByte(0, 0, 5, 0), PatternByte(0, 0, 6, 0)}));
-    EXPECT_EQ(Log.TakeLines(), (Lines{"FDC: Reading Next Sector: 02", "FDC: Seek OK", "FDC: Reading Next Sector: 03",
-                                      "FDC: Seek OK", "FDC: Reading Next Sector: 04", "FDC: Swap to Head 0",
-                                      "FDC: Seek OK", "FDC: Reading Next Sector: 05", "FDC: Seek OK",
-                                      "FDC: Reading Next Sector: 06", "FDC: Seek OK", "FDC: Reading Next Sector: 07",
-                                      "FDC: Seek Fail (C:00, T:00, S:07)"}));
+    EXPECT_EQ(firstBytes,
+              (std::vector<int>{PatternByte(0, 1, 1, 0), PatternByte(0, 1, 2, 0), PatternByte(0, 1, 3, 0),
+                                PatternByte(0, 0, 4, 0), PatternByte(0, 0, 5, 0), PatternByte(0, 0, 6, 0)}));
+    EXPECT_EQ(Log.TakeLines(),
+              (Lines{"FDC: Reading Next Sector: 02", "FDC: Seek OK", "FDC: Reading Next Sector: 03",
+                     "FDC: Seek OK", "FDC: Reading Next Sector: 04", "FDC: Swap to Head 0", "FDC: Seek OK",
+                     "FDC: Reading Next Sector: 05", "FDC: Seek OK", "FDC: Reading Next Sector: 06",
+                     "FDC: Seek OK", "FDC: Reading Next Sector: 07", "FDC: Seek Fail (C:00, T:00, S:07)"}));
     EXPECT_EQ(Fdc.SideReg, 0);
     EXPECT_EQ(Fdc.SectorReg, 6);
     EXPECT_EQ(In(0), std::uint8_t(~0x10));
@@ -195,7 +195,8 @@ TEST_F(Controller, CommandDecode) {
         EXPECT_EQ(Fdc.FdcStatus & 1, c.Group == 4 ? 0 : 1);
     }
     // Status bits each group keeps.
-    const std::pair<std::uint8_t, std::uint8_t> keeps[] = {{0x00, 0xE5}, {0x80, 0x89}, {0xC0, 0xB9}, {0xD0, 0xB8}};
+    const std::pair<std::uint8_t, std::uint8_t> keeps[] = {
+        {0x00, 0xE5}, {0x80, 0x89}, {0xC0, 0xB9}, {0xD0, 0xB8}};
     for (auto [command, status] : keeps) {
         Fdc.FdcStatus = 0xFF;
         Out(0, command ^ 0xFF);
@@ -309,7 +310,7 @@ TEST_F(Controller, DriveLatchAndSidePort) {
     EXPECT_EQ(Fdc.FdcStatus, 0);
     EXPECT_EQ(In(4), 0xFA);
     EXPECT_EQ(Fdc.MotorOn, 1); // bit 7 of the inverted byte
-    Out(4, 0x01); // bit 2 clear: no new selection
+    Out(4, 0x01);              // bit 2 clear: no new selection
     EXPECT_EQ(Fdc.SelectedDrive, 1);
     EXPECT_EQ(Fdc.MotorOn, 1);
     Out(4, 0x84);

@@ -10,8 +10,8 @@
 
 using fixtures::DskBuilder;
 using fixtures::DskRecord;
-using fixtures::Sector;
 using fixtures::PatternByte;
+using fixtures::Sector;
 namespace fs = std::filesystem;
 
 namespace {
@@ -278,15 +278,13 @@ TEST_F(DiscImage, DamagedImagesLoadWithoutHarm) {
         std::function<void(TVirtualDsk&)> Check;
     };
     const std::vector<Case> cases = {
-        {"empty file",
-         [] { return std::vector<std::uint8_t>{}; },
+        {"empty file", [] { return std::vector<std::uint8_t>{}; },
          [](TVirtualDsk& d) {
              EXPECT_EQ(d.RecordCount(), 0);
              EXPECT_EQ(d.SeekTrack(0, 0), -2);
              EXPECT_EQ(d.SeekSector(1), -3);
          }},
-        {"header with 0 tracks",
-         [] { return DskBuilder().Geometry(0, 1).Build(); },
+        {"header with 0 tracks", [] { return DskBuilder().Geometry(0, 1).Build(); },
          [](TVirtualDsk& d) {
              EXPECT_EQ(d.RecordCount(), 0);
              EXPECT_EQ(d.SeekTrack(0, 0), -2);
@@ -302,8 +300,7 @@ TEST_F(DiscImage, DamagedImagesLoadWithoutHarm) {
              EXPECT_EQ(d.SeekTrack(0, 0), -2);
              EXPECT_EQ(d.SectorsPerTrack(0, 0), 0);
          }},
-        {"more records than slots",
-         [] { return DskBuilder().Uniform(210, 1, 1, 0).Build(); },
+        {"more records than slots", [] { return DskBuilder().Uniform(210, 1, 1, 0).Build(); },
          [](TVirtualDsk& d) {
              EXPECT_EQ(d.RecordCount(), 203);
              EXPECT_EQ(d.SeekTrack(0, 202), 0);

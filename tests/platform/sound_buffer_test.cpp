@@ -16,8 +16,10 @@ template <typename F> void WriteThrough(LoopingSoundBuffer& b, uint32_t offset, 
     uint32_t n1 = 0, n2 = 0;
     ASSERT_TRUE(b.Lock(offset, bytes, &p1, &n1, &p2, &n2));
     uint32_t i = 0;
-    for (uint32_t k = 0; k < n1; ++k) p1[k] = value(i++);
-    for (uint32_t k = 0; k < n2; ++k) p2[k] = value(i++);
+    for (uint32_t k = 0; k < n1; ++k)
+        p1[k] = value(i++);
+    for (uint32_t k = 0; k < n2; ++k)
+        p2[k] = value(i++);
     ASSERT_TRUE(b.Unlock(p1, n1, p2, n2));
 }
 
@@ -27,8 +29,8 @@ TEST(SoundBuffer, LockSplitsAtTheEndOfTheRing) {
     struct Case {
         uint32_t offset, bytes, first, second;
     };
-    const Case cases[] = {{0, 10000, 10000, 0}, {9000, 2000, 1000, 1000}, {9999, 1, 1, 0},
-                          {9999, 2, 1, 1},      {0, 0, 0, 0},           {12000, 100, 100, 0}};
+    const Case cases[] = {{0, 10000, 10000, 0}, {9000, 2000, 1000, 1000}, {9999, 1, 1, 0}, {9999, 2, 1, 1},
+                          {0, 0, 0, 0},         {12000, 100, 100, 0}};
     for (const Case& c : cases) {
         LoopingSoundBuffer b(SoundFormat{}, 10000);
         uint8_t *p1 = nullptr, *p2 = nullptr;
@@ -73,7 +75,8 @@ TEST(SoundBuffer, VirtualDevicePlaysWhatWasWrittenAroundTheLoop) {
     device.ClearCapture();
     device.Advance(2000); // plays the wrapped region
     ASSERT_EQ(device.Captured().size(), 2000u);
-    for (uint32_t i = 0; i < 2000; ++i) ASSERT_EQ(device.Captured()[i], i % 251) << i;
+    for (uint32_t i = 0; i < 2000; ++i)
+        ASSERT_EQ(device.Captured()[i], i % 251) << i;
     ASSERT_TRUE(b->GetCurrentPosition(cursor));
     EXPECT_EQ(cursor, 1000u);
 }

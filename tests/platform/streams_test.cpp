@@ -16,9 +16,7 @@ std::string Slurp(const std::string& name) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void Spit(const std::string& name, const std::string& text) {
-    std::ofstream(name, std::ios::binary) << text;
-}
+void Spit(const std::string& name, const std::string& text) { std::ofstream(name, std::ios::binary) << text; }
 
 template <class F> std::string MessageOf(F f) {
     try {
@@ -111,7 +109,8 @@ TEST(MemoryStream, SaveKeepsThePermissionsOfTheReplacedFile) {
     TMemoryStream s;
     s.WriteBuffer("new", 3);
     s.SaveToFile(name);
-    EXPECT_EQ(fs::status(name).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(fs::status(name).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(Slurp(name), "new");
 }
 
@@ -138,7 +137,9 @@ TEST(FileStream, CreateWriteReopenRead) {
 TEST(FileStream, OpenAndCreateFailuresCarryTheFileName) {
     fixtures::TempDir dir;
     const std::string missing = dir.File("missing.qjf");
-    EXPECT_EQ(MessageOf([&] { TFileStream f(missing, TFileMode::fmOpenRead); }), "Cannot open file " + missing);
+    EXPECT_EQ(MessageOf([&] { TFileStream f(missing, TFileMode::fmOpenRead); }),
+              "Cannot open file " + missing);
     const std::string nowhere = dir.File("roms/tape.pcm");
-    EXPECT_EQ(MessageOf([&] { TFileStream f(nowhere, TFileMode::fmCreate); }), "Cannot create file " + nowhere);
+    EXPECT_EQ(MessageOf([&] { TFileStream f(nowhere, TFileMode::fmCreate); }),
+              "Cannot create file " + nowhere);
 }

@@ -16,7 +16,8 @@ TEST(MachineServices, TheLogKeepsOnlyTheNewestLines) {
     RecordingServices s(3);
     for (int i = 0; i < 10; ++i)
         LogLine(&s, "Wrote %02x to Port %02x", i, 0xE0);
-    EXPECT_EQ(s.Lines(), (std::vector<std::string>{"Wrote 07 to Port e0", "Wrote 08 to Port e0", "Wrote 09 to Port e0"}));
+    EXPECT_EQ(s.Lines(), (std::vector<std::string>{"Wrote 07 to Port e0", "Wrote 08 to Port e0",
+                                                   "Wrote 09 to Port e0"}));
     EXPECT_EQ(s.Log.DroppedLines(), 7u);
 }
 

@@ -15,8 +15,7 @@ class TBoundedLog {
     // Adds a line at the end; returns how many old lines were dropped (0 or 1).
     std::size_t Append(std::string line) {
         Lines.push_back(std::move(line));
-        if (Lines.size() <= MaxLines)
-            return 0;
+        if (Lines.size() <= MaxLines) return 0;
         Lines.pop_front();
         ++Dropped;
         return 1;

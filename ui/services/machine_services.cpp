@@ -5,8 +5,7 @@
 #include <vector>
 
 void LogLine(TMachineServices* services, const char* format, ...) {
-    if (!services)
-        return;
+    if (!services) return;
     char small[256];
     va_list args;
     va_start(args, format);

@@ -15,8 +15,7 @@ constexpr const char* FileName = "qj47r.ini";
 
 std::string Trim(const std::string& s) {
     const auto b = s.find_first_not_of(" \t\r");
-    if (b == std::string::npos)
-        return {};
+    if (b == std::string::npos) return {};
     const auto e = s.find_last_not_of(" \t\r");
     return s.substr(b, e - b + 1);
 }
@@ -36,10 +35,8 @@ std::vector<std::string> ReadLines(const std::string& path) {
 
 bool IsSectionLine(const std::string& line, std::string* name = nullptr) {
     const std::string t = Trim(line);
-    if (t.size() < 2 || t.front() != '[' || t.back() != ']')
-        return false;
-    if (name)
-        *name = t.substr(1, t.size() - 2);
+    if (t.size() < 2 || t.front() != '[' || t.back() != ']') return false;
+    if (name) *name = t.substr(1, t.size() - 2);
     return true;
 }
 
@@ -53,20 +50,15 @@ int FindValue(const std::vector<std::string>& lines, const std::string& section,
     for (int i = 0; i < int(lines.size()); ++i) {
         std::string s;
         if (IsSectionLine(lines[i], &s)) {
-            if (inSection)
-                return found;
+            if (inSection) return found;
             inSection = s == section;
-            if (inSection)
-                sectionEnd = i + 1;
+            if (inSection) sectionEnd = i + 1;
             continue;
         }
-        if (!inSection)
-            continue;
-        if (!Trim(lines[i]).empty())
-            sectionEnd = i + 1;
+        if (!inSection) continue;
+        if (!Trim(lines[i]).empty()) sectionEnd = i + 1;
         const auto eq = lines[i].find('=');
-        if (found < 0 && eq != std::string::npos && Trim(lines[i].substr(0, eq)) == name)
-            found = i;
+        if (found < 0 && eq != std::string::npos && Trim(lines[i].substr(0, eq)) == name) found = i;
     }
     return found;
 }
@@ -75,8 +67,7 @@ int FindValue(const std::vector<std::string>& lines, const std::string& section,
 std::string OneLine(const std::string& text) {
     std::string s = text;
     for (char& c : s)
-        if (c == '\n' || c == '\r')
-            c = ' ';
+        if (c == '\n' || c == '\r') c = ' ';
     return s;
 }
 
@@ -93,15 +84,13 @@ std::string& LastError() {
 } // namespace
 
 TSettingsStore::TSettingsStore(std::string folder, std::string keyPath) : Section(std::move(keyPath)) {
-    if (folder.empty())
-        folder = UserConfigFolder();
+    if (folder.empty()) folder = UserConfigFolder();
     Path = (std::filesystem::path(folder) / FileName).string();
 }
 
 std::string TSettingsStore::UserConfigFolder() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && *xdg == '/')
-        return xdg;
+    if (xdg && *xdg == '/') return xdg;
     const char* home = std::getenv("HOME");
     return (std::filesystem::path(home && *home ? home : ".") / ".config").string();
 }
@@ -110,8 +99,7 @@ std::string TSettingsStore::ReadString(const std::string& name, const std::strin
     const auto lines = ReadLines(Path);
     int sectionEnd;
     const int i = FindValue(lines, Section, name, sectionEnd);
-    if (i >= 0)
-        return lines[i].substr(lines[i].find('=') + 1);
+    if (i >= 0) return lines[i].substr(lines[i].find('=') + 1);
     WriteString(name, defaultText);
     return defaultText;
 }
@@ -126,8 +114,7 @@ bool TSettingsStore::WriteString(const std::string& name, const std::string& tex
     else if (sectionEnd >= 0)
         lines.insert(lines.begin() + sectionEnd, line);
     else {
-        if (!lines.empty() && !Trim(lines.back()).empty())
-            lines.push_back("");
+        if (!lines.empty() && !Trim(lines.back()).empty()) lines.push_back("");
         lines.push_back("[" + Section + "]");
         lines.push_back(line);
     }
@@ -149,16 +136,14 @@ bool TSettingsStore::WriteString(const std::string& name, const std::string& tex
 std::string ReadRegistryString(const std::string& name, const std::string& defaultText) {
     TSettingsStore store(Folder());
     std::string result = store.ReadString(name, defaultText);
-    if (!store.LastError.empty())
-        LastError() = store.LastError;
+    if (!store.LastError.empty()) LastError() = store.LastError;
     return result;
 }
 
 bool WriteRegistryString(const std::string& name, const std::string& text) {
     TSettingsStore store(Folder());
     const bool ok = store.WriteString(name, text);
-    if (!ok)
-        LastError() = store.LastError;
+    if (!ok) LastError() = store.LastError;
     return ok;
 }
 

@@ -13,8 +13,7 @@ using namespace platform_qt;
 namespace {
 class QtApp : public ::testing::Environment {
   public:
-    void SetUp() override
-    {
+    void SetUp() override {
         static int Argc = 1;
         static char Name[] = "gfx_qt_test";
         static char* Argv[] = {Name, nullptr};
@@ -26,8 +25,7 @@ class QtApp : public ::testing::Environment {
 ::testing::Environment* const kQtApp = ::testing::AddGlobalTestEnvironment(new QtApp);
 } // namespace
 
-TEST(QtDeviceContext, ScreenCopyIsRgb32AndExact)
-{
+TEST(QtDeviceContext, ScreenCopyIsRgb32AndExact) {
     TBitmap32 B;
     B.SetSize(4, 3);
     gfx_test::FillMarkers(B);
@@ -54,8 +52,7 @@ TEST(QtDeviceContext, ScreenCopyIsRgb32AndExact)
     EXPECT_EQ(Big.pixel(7, 5), gfx_test::Marker(3, 2));
 }
 
-TEST(QtDeviceContext, ReadBackIntoABitmap)
-{
+TEST(QtDeviceContext, ReadBackIntoABitmap) {
     QImage Image(5, 5, QImage::Format_ARGB32);
     Image.fill(0x80112233);
     Image.setPixel(4, 4, 0xFF445566);
@@ -69,8 +66,7 @@ TEST(QtDeviceContext, ReadBackIntoABitmap)
     EXPECT_EQ(B.Pixel(2, 2), 0xFF445566u);
 }
 
-TEST(QtImages, AssignFromAndToBitmapsPicturesAndClipboard)
-{
+TEST(QtImages, AssignFromAndToBitmapsPicturesAndClipboard) {
     QImage Rgb(3, 2, QImage::Format_RGB888);
     Rgb.fill(QColor(0x12, 0x34, 0x56));
     TQtBitmap Bitmap(Rgb);
@@ -107,8 +103,7 @@ TEST(QtImages, AssignFromAndToBitmapsPicturesAndClipboard)
     EXPECT_EQ(Back.Pixel(0, 0), 0xFFAA0000u);
 }
 
-TEST(QtCanvas, BitmapCanvasPaintsOnThePixels)
-{
+TEST(QtCanvas, BitmapCanvasPaintsOnThePixels) {
     InstallQtCanvas();
     TBitmap32 B;
     B.SetSize(4, 4);
