@@ -8,8 +8,8 @@
 #include "fixtures/temp_dir.h"
 #include "gfx/gfx.h"
 #include "machine/qj47r.h"
-#include "ui/services/recording_services.h"
-#include "ui/services/settings_store.h"
+#include "fixtures/recording_services.h"
+#include "platform/settings_store.h"
 
 #include <cstring>
 #include <fstream>

@@ -50,12 +50,11 @@ function(qj_add_fuzzer)
   add_dependencies(fuzz_targets ${F_NAME})
 endfunction()
 
-# qj_folder_library(NAME name [LIBS ...] [OPTIONAL_LIBS ...])
-# One static library of every *.cpp and *.h in the calling folder, linked PUBLIC to LIBS,
-# and to each of OPTIONAL_LIBS that exists in this (possibly narrowed) build.
+# qj_folder_library(NAME name [LIBS ...])
+# One static library of every *.cpp and *.h in the calling folder, linked PUBLIC to LIBS.
 # A folder with no sources yet defines nothing.
 function(qj_folder_library)
-  cmake_parse_arguments(L "" "NAME" "LIBS;OPTIONAL_LIBS" ${ARGN})
+  cmake_parse_arguments(L "" "NAME" "LIBS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   if(NOT sources)
     return()
@@ -66,9 +65,4 @@ function(qj_folder_library)
   if(L_LIBS)
     target_link_libraries(${L_NAME} PUBLIC ${L_LIBS})
   endif()
-  foreach(dep IN LISTS L_OPTIONAL_LIBS)
-    if(TARGET ${dep})
-      target_link_libraries(${L_NAME} PUBLIC ${dep})
-    endif()
-  endforeach()
 endfunction()

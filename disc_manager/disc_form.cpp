@@ -4,8 +4,8 @@
 #include "disc_manager/disc_texts.h"
 #include "disc_manager/hex_form.h"
 #include "disc_manager/raw_images.h"
-#include "platform/qt/guarded.h"
-#include "platform/qt/message_box.h"
+#include "platform_qt/guarded.h"
+#include "platform_qt/message_box.h"
 
 #include <QPushButton>
 #include <QTreeWidgetItem>
@@ -34,11 +34,11 @@ TDiscForm::TDiscForm(QWidget* parent) : QWidget(parent) {
     OpenDialog.Title = "Load Disk Image";
     OpenDialog.Filter = "Disk Image File (*.DSK)|*.dsk";
 
-    connect(BtnBrowse, &QPushButton::clicked, this, platform::Guarded(this, &TDiscForm::BtnBrowseClick));
-    connect(BtnLoad, &QPushButton::clicked, this, platform::Guarded(this, &TDiscForm::BtnLoadClick));
-    connect(BtnUnload, &QPushButton::clicked, this, platform::Guarded(this, &TDiscForm::BtnUnloadClick));
+    connect(BtnBrowse, &QPushButton::clicked, this, platform_qt::Guarded(this, &TDiscForm::BtnBrowseClick));
+    connect(BtnLoad, &QPushButton::clicked, this, platform_qt::Guarded(this, &TDiscForm::BtnLoadClick));
+    connect(BtnUnload, &QPushButton::clicked, this, platform_qt::Guarded(this, &TDiscForm::BtnUnloadClick));
     connect(TreeView, &QTreeWidget::itemClicked, this,
-            [this] { platform::RunGuarded(this, [this] { ShowHex(); }); });
+            [this] { platform_qt::RunGuarded(this, [this] { ShowHex(); }); });
 }
 
 TDiscForm::~TDiscForm() = default;
@@ -60,8 +60,8 @@ void TDiscForm::BtnLoadClick() {
     if (r == 0) BuildRawTree();
     const QString damage = DamageMessage(DamageReport(VirtualDisk));
     if (!damage.isEmpty())
-        platform::MessageBox(this, damage, "Damaged Disk Image",
-                             platform::MB_OK | platform::MB_ICONEXCLAMATION);
+        platform_qt::MessageBox(this, damage, "Damaged Disk Image",
+                                platform_qt::MB_OK | platform_qt::MB_ICONEXCLAMATION);
 }
 
 void TDiscForm::BtnUnloadClick() { ShowNotLoaded(); }

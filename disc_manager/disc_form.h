@@ -3,7 +3,7 @@
 // their sectors, and dumps a clicked sector into HexForm.
 #pragma once
 
-#include "platform/qt/open_dialog.h"
+#include "platform_qt/open_dialog.h"
 #include "ui_disc_form.h"
 
 #include <QIcon>
@@ -23,7 +23,7 @@ class TDiscForm : public QWidget, public Ui::TDiscForm {
     // The tree's click handler: dumps the selected sector node.
     void ShowHex();
 
-    platform::TOpenDialog OpenDialog;
+    platform_qt::TOpenDialog OpenDialog;
     QList<QIcon> RAWImages; // 0 disc, 1 track, 2 sector
 
   private:

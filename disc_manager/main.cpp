@@ -2,10 +2,10 @@
 #include "disc_manager/disc_form.h"
 #include "disc_manager/disc_manager_globals.h"
 #include "disc_manager/hex_form.h"
-#include "platform/qt/guarded.h"
+#include "platform_qt/guarded.h"
 
 int main(int argc, char** argv) {
-    platform::GuardedApplication app(argc, argv);
+    platform_qt::GuardedApplication app(argc, argv);
     try {
         TDiscForm discForm;
         THexForm hexForm;
@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
         DiscForm = nullptr;
         HexForm = nullptr;
     } catch (const std::exception& error) {
-        platform::ShowException(nullptr, error);
+        platform_qt::ShowException(nullptr, error);
     }
     return 0;
 }

@@ -1,6 +1,6 @@
 #include "machine/dsk_handler.h"
 
-#include "ui/services/machine_services.h"
+#include "machine/machine_services.h"
 
 #include <cstdio>
 #include <exception>

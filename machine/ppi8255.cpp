@@ -1,6 +1,6 @@
 #include "machine/ppi8255.h"
 
-#include "ui/services/machine_services.h"
+#include "machine/machine_services.h"
 
 namespace {
 // Pins: the latch where a bit is an output, 1 where it is an input.

@@ -3,9 +3,8 @@
 
 #include "gfx/gfx.h"
 #include "platform/streams.h"
-#include "ui/services/machine_services.h"
-#include "ui/services/recording_services.h"
-#include "ui/services/settings_store.h"
+#include "machine/machine_services.h"
+#include "platform/settings_store.h"
 
 #include <cstdio>
 #include <cstring>
@@ -62,7 +61,7 @@ std::string TQJ47R::DefaultRomFolder() {
 }
 
 TQJ47R::TQJ47R(const TQJ47RSetup& setup)
-    : OwnServices(setup.Services ? nullptr : std::make_unique<RecordingServices>()),
+    : OwnServices(setup.Services ? nullptr : std::make_unique<TMachineServices>()),
       Services(setup.Services ? setup.Services : OwnServices.get()),
       RomFolder(setup.RomFolder.empty() ? DefaultRomFolder() : setup.RomFolder), SoundOutput(setup.Sound),
       Ppi(Services), Fdc(Services), Cassette(Services) {

@@ -3,7 +3,7 @@
 // put there (B or A) and shows only in the log lines of unanswered ports.
 #include "machine/qj47r.h"
 
-#include "ui/services/machine_services.h"
+#include "machine/machine_services.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "machine/qj47r.h"
 
 #include "platform/sound_buffer.h"
-#include "ui/services/machine_services.h"
+#include "machine/machine_services.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,7 +4,7 @@
 // no vector.
 #include "machine/qj47r.h"
 
-#include "ui/services/machine_services.h"
+#include "machine/machine_services.h"
 
 #include <cstdint>
 

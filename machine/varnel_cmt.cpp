@@ -1,7 +1,7 @@
 #include "machine/varnel_cmt.h"
 
 #include "platform/exceptions.h"
-#include "ui/services/machine_services.h"
+#include "machine/machine_services.h"
 
 VarnelCMT::VarnelCMT(TMachineServices* services)
     : Services(services), CmtHandler(std::make_unique<TQJFHandler>()) {}

@@ -3,7 +3,7 @@
 // program locks the region behind the cursor, writes fresh samples there and
 // unlocks it. Devices: a null one (no output), a virtual one for tests that moves
 // the play cursor by hand and keeps what it played, and the Qt Multimedia one in
-// platform/qt/.
+// platform_qt/.
 #pragma once
 
 #include <cstddef>

@@ -1,13 +1,13 @@
 // folbrin's windows: the disc tree, the sector dump, loading and unloading,
 // and what damaged images show.
-#include "qt_test_app.h"
+#include "fixtures/qt_test_app.h"
 
 #include "disc_manager/disc_form.h"
 #include "disc_manager/disc_manager_globals.h"
 #include "disc_manager/hex_form.h"
 #include "fixtures/dsk_builder.h"
 #include "fixtures/temp_dir.h"
-#include "platform/qt/message_box.h"
+#include "platform_qt/message_box.h"
 
 #include <QGuiApplication>
 #include <QTest>
@@ -104,7 +104,7 @@ class DiscFormTest : public ::testing::Test {
     QStringList DumpLines() const { return Hex.HexMemo->toPlainText().split(u'\n'); }
 
     fixtures::TempDir Dir;
-    platform::ScopedMessageBoxRecorder Boxes;
+    platform_qt::ScopedMessageBoxRecorder Boxes;
     THexForm Hex;
     TDiscForm Form;
 };
@@ -142,7 +142,7 @@ TEST_F(DiscFormTest, WindowsHaveTheirCaptionsControlsAndStartingState) {
 TEST_F(DiscFormTest, BrowseFillsTheFileNameOnlyWhenConfirmed) {
     std::optional<QString> answer;
     QString title;
-    auto previous = platform::SetOpenDialogPresenter([&](QWidget*, const platform::TOpenDialog& d) {
+    auto previous = platform_qt::SetOpenDialogPresenter([&](QWidget*, const platform_qt::TOpenDialog& d) {
         title = d.Title;
         return answer;
     });
@@ -153,7 +153,7 @@ TEST_F(DiscFormTest, BrowseFillsTheFileNameOnlyWhenConfirmed) {
     QTest::mouseClick(Form.BtnBrowse, Qt::LeftButton);
     EXPECT_EQ(Form.EditDskName->text(), "/discs/GAME.DSK");
     EXPECT_EQ(title, "Load Disk Image");
-    platform::SetOpenDialogPresenter(previous);
+    platform_qt::SetOpenDialogPresenter(previous);
 }
 
 TEST_F(DiscFormTest, LoadBuildsTheTreeOfTracksAndSectors) {
@@ -321,7 +321,7 @@ TEST_P(DamagedImageTest, LoadsWithAClearMessageAndEverySectorDumpsSafely) {
 
     ASSERT_EQ(Boxes.Shown().size(), 1u);
     EXPECT_EQ(Boxes.Shown()[0].caption, "Damaged Disk Image");
-    EXPECT_EQ(Boxes.Shown()[0].flags, platform::MB_OK | platform::MB_ICONEXCLAMATION);
+    EXPECT_EQ(Boxes.Shown()[0].flags, platform_qt::MB_OK | platform_qt::MB_ICONEXCLAMATION);
     EXPECT_TRUE(Boxes.Shown()[0].text.startsWith("The disc image is damaged"));
     EXPECT_TRUE(Boxes.Shown()[0].text.contains(c.fault)) << Boxes.Shown()[0].text.toStdString();
 
@@ -354,7 +354,7 @@ TEST(DiscTreeTest, SectorSizeCodesBeyondTheShiftWidthGiveSixtyFourBitSizes) {
     THexForm hex;
     DiscForm = &form;
     HexForm = &hex;
-    platform::ScopedMessageBoxRecorder boxes;
+    platform_qt::ScopedMessageBoxRecorder boxes;
     form.EditDskName->setText(QString::fromStdString(dir.File("big.dsk")));
     form.BtnLoadClick();
     EXPECT_EQ(form.TreeView->topLevelItem(0)->child(0)->child(0)->text(0),

@@ -8,8 +8,8 @@
 #include "gfx/gfx_test_support.h" // starts the graphics library for the test program
 #include "machine/qj47r.h"
 #include "platform/sound_buffer.h"
-#include "ui/services/recording_services.h"
-#include "ui/services/settings_store.h"
+#include "fixtures/recording_services.h"
+#include "platform/settings_store.h"
 
 #include <gtest/gtest.h>
 

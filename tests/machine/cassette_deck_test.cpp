@@ -1,6 +1,6 @@
 #include "fixtures/temp_dir.h"
 #include "machine/varnel_cmt.h"
-#include "ui/services/recording_services.h"
+#include "fixtures/recording_services.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,5 +1,5 @@
 #include "machine/ppi8255.h"
-#include "ui/services/recording_services.h"
+#include "fixtures/recording_services.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "fixtures/temp_dir.h"
 #include "machine/dsk_handler.h"
 #include "platform/exceptions.h"
-#include "ui/services/recording_services.h"
+#include "fixtures/recording_services.h"
 
 #include <filesystem>
 #include <fstream>

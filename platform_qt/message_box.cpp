@@ -1,9 +1,9 @@
-#include "platform/qt/message_box.h"
+#include "platform_qt/message_box.h"
 
 #include <QMessageBox>
 #include <utility>
 
-namespace platform {
+namespace platform_qt {
 
 namespace {
 
@@ -58,4 +58,4 @@ ScopedMessageBoxRecorder::ScopedMessageBoxRecorder(int answer) {
 
 ScopedMessageBoxRecorder::~ScopedMessageBoxRecorder() { SetMessageBoxPresenter(std::move(previous_)); }
 
-} // namespace platform
+} // namespace platform_qt

@@ -13,7 +13,7 @@
 class QFileDialog;
 class QWidget;
 
-namespace platform {
+namespace platform_qt {
 
 class TOpenDialog {
   public:
@@ -42,4 +42,4 @@ using OpenDialogPresenter = std::function<std::optional<QString>(QWidget* parent
 // Installs a presenter; an empty one restores the real dialog. Returns the previous one.
 OpenDialogPresenter SetOpenDialogPresenter(OpenDialogPresenter presenter);
 
-} // namespace platform
+} // namespace platform_qt

@@ -1,10 +1,10 @@
-#include "platform/qt/guarded.h"
+#include "platform_qt/guarded.h"
 
-#include "platform/qt/message_box.h"
+#include "platform_qt/message_box.h"
 
 #include <QGuiApplication>
 
-namespace platform {
+namespace platform_qt {
 
 void ShowException(QWidget* parent, const std::exception& error) {
     MessageBox(parent, QString::fromStdString(error.what()), QGuiApplication::applicationDisplayName(),
@@ -22,4 +22,4 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
     }
 }
 
-} // namespace platform
+} // namespace platform_qt

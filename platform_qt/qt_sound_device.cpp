@@ -1,4 +1,4 @@
-#include "platform/qt/qt_sound_device.h"
+#include "platform_qt/qt_sound_device.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>
@@ -6,14 +6,15 @@
 #include <QIODevice>
 #include <QMediaDevices>
 
-namespace platform {
+namespace platform_qt {
 
 namespace {
 
 // What the audio sink reads: an endless stream taken from the buffer's play cursor.
 class BufferReader : public QIODevice {
   public:
-    explicit BufferReader(std::shared_ptr<LoopingSoundBuffer> buffer) : buffer_(std::move(buffer)) {}
+    explicit BufferReader(std::shared_ptr<platform::LoopingSoundBuffer> buffer)
+        : buffer_(std::move(buffer)) {}
     bool isSequential() const override { return true; }
     qint64 bytesAvailable() const override { return buffer_->Size() + QIODevice::bytesAvailable(); }
 
@@ -28,10 +29,10 @@ class BufferReader : public QIODevice {
     qint64 writeData(const char*, qint64) override { return -1; }
 
   private:
-    std::shared_ptr<LoopingSoundBuffer> buffer_;
+    std::shared_ptr<platform::LoopingSoundBuffer> buffer_;
 };
 
-QAudioFormat ToQtFormat(const SoundFormat& format) {
+QAudioFormat ToQtFormat(const platform::SoundFormat& format) {
     QAudioFormat qt;
     qt.setSampleRate(format.SampleRate);
     qt.setChannelCount(format.Channels);
@@ -42,7 +43,7 @@ QAudioFormat ToQtFormat(const SoundFormat& format) {
 } // namespace
 
 struct QtSoundDevice::Stream {
-    std::shared_ptr<LoopingSoundBuffer> buffer;
+    std::shared_ptr<platform::LoopingSoundBuffer> buffer;
     std::unique_ptr<BufferReader> reader;
     std::unique_ptr<QAudioSink> sink;
     ~Stream() {
@@ -56,8 +57,8 @@ QtSoundDevice::~QtSoundDevice() = default;
 
 bool QtSoundDevice::HasOutput() { return !QMediaDevices::defaultAudioOutput().isNull(); }
 
-std::shared_ptr<LoopingSoundBuffer> QtSoundDevice::CreateLoopingBuffer(const SoundFormat& format,
-                                                                       uint32_t sizeBytes) {
+std::shared_ptr<platform::LoopingSoundBuffer>
+QtSoundDevice::CreateLoopingBuffer(const platform::SoundFormat& format, uint32_t sizeBytes) {
     if (format.BitsPerSample != 16 && format.BitsPerSample != 8) return nullptr;
     const QAudioDevice output = QMediaDevices::defaultAudioOutput();
     if (output.isNull()) return nullptr;
@@ -65,7 +66,7 @@ std::shared_ptr<LoopingSoundBuffer> QtSoundDevice::CreateLoopingBuffer(const Sou
     if (!output.isFormatSupported(qtFormat)) return nullptr;
 
     auto stream = std::make_unique<Stream>();
-    stream->buffer = std::make_shared<LoopingSoundBuffer>(format, sizeBytes);
+    stream->buffer = std::make_shared<platform::LoopingSoundBuffer>(format, sizeBytes);
     stream->reader = std::make_unique<BufferReader>(stream->buffer);
     stream->reader->open(QIODevice::ReadOnly);
     stream->sink = std::make_unique<QAudioSink>(output, qtFormat);
@@ -78,4 +79,4 @@ std::shared_ptr<LoopingSoundBuffer> QtSoundDevice::CreateLoopingBuffer(const Sou
     return buffer;
 }
 
-} // namespace platform
+} // namespace platform_qt

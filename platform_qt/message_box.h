@@ -10,7 +10,7 @@
 
 class QWidget;
 
-namespace platform {
+namespace platform_qt {
 
 // Buttons.
 inline constexpr unsigned MB_OK = 0x00;
@@ -59,4 +59,4 @@ class ScopedMessageBoxRecorder {
     MessageBoxPresenter previous_;
 };
 
-} // namespace platform
+} // namespace platform_qt

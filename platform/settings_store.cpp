@@ -1,4 +1,4 @@
-#include "ui/services/settings_store.h"
+#include "platform/settings_store.h"
 
 #include "platform/exceptions.h"
 #include "platform/streams.h"

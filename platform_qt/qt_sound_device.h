@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
-namespace platform {
+namespace platform_qt {
 
-class QtSoundDevice : public SoundDevice {
+class QtSoundDevice : public platform::SoundDevice {
   public:
     QtSoundDevice();
     ~QtSoundDevice() override;
@@ -20,12 +20,12 @@ class QtSoundDevice : public SoundDevice {
     static bool HasOutput();
 
     // Null when there is no output or it cannot play the format.
-    std::shared_ptr<LoopingSoundBuffer> CreateLoopingBuffer(const SoundFormat& format,
-                                                            uint32_t sizeBytes) override;
+    std::shared_ptr<platform::LoopingSoundBuffer> CreateLoopingBuffer(const platform::SoundFormat& format,
+                                                                      uint32_t sizeBytes) override;
 
   private:
     struct Stream;
     std::vector<std::unique_ptr<Stream>> streams_;
 };
 
-} // namespace platform
+} // namespace platform_qt

@@ -1,11 +1,11 @@
-// The window helpers of platform/qt: message boxes, guarded handlers and the open dialog.
-#include "qt_test_app.h"
+// The window helpers of platform_qt: message boxes, guarded handlers and the open dialog.
+#include "fixtures/qt_test_app.h"
 
 #include "fixtures/temp_dir.h"
 #include "platform/exceptions.h"
-#include "platform/qt/guarded.h"
-#include "platform/qt/message_box.h"
-#include "platform/qt/open_dialog.h"
+#include "platform_qt/guarded.h"
+#include "platform_qt/message_box.h"
+#include "platform_qt/open_dialog.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -19,16 +19,17 @@
 namespace {
 
 TEST(MessageBoxTest, RecorderCapturesRequestsAnswersAndRestoresThePreviousPresenter) {
-    platform::ScopedMessageBoxRecorder outer;
+    platform_qt::ScopedMessageBoxRecorder outer;
     {
-        platform::ScopedMessageBoxRecorder inner(platform::IDNO);
-        EXPECT_EQ(platform::MessageBox(nullptr, "Please select files first", "Error", 0x30), platform::IDNO);
+        platform_qt::ScopedMessageBoxRecorder inner(platform_qt::IDNO);
+        EXPECT_EQ(platform_qt::MessageBox(nullptr, "Please select files first", "Error", 0x30),
+                  platform_qt::IDNO);
         ASSERT_EQ(inner.Shown().size(), 1u);
         EXPECT_EQ(inner.Shown()[0].text, "Please select files first");
         EXPECT_EQ(inner.Shown()[0].caption, "Error");
-        EXPECT_EQ(inner.Shown()[0].flags, platform::MB_OK | platform::MB_ICONEXCLAMATION);
+        EXPECT_EQ(inner.Shown()[0].flags, platform_qt::MB_OK | platform_qt::MB_ICONEXCLAMATION);
     }
-    EXPECT_EQ(platform::MessageBox(nullptr, "second", "Caption", platform::MB_OK), platform::IDOK);
+    EXPECT_EQ(platform_qt::MessageBox(nullptr, "second", "Caption", platform_qt::MB_OK), platform_qt::IDOK);
     ASSERT_EQ(outer.Shown().size(), 1u);
     EXPECT_EQ(outer.Shown()[0].text, "second");
 }
@@ -41,17 +42,17 @@ class Handlers : public QObject {
 };
 
 TEST(GuardedTest, AnExceptionFromAHandlerBecomesAMessageBoxAndTheProgramGoesOn) {
-    platform::ScopedMessageBoxRecorder boxes;
+    platform_qt::ScopedMessageBoxRecorder boxes;
     Handlers h;
-    auto throwing = platform::Guarded(&h, &Handlers::Throwing);
-    auto counting = platform::Guarded(&h, &Handlers::Counting);
+    auto throwing = platform_qt::Guarded(&h, &Handlers::Throwing);
+    auto counting = platform_qt::Guarded(&h, &Handlers::Counting);
     throwing();
     throwing();
     counting(3);
     ASSERT_EQ(boxes.Shown().size(), 2u);
     EXPECT_EQ(boxes.Shown()[0].text, "Cannot open file /no/such.dsk");
     EXPECT_EQ(boxes.Shown()[0].caption, QGuiApplication::applicationDisplayName());
-    EXPECT_EQ(boxes.Shown()[0].flags, platform::EXCEPTION_BOX_FLAGS);
+    EXPECT_EQ(boxes.Shown()[0].flags, platform_qt::EXCEPTION_BOX_FLAGS);
     EXPECT_EQ(h.Count, 3);
 }
 
@@ -64,7 +65,7 @@ class ThrowingReceiver : public QObject {
 };
 
 TEST(GuardedTest, TheApplicationShowsAnExceptionEscapingAnEventHandler) {
-    platform::ScopedMessageBoxRecorder boxes;
+    platform_qt::ScopedMessageBoxRecorder boxes;
     ThrowingReceiver receiver;
     QEvent event(QEvent::User);
     EXPECT_FALSE(QCoreApplication::sendEvent(&receiver, &event));
@@ -84,9 +85,9 @@ TEST(OpenDialogTest, PatternsMatchInAnyLetterCase) {
         {"*", "*"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(platform::CaselessPattern(c.pattern), c.expected) << c.pattern;
+        EXPECT_EQ(platform_qt::CaselessPattern(c.pattern), c.expected) << c.pattern;
 
-    platform::TOpenDialog dialog;
+    platform_qt::TOpenDialog dialog;
     dialog.Filter = "Varnel QJ Images (*.qjf)|*.qjf|Binary Images (*.bin)|*.bin|"
                     "Supported Images (*.qjf;*.bin)|*.qjf;*.bin";
     EXPECT_EQ(
@@ -100,7 +101,7 @@ TEST(OpenDialogTest, TheDialogListsBothCasesOfTheExtensionAndShowsTheDescription
     for (const char* name : {"a.dsk", "B.DSK", "c.Dsk", "d.txt", "e.dskx"})
         std::ofstream(dir.File(name)) << "x";
 
-    platform::TOpenDialog open;
+    platform_qt::TOpenDialog open;
     open.Title = "Load Disk Image";
     open.Filter = "Disk Image File (*.DSK)|*.dsk";
     open.InitialDir = QString::fromStdString(dir.Path.string());
@@ -129,17 +130,17 @@ TEST(OpenDialogTest, TheDialogListsBothCasesOfTheExtensionAndShowsTheDescription
 }
 
 TEST(OpenDialogTest, ExecuteTakesTheChosenFileAndKeepsTheOldNameWhenCancelled) {
-    platform::TOpenDialog open;
+    platform_qt::TOpenDialog open;
     open.FileName = "old.dsk";
     std::optional<QString> answer;
-    auto previous =
-        platform::SetOpenDialogPresenter([&](QWidget*, const platform::TOpenDialog&) { return answer; });
+    auto previous = platform_qt::SetOpenDialogPresenter(
+        [&](QWidget*, const platform_qt::TOpenDialog&) { return answer; });
     EXPECT_FALSE(open.Execute(nullptr));
     EXPECT_EQ(open.FileName, "old.dsk");
     answer = "/discs/new.DSK";
     EXPECT_TRUE(open.Execute(nullptr));
     EXPECT_EQ(open.FileName, "/discs/new.DSK");
-    platform::SetOpenDialogPresenter(previous);
+    platform_qt::SetOpenDialogPresenter(previous);
 }
 
 } // namespace

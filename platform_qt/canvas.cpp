@@ -1,4 +1,4 @@
-#include "platform/qt/canvas.h"
+#include "platform_qt/canvas.h"
 
 #include <QFontDatabase>
 

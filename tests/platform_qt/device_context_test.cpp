@@ -3,9 +3,9 @@
 #include <QGuiApplication>
 
 #include "gfx/gfx_test_support.h"
-#include "platform/qt/canvas.h"
-#include "platform/qt/device_context.h"
-#include "platform/qt/image_convert.h"
+#include "platform_qt/canvas.h"
+#include "platform_qt/device_context.h"
+#include "platform_qt/image_convert.h"
 
 using namespace gfx;
 using namespace platform_qt;

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "gfx/graphic.h"
-#include "platform/qt/device_context.h"
+#include "platform_qt/device_context.h"
 
 namespace platform_qt {
 

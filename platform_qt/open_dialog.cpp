@@ -1,10 +1,10 @@
-#include "platform/qt/open_dialog.h"
+#include "platform_qt/open_dialog.h"
 
 #include <QFileDialog>
 #include <memory>
 #include <utility>
 
-namespace platform {
+namespace platform_qt {
 
 namespace {
 
@@ -82,4 +82,4 @@ OpenDialogPresenter SetOpenDialogPresenter(OpenDialogPresenter presenter) {
     return std::exchange(Presenter(), std::move(presenter));
 }
 
-} // namespace platform
+} // namespace platform_qt

@@ -1,4 +1,4 @@
-#include "ui/services/recording_services.h"
+#include "fixtures/recording_services.h"
 
 #include <gtest/gtest.h>
 

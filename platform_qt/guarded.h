@@ -8,12 +8,12 @@
 #include <exception>
 #include <type_traits>
 
-namespace platform {
+namespace platform_qt {
 
 // Flags of the exception box: OK button and stop icon.
 inline constexpr unsigned EXCEPTION_BOX_FLAGS = 0x10;
 
-// Shows the exception's message in a message box (platform/qt/message_box.h).
+// Shows the exception's message in a message box (platform_qt/message_box.h).
 void ShowException(QWidget* parent, const std::exception& error);
 
 // Runs `action`; an exception it raises is shown and does not escape.
@@ -43,4 +43,4 @@ class GuardedApplication : public QApplication {
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
-} // namespace platform
+} // namespace platform_qt

@@ -1,4 +1,4 @@
-#include "ui/services/machine_services.h"
+#include "machine/machine_services.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "platform/qt/image_convert.h"
+#include "platform_qt/image_convert.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "platform/qt/device_context.h"
+#include "platform_qt/device_context.h"
 
 #include <algorithm>
 #include <cstring>

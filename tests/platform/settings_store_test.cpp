@@ -1,5 +1,5 @@
 #include "fixtures/temp_dir.h"
-#include "ui/services/settings_store.h"
+#include "platform/settings_store.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_sound_device.h"
+#include "platform_qt/qt_sound_device.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
@@ -11,9 +11,9 @@ TEST(SoundQtDevice, BufferOnlyWhenThereIsAnOutput) {
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
     {
-        platform::QtSoundDevice device;
+        platform_qt::QtSoundDevice device;
         auto buffer = device.CreateLoopingBuffer(platform::SoundFormat{}, 10000);
-        if (!platform::QtSoundDevice::HasOutput()) {
+        if (!platform_qt::QtSoundDevice::HasOutput()) {
             EXPECT_EQ(buffer, nullptr);
         } else if (buffer) {
             EXPECT_EQ(buffer->Size(), 10000u);
