@@ -12,6 +12,7 @@ declare -A allowed=(
   [platform_qt]="platform_qt gfx platform"
   [machine/disc]="machine/disc platform"
   [machine]="machine cpu gfx platform"
+  [ui/wav]="ui/wav platform"
   [ui]="ui machine cpu gfx platform platform_qt"
   [disc_manager]="disc_manager machine/disc platform platform_qt"
 )
@@ -19,10 +20,12 @@ declare -A allowed=(
 ours="cpu|platform|platform_qt|gfx|machine|ui|disc_manager|tests|bench|fuzz"
 
 status=0
-for folder in cpu platform gfx platform_qt machine/disc machine ui disc_manager; do
+for folder in cpu platform gfx platform_qt machine/disc machine ui/wav ui disc_manager; do
   [ -d "$folder" ] || continue
   if [ "$folder" = machine ]; then
     files=$(find machine -path machine/disc -prune -o \( -name '*.h' -o -name '*.cpp' \) -print)
+  elif [ "$folder" = ui ]; then
+    files=$(find ui -path ui/wav -prune -o \( -name '*.h' -o -name '*.cpp' \) -print)
   else
     files=$(find "$folder" -name '*.h' -o -name '*.cpp')
   fi
