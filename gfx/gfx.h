@@ -17,3 +17,5 @@
 #include "gfx/system.h"
 #include "gfx/thread_persistent.h"
 #include "gfx/transforms.h"
+#include "gfx/resample.h"
+#include "gfx/resample_kernels.h"
