@@ -4,16 +4,11 @@
 // master alpha 127, and through an exclusive-or combine. Pixels per second.
 #include <benchmark/benchmark.h>
 
-#include "gfx/gfx.h"
+#include "bench/gfx_library.h"
 
 using namespace gfx;
 
 namespace {
-struct Library {
-    Library() { GfxInitialize(); }
-    ~Library() { GfxFinalize(); }
-} const kLibrary;
-
 enum Mode { Opaque, Max, Blend, Xor };
 
 void DrawCells(benchmark::State& State) {

@@ -35,4 +35,11 @@ long double CheckFinite(long double X) {
     return X;
 }
 
+float ToSingle(long double X) {
+    // From here on the rounding goes to infinity.
+    static const long double kFloatLimit = std::ldexp(2.0L - std::ldexp(1.0L, -24), 127);
+    if (std::fabs(CheckFinite(X)) >= kFloatLimit) throw platform::EOverflow();
+    return float(X);
+}
+
 } // namespace gfx

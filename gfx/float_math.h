@@ -17,5 +17,8 @@ int32_t CeilToInt(long double X);
 long double CheckedDiv(long double X, long double Y);
 // Raises EOverflow for an infinite and EInvalidOp for a NaN result.
 long double CheckFinite(long double X);
+// X rounded to a 32-bit float as a store into a float field does; EOverflow
+// when it exceeds the float range, EInvalidOp for a NaN.
+float ToSingle(long double X);
 
 } // namespace gfx

@@ -4,12 +4,13 @@
 
 #include "gfx/blend.h"
 #include "gfx/low_level.h"
+#include "gfx/resample.h"
 
 namespace gfx {
 
-TResampler ResampleNearest = nullptr;
-TResampler ResampleBilinear = nullptr;
-TKernelResampler ResampleKernel = nullptr;
+TResampler ResampleNearest = NearestResampler;
+TResampler ResampleBilinear = BilinearResampler;
+TKernelResampler ResampleKernel = KernelResampler;
 
 namespace {
 struct EmmsGuard {

@@ -33,8 +33,8 @@ bool CheckSrcRect(const TBitmap32* Src, const TRect& SrcRect);
 void BlendBlock(TBitmap32* Dst, const TRect& DstRect, TBitmap32* Src, int32_t SrcX, int32_t SrcY,
                 TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack);
 
-// The resamplers for unequal sizes. They are built with the stretch filters;
-// until one is installed, a stretched transfer raises ETransformError.
+// The resamplers for unequal sizes (gfx/resample.h); a program or a test may
+// install others. A stretched transfer through a null one raises ETransformError.
 using TResampler = void (*)(TBitmap32* Dst, const TRect& DstRect, const TRect& DstClip, TBitmap32* Src,
                             const TRect& SrcRect, TDrawMode CombineOp,
                             const TPixelCombineEvent& CombineCallBack);

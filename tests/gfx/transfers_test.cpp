@@ -215,11 +215,12 @@ TEST_F(Transfer, UnequalSizesGoToTheResamplers) {
     StretchTransfer(&Dst, {0, 0, 4, 4}, Dst.BoundsRect(), &Small, Small.BoundsRect(), sfLanczos, dmOpaque);
     EXPECT_EQ(Calls, (std::vector<std::string>{"nearest", "bilinear", "kernel1", "kernel3"}));
     ResampleNearest = nullptr;
-    ResampleBilinear = nullptr;
-    ResampleKernel = nullptr;
     EXPECT_THROW(StretchTransfer(&Dst, {0, 0, 4, 4}, Dst.BoundsRect(), &Small, Small.BoundsRect(), sfNearest,
                                  dmOpaque),
                  ETransformError);
+    ResampleNearest = NearestResampler;
+    ResampleBilinear = BilinearResampler;
+    ResampleKernel = KernelResampler;
 }
 
 TEST_F(Transfer, DrawOntoAndFromDeviceContexts) {
