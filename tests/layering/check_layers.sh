@@ -10,30 +10,40 @@ declare -A allowed=(
   [platform]="platform"
   [gfx]="gfx platform"
   [platform_qt]="platform_qt gfx platform"
+  [gfx/controls]="gfx/controls gfx platform platform_qt"
   [machine/disc]="machine/disc platform"
-  [machine]="machine cpu gfx platform"
-  [ui]="ui machine cpu gfx platform platform_qt"
+  [machine]="machine machine/disc cpu gfx platform"
+  [ui]="ui gfx/controls machine machine/disc cpu gfx platform platform_qt"
   [disc_manager]="disc_manager machine/disc platform platform_qt"
 )
+# Sub-folders that are libraries of their own: their parent's rule does not cover them.
+subfolders="gfx/controls machine/disc"
 # Our folders, so that library headers (<QWidget>, <gtest/...>) are not taken for ours.
 ours="cpu|platform|platform_qt|gfx|machine|ui|disc_manager|tests|bench|fuzz"
 
+# The library a header belongs to: its sub-folder library, else its top folder.
+owner_of() {
+  for s in $subfolders; do
+    case "$1" in "$s"/*) echo "$s"; return ;; esac
+  done
+  echo "${1%%/*}"
+}
+
 status=0
-for folder in cpu platform gfx platform_qt machine/disc machine ui disc_manager; do
+for folder in cpu platform gfx platform_qt gfx/controls machine/disc machine ui disc_manager; do
   [ -d "$folder" ] || continue
-  if [ "$folder" = machine ]; then
-    files=$(find machine -path machine/disc -prune -o \( -name '*.h' -o -name '*.cpp' \) -print)
-  else
-    files=$(find "$folder" -name '*.h' -o -name '*.cpp')
-  fi
+  prune=()
+  for s in $subfolders; do
+    [ "${s%/*}" = "$folder" ] && prune+=(-path "$s" -prune -o)
+  done
+  files=$(find "$folder" "${prune[@]}" \( -name '*.h' -o -name '*.cpp' \) -print)
   for f in $files; do
     while IFS= read -r inc; do
+      owner=$(owner_of "$inc")
       ok=0
       for a in ${allowed[$folder]}; do
-        case "$inc" in "$a"/*) ok=1 ;; esac
+        [ "$a" = "$owner" ] && ok=1
       done
-      # machine may use the disc images of its own sub-folder
-      [ "$folder" = machine ] && case "$inc" in machine/disc/*) ok=1 ;; esac
       if [ $ok = 0 ]; then
         echo "$f includes \"$inc\": $folder may include only ${allowed[$folder]}"
         status=1
