@@ -65,6 +65,8 @@ void TCustomControl::FollowSize() {
 }
 
 bool TCustomControl::event(QEvent* Event) {
+    // A new colour, the control's own or its parent's, repaints the control.
+    if (Event->type() == QEvent::PaletteChange) Invalidate();
     // A window's shortcuts see keys before the focused control; a control that
     // wants the arrow keys claims them first, as it would from a dialog.
     if (Event->type() == QEvent::ShortcutOverride && (GetDlgCode() & DLGC_WANTARROWS)) {

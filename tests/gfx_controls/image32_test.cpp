@@ -101,6 +101,15 @@ TEST(Image32, TheCacheHoldsTheRectangleAndMappingUntilSomethingMovesTheBitmap) {
     Image.UpdateCache();
     Image.SetScale(2); // the same value
     EXPECT_TRUE(Image.CacheUpToDate());
+
+    // A plain Qt resize of the hidden control, whose event Qt holds back until
+    // it is shown, counts at the next conversion.
+    Image.SetScaleMode(smNormal);
+    Image.SetBitmapAlign(baCenter);
+    Image.Bitmap()->SetSize(100, 100);
+    EXPECT_EQ(Image.BitmapToControl({0, 0}), (TPoint{300, 175})); // 100 x 100 in 700 x 450
+    Image.resize(500, 450);
+    EXPECT_EQ(Image.BitmapToControl({0, 0}), (TPoint{200, 175}));
 }
 
 struct CountingImage : TImage32 {

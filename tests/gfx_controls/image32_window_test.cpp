@@ -91,6 +91,22 @@ TEST_F(ImageWindow, TheBitmapIsPlacedByAlignmentAndScaleMode) {
     }
 }
 
+TEST_F(ImageWindow, ANewColourOfTheControlOrItsParentRepaintsTheBackground) {
+    QWidget Parent;
+    Parent.resize(kW, kH);
+    auto* Child = new TImage32(&Parent);
+    Child->SetBounds(0, 0, kW, kH);
+    Child->Bitmap()->SetSize(10, 10);
+    Parent.grab();
+    QPalette P = Parent.palette();
+    P.setColor(QPalette::Window, QColor(0x12, 0x34, 0x56));
+    Parent.setPalette(P);
+    EXPECT_EQ(Child->Color(), 0x563412);
+    EXPECT_EQ(Painted(*Child).pixel(50, 50) & 0xFFFFFF, 0x123456u);
+    Child->SetColor(kBackground);
+    EXPECT_EQ(Painted(*Child).pixel(50, 50) & 0xFFFFFF, kFill);
+}
+
 TEST_F(ImageWindow, PixelsWithAlphaZeroShowTheirColourOnEveryKindOfTarget) {
     Image.Bitmap()->SetSize(kW, kH);
     Image.Bitmap()->Clear(0x00C0FFEE); // alpha 0, as the machine draws
