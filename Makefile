@@ -45,7 +45,7 @@ test: deps $(TEST_DIR)/build.ninja
 
 bench: deps $(RUN_DIR)/build.ninja
 	cmake --build $(RUN_DIR) -j $(JOBS)
-	@for b in $(RUN_DIR)/bench/*_bench; do [ -x $$b ] && $$b; done; true
+	@for b in $(RUN_DIR)/*_bench; do [ -x $$b ] && $$b; done; true
 
 fuzz: deps
 	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \

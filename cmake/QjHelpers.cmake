@@ -19,6 +19,20 @@ function(qj_add_test)
     PROPERTIES ${props})
 endfunction()
 
+# qj_add_window_tests(PREFIX prefix LABEL label LIBS ...)
+# One window test executable per *_test.cpp of the calling folder, named
+# prefix_<file>, with QtTest, on Qt's offscreen platform.
+function(qj_add_window_tests)
+  cmake_parse_arguments(W "" "PREFIX;LABEL" "LIBS" ${ARGN})
+  find_package(Qt6 REQUIRED COMPONENTS Test)
+  file(GLOB test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  foreach(src IN LISTS test_sources)
+    get_filename_component(name ${src} NAME_WE)
+    qj_add_test(NAME ${W_PREFIX}_${name} LABEL ${W_LABEL} SOURCES ${src}
+      LIBS ${W_LIBS} Qt6::Test ENV QT_QPA_PLATFORM=offscreen)
+  endforeach()
+endfunction()
+
 # qj_z80_binary(TARGET name SOURCE file.asm OUTPUT path)
 # Assembles a Z80 source with z80asm at build time.
 function(qj_z80_binary)

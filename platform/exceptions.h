@@ -41,6 +41,12 @@ class EAssertionFailed : public Exception {
     using Exception::Exception;
 };
 
+// A list index outside the list ("Invalid stage index").
+class EListError : public Exception {
+  public:
+    using Exception::Exception;
+};
+
 // Out of memory or handles ("Can't allocate the DIB handle").
 class EOutOfResources : public Exception {
   public:

@@ -63,7 +63,22 @@ gfx::TColor32* TQImageDC::PixelMemory() const {
 void TPainterDC::StretchDIBits(int32_t DstX, int32_t DstY, int32_t DstW, int32_t DstH, int32_t SrcX,
                                int32_t SrcY, int32_t SrcW, int32_t SrcH, const gfx::TColor32* Bits,
                                int32_t BitsWidth, int32_t BitsHeight) {
-    DrawBlock(*Painter_, DstX, DstY, DstW, DstH, SrcX, SrcY, SrcW, SrcH, Bits, BitsWidth, BitsHeight,
+    // Qt copies RGB32 pixels unchanged onto a target that keeps alpha (a
+    // translucent window, a premultiplied backing store), where alpha 0 would
+    // read as transparent. The part of the block in use goes out with alpha 255.
+    if (!Bits || SrcW <= 0 || SrcH <= 0) return;
+    const int64_t X0 = std::max<int64_t>(SrcX, 0), X1 = std::min<int64_t>(int64_t(SrcX) + SrcW, BitsWidth);
+    const int64_t Y0 = std::max<int64_t>(SrcY, 0), Y1 = std::min<int64_t>(int64_t(SrcY) + SrcH, BitsHeight);
+    if (X1 <= X0 || Y1 <= Y0) return;
+    QImage Opaque(int(X1 - X0), int(Y1 - Y0), QImage::Format_RGB32);
+    for (int64_t Y = Y0; Y < Y1; ++Y) {
+        const gfx::TColor32* From = Bits + Y * BitsWidth + X0;
+        auto* To = reinterpret_cast<gfx::TColor32*>(Opaque.scanLine(int(Y - Y0)));
+        for (int64_t X = 0; X < X1 - X0; ++X)
+            To[X] = From[X] | 0xFF000000u;
+    }
+    DrawBlock(*Painter_, DstX, DstY, DstW, DstH, int32_t(SrcX - X0), int32_t(SrcY - Y0), SrcW, SrcH,
+              reinterpret_cast<const gfx::TColor32*>(Opaque.constBits()), Opaque.width(), Opaque.height(),
               QImage::Format_RGB32);
 }
 

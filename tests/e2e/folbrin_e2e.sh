@@ -9,35 +9,8 @@ MAKE_DSK=$(realpath "$2")
 MAIN_CAPTION='Varnel Emulation Disc Manager'
 HEX_CAPTION='Hex Display of Sector / File'
 
-for tool in xvfb-run Xvfb xauth xdotool import convert; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is not installed"
-        exit 77
-    fi
-done
-
-# Run the rest on a free virtual display of our own.
-if [ -z "${QJ_E2E_ON_XVFB:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" env QJ_E2E_ON_XVFB=1 bash "$0" "$@"
-fi
-
-work=$(mktemp -d)
-pid=
-cleanup() {
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-        kill "$pid"
-        wait "$pid" 2>/dev/null
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*"
-    [ -f "$work/folbrin.log" ] && sed 's/^/folbrin: /' "$work/folbrin.log"
-    [ -f "$work/shot.png" ] && cp "$work/shot.png" e2e_folbrin_failed.png
-    exit 1
-}
+E2E_NAME=folbrin
+source "$(dirname "$0")/e2e_session.sh"
 
 # Clicks at a point of a window, given in its client coordinates.
 click() {

@@ -52,6 +52,29 @@ TEST(QtDeviceContext, ScreenCopyIsRgb32AndExact) {
     EXPECT_EQ(Big.pixel(7, 5), gfx_test::Marker(3, 2));
 }
 
+TEST(QtDeviceContext, WindowsShowPixelsWithAlphaZeroOpaqueWhateverTheirFormat) {
+    TBitmap32 B;
+    B.SetSize(3, 2);
+    B.Clear(0x00ABCDEF);
+    B.SetPixel(2, 1, 0x40123456);
+    for (const QImage::Format F : {QImage::Format_ARGB32_Premultiplied, QImage::Format_ARGB32}) {
+        QImage Window(5, 4, F);
+        Window.fill(Qt::black);
+        {
+            QPainter P(&Window);
+            TPainterDC PDC(&P);
+            B.DrawTo(&PDC, TRect{1, 1, 4, 3}, B.BoundsRect());
+            // A source rectangle reaching past the block keeps its scale and place.
+            B.DrawTo(&PDC, TRect{0, 3, 4, 4}, TRect{-1, 1, 3, 2});
+        }
+        EXPECT_EQ(Window.pixel(1, 1), 0xFFABCDEFu) << F;
+        EXPECT_EQ(Window.pixel(3, 2), 0xFF123456u) << F;
+        EXPECT_EQ(Window.pixel(0, 3), 0xFF000000u) << F;
+        EXPECT_EQ(Window.pixel(1, 3), 0xFFABCDEFu) << F;
+        EXPECT_EQ(Window.pixel(3, 3), 0xFF123456u) << F;
+    }
+}
+
 TEST(QtDeviceContext, ReadBackIntoABitmap) {
     QImage Image(5, 5, QImage::Format_ARGB32);
     Image.fill(0x80112233);
