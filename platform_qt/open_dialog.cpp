@@ -51,10 +51,12 @@ QStringList TOpenDialog::NameFilters() const {
 
 QFileDialog* TOpenDialog::CreateFileDialog(QWidget* parent) const {
     auto* dialog = new QFileDialog(parent, Title, InitialDir);
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setFileMode(QFileDialog::ExistingFile);
+    // Qt's save dialog asks before an existing file is chosen.
+    dialog->setAcceptMode(ForSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(ForSaving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog->setOption(QFileDialog::HideNameFilterDetails);
     dialog->setSizeGripEnabled(true);
+    if (!DefaultExt.isEmpty()) dialog->setDefaultSuffix(DefaultExt);
     const QStringList filters = NameFilters();
     if (!filters.isEmpty()) {
         dialog->setNameFilters(filters);
