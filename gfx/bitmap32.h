@@ -17,6 +17,10 @@
 #include "gfx/geometry.h"
 #include "gfx/thread_persistent.h"
 
+namespace platform {
+class TStream;
+}
+
 namespace gfx {
 
 enum TDrawMode : uint8_t { dmOpaque, dmBlend, dmCustom };
@@ -180,6 +184,18 @@ class TBitmap32 : public TCustomMap {
         RaiseRectTS(R.Left, R.Top, R.Right, R.Bottom, Contrast);
     }
 
+    // --- Persistence: bitmap files, resources and the "Data" property -----
+    void LoadFromStream(platform::TStream& Stream);
+    void SaveToStream(platform::TStream& Stream);
+    void LoadFromFile(const std::string& FileName);
+    void SaveToFile(const std::string& FileName);
+    void LoadFromResourceID(uintptr_t Instance, int32_t ResID);
+    void LoadFromResourceName(uintptr_t Instance, const std::string& ResName);
+    bool Equal(TBitmap32* Bmp);
+    void DefineProperties(TFiler* Filer) override;
+    virtual void ReadData(platform::TStream& Stream);
+    virtual void WriteData(platform::TStream& Stream);
+
     // --- Plain fields ----------------------------------------------------
     TColor32 OuterColor = 0;
     TColor32 PenColor = 0xFFFFFFFFu;
@@ -201,6 +217,8 @@ class TBitmap32 : public TCustomMap {
     void AssignFromBitmap(class TBitmap& Source);
     void AssignFromGraphic(const class TGraphic& Source, int32_t W, int32_t H);
     void AssignToBitmap(class TBitmap& Dest);
+    // Replaces size and pixels as Assign does, with one change at the end.
+    void AssignPixels(int32_t NewWidth, int32_t NewHeight, const TColor32* Pixels);
     bool RejectRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) const {
         return !(X2 > X1 && Y2 > Y1 && X1 < Width() && Y1 < Height() && X2 > 0 && Y2 > 0);
     }

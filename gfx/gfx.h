@@ -2,11 +2,14 @@
 #pragma once
 
 #include "gfx/bitmap32.h"
+#include "gfx/bitmap_file.h"
+#include "gfx/bitmap_resources.h"
 #include "gfx/blend.h"
 #include "gfx/canvas.h"
 #include "gfx/color.h"
 #include "gfx/device_context.h"
 #include "gfx/drawing_ex.h"
+#include "gfx/filer.h"
 #include "gfx/float_math.h"
 #include "gfx/gamma.h"
 #include "gfx/geometry.h"

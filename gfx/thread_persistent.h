@@ -69,6 +69,21 @@ class TCustomMap : public TThreadPersistent {
     int32_t Width_ = 0;
 };
 
+// Runs Body inside an update of Object, then EndUpdate and one Changed, on
+// every path (also when Body raises, which then goes on).
+template <typename BodyFn> void ChangeInUpdate(TThreadPersistent& Object, BodyFn Body) {
+    Object.BeginUpdate();
+    try {
+        Body();
+    } catch (...) {
+        Object.EndUpdate();
+        Object.Changed();
+        throw;
+    }
+    Object.EndUpdate();
+    Object.Changed();
+}
+
 // The process-wide guard held while a LockCount changes.
 std::mutex& LockCountGuard();
 
