@@ -184,6 +184,14 @@ class TBitmap32 : public TCustomMap {
         RaiseRectTS(R.Left, R.Top, R.Right, R.Bottom, Contrast);
     }
 
+    // --- Roll, flips and quarter turns (Dst null or this: in place) -------
+    void Roll(int32_t Dx, int32_t Dy, bool FillBack, TColor32 FillColor);
+    void FlipHorz(TBitmap32* Dst = nullptr);
+    void FlipVert(TBitmap32* Dst = nullptr);
+    void Rotate90(TBitmap32* Dst = nullptr);
+    void Rotate180(TBitmap32* Dst = nullptr);
+    void Rotate270(TBitmap32* Dst = nullptr);
+
     // --- Persistence: bitmap files, resources and the "Data" property -----
     void LoadFromStream(platform::TStream& Stream);
     void SaveToStream(platform::TStream& Stream);
@@ -219,6 +227,7 @@ class TBitmap32 : public TCustomMap {
     void AssignToBitmap(class TBitmap& Dest);
     // Replaces size and pixels as Assign does, with one change at the end.
     void AssignPixels(int32_t NewWidth, int32_t NewHeight, const TColor32* Pixels);
+    template <bool Clockwise> void QuarterTurn(TBitmap32* Dst);
     bool RejectRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) const {
         return !(X2 > X1 && Y2 > Y1 && X1 < Width() && Y1 < Height() && X2 > 0 && Y2 > 0);
     }
