@@ -184,6 +184,25 @@ class TBitmap32 : public TCustomMap {
         RaiseRectTS(R.Left, R.Top, R.Right, R.Bottom, Contrast);
     }
 
+    // --- Sub-pixel (X: 16.16, F: float) and anti-aliased (A) lines -------
+    void LineX(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, TColor32 Value, bool L = false);
+    void LineF(float X1, float Y1, float X2, float Y2, TColor32 Value, bool L = false);
+    void LineXS(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, TColor32 Value, bool L = false);
+    void LineFS(float X1, float Y1, float X2, float Y2, TColor32 Value, bool L = false);
+    void LineXP(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, bool L = false);
+    void LineFP(float X1, float Y1, float X2, float Y2, bool L = false);
+    void LineXSP(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, bool L = false);
+    void LineFSP(float X1, float Y1, float X2, float Y2, bool L = false);
+    void LineA(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value, bool L = false);
+    void LineAS(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value, bool L = false);
+    void MoveToX(TFixed X, TFixed Y) { FixedPenPos = {X, Y}; }
+    void MoveToF(float X, float Y) { FixedPenPos = {Fixed(X), Fixed(Y)}; }
+    void LineToXS(TFixed X, TFixed Y);
+    void LineToFS(float X, float Y) { LineToXS(Fixed(X), Fixed(Y)); }
+    void LineToXSP(TFixed X, TFixed Y);
+    void LineToFSP(float X, float Y) { LineToXSP(Fixed(X), Fixed(Y)); }
+    void LineToAS(int32_t X, int32_t Y);
+
     // --- Roll, flips and quarter turns (Dst null or this: in place) -------
     void Roll(int32_t Dx, int32_t Dy, bool FillBack, TColor32 FillColor);
     void FlipHorz(TBitmap32* Dst = nullptr);
