@@ -15,6 +15,7 @@
 #include "gfx/float_math.h"
 #include "gfx/gamma.h"
 #include "gfx/geometry.h"
+#include "gfx/text_renderer.h"
 #include "gfx/thread_persistent.h"
 
 namespace platform {
@@ -202,6 +203,17 @@ class TBitmap32 : public TCustomMap {
     void LineToXSP(TFixed X, TFixed Y);
     void LineToFSP(float X, float Y) { LineToXSP(Fixed(X), Fixed(Y)); }
     void LineToAS(int32_t X, int32_t Y);
+
+    // --- Text (through the installed TTextRenderer) ----------------------
+    TSize TextExtent(const std::string& Text);
+    int32_t TextWidth(const std::string& Text) { return TextExtent(Text).cx; }
+    int32_t TextHeight(const std::string& Text) { return TextExtent(Text).cy; }
+    void Textout(int32_t X, int32_t Y, const std::string& Text);
+    void Textout(int32_t X, int32_t Y, const TRect& ClipRect, const std::string& Text);
+    void Textout(const TRect& DstRect, uint32_t Flags, const std::string& Text);
+    // Smoothed text: AALevel 0 to 4 renders at 2^AALevel times the size and
+    // averages blocks; Color's alpha scales the coverage.
+    void RenderText(int32_t X, int32_t Y, const std::string& Text, int32_t AALevel, TColor32 Color);
 
     // --- Roll, flips and quarter turns (Dst null or this: in place) -------
     void Roll(int32_t Dx, int32_t Dy, bool FillBack, TColor32 FillColor);

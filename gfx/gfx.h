@@ -20,5 +20,6 @@
 #include "gfx/low_level.h"
 #include "gfx/persistent.h"
 #include "gfx/system.h"
+#include "gfx/text_renderer.h"
 #include "gfx/thread_persistent.h"
 #include "gfx/transforms.h"
