@@ -45,7 +45,8 @@ template <typename FindFn> void LoadResource(TBitmap32& B, FindFn Find) {
 void TBitmap32::AssignPixels(int32_t NewWidth, int32_t NewHeight, const TColor32* Pixels) {
     ChangeInUpdate(*this, [&] {
         SetSize(NewWidth, NewHeight);
-        if (!Empty()) std::copy_n(Pixels, size_t(Width()) * size_t(Height()), Bits_);
+        if (!Empty() && Width() == NewWidth && Height() == NewHeight)
+            std::copy_n(Pixels, size_t(Width()) * size_t(Height()), Bits_);
     });
 }
 
@@ -129,7 +130,8 @@ void TBitmap32::ReadData(platform::TStream& Stream) {
             Stream.ReadBuffer(Pixels.data(), size_t(Count) * 4);
         }
         SetSize(Size[0], Size[1]);
-        if (!Empty()) std::copy(Pixels.begin(), Pixels.end(), Bits_);
+        if (!Empty() && uint64_t(Width()) * uint64_t(Height()) == Count)
+            std::copy(Pixels.begin(), Pixels.end(), Bits_);
     } catch (...) {
         Changed();
         throw;

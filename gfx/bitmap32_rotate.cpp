@@ -106,7 +106,7 @@ void TBitmap32::FlipHorz(TBitmap32* Dst) {
     }
     ChangeInUpdate(*Dst, [this, Dst] {
         Dst->SetSize(Width(), Height());
-        for (int32_t Y = 0; !Empty() && Y < Height(); ++Y)
+        for (int32_t Y = 0; !Empty() && SameSize(*this, *Dst) && Y < Height(); ++Y)
             std::reverse_copy(ScanLine(Y), ScanLine(Y) + Width(), Dst->ScanLine(Y));
     });
 }
@@ -119,7 +119,7 @@ void TBitmap32::FlipVert(TBitmap32* Dst) {
         return;
     }
     Dst->SetSize(Width(), Height());
-    for (int32_t Y = 0; !Empty() && Y < Height(); ++Y)
+    for (int32_t Y = 0; !Empty() && SameSize(*this, *Dst) && Y < Height(); ++Y)
         MoveLongword(ScanLine(Y), Dst->ScanLine(Height() - 1 - Y), Width());
     Dst->Changed();
 }
@@ -132,7 +132,7 @@ void TBitmap32::Rotate180(TBitmap32* Dst) {
         return;
     }
     Dst->SetSize(Width(), Height());
-    std::reverse_copy(Bits_, Bits_ + N, Dst->Bits_);
+    if (SameSize(*this, *Dst)) std::reverse_copy(Bits_, Bits_ + N, Dst->Bits_);
     Dst->Changed();
 }
 
@@ -141,13 +141,25 @@ template <bool Clockwise> void TBitmap32::QuarterTurn(TBitmap32* Dst) {
     if (!InPlace(this, Dst)) {
         ChangeInUpdate(*Dst, [this, Dst, W, H] {
             Dst->SetSize(H, W);
-            if (!Empty()) TurnPixels<Clockwise>(Bits_, W, H, Dst->Bits_);
+            if (!Empty() && Dst->Width() == H && Dst->Height() == W)
+                TurnPixels<Clockwise>(Bits_, W, H, Dst->Bits_);
         });
         return;
     }
-    // In place the shape changes: the turned pixels wait in a buffer while the
-    // bitmap takes its new size, then arrive with one change notification, as
-    // an Assign from a turned copy would; the drawing properties stay.
+    // In place the pixels arrive with one change notification, as an Assign
+    // from a turned copy would; the drawing properties stay.
+    if (W != H && !Empty()) {
+        // The shape changes: the old pixels are kept alive while the bitmap
+        // takes its new size (ChangeSize releases what Memory_ holds), then
+        // turned straight into the new memory.
+        const std::unique_ptr<TColor32[]> Old = std::move(Memory_);
+        const TColor32* Source = Bits_;
+        ChangeInUpdate(*this, [&] {
+            SetSize(H, W);
+            if (Width() == H && Height() == W) TurnPixels<Clockwise>(Source, W, H, Bits_);
+        });
+        return;
+    }
     std::unique_ptr<TColor32[]> Turned;
     if (!Empty()) {
         Turned.reset(new (std::nothrow) TColor32[size_t(W) * size_t(H)]);

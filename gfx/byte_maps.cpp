@@ -41,7 +41,7 @@ void TByteMap::Clear(uint8_t FillValue) {
 void TByteMap::ReadFrom(TBitmap32& Source, TConversionType Conversion) {
     ChangeInUpdate(*this, [&] {
         SetSize(Source.Width(), Source.Height());
-        if (Empty()) return;
+        if (Empty() || !SameSize(*this, Source)) return;
         ForEachByte(Bits_, Source, [Conversion](uint8_t& B, TColor32 P) { B = ByteOf(P, Conversion); });
     });
 }
@@ -51,7 +51,7 @@ void TByteMap::WriteTo(TBitmap32& Dest, TConversionType Conversion) {
     bool SizeChanged = false;
     auto Write = [&] {
         SizeChanged = Dest.SetSize(Width(), Height());
-        if (Empty()) return;
+        if (Empty() || !SameSize(*this, Dest)) return;
         if (Conversion == ctUniformRGB || Conversion == ctWeightedRGB) {
             ForEachByte(Bits_, Dest, [](uint8_t B, TColor32& P) { P = Gray32(B, 255); });
             return;
@@ -76,7 +76,7 @@ void TByteMap::WriteTo(TBitmap32& Dest, TConversionType Conversion) {
 void TByteMap::WriteTo(TBitmap32& Dest, const TPalette32& Palette) {
     ChangeInUpdate(Dest, [&] {
         Dest.SetSize(Width(), Height());
-        if (Empty()) return;
+        if (Empty() || !SameSize(*this, Dest)) return;
         ForEachByte(Bits_, Dest, [&Palette](uint8_t B, TColor32& P) { P = Palette[B]; });
     });
 }
@@ -85,7 +85,7 @@ void TByteMap::Assign(TPersistent* Source) {
     ChangeInUpdate(*this, [&] {
         if (auto* Map = dynamic_cast<TByteMap*>(Source)) {
             SetSize(Map->Width(), Map->Height());
-            std::copy_n(Map->Bits_.begin(), Bits_.size(), Bits_.begin());
+            if (SameSize(*this, *Map)) std::copy_n(Map->Bits_.begin(), Bits_.size(), Bits_.begin());
         } else if (auto* Bitmap = dynamic_cast<TBitmap32*>(Source)) {
             ReadFrom(*Bitmap, ctWeightedRGB);
         } else {

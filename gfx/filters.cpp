@@ -17,7 +17,7 @@ enum class TPass { Blocks, Pixels };
 template <TPass Pass, typename PixelFn> void Filter(TBitmap32* Dst, TBitmap32* Src, PixelFn Pixel) {
     CheckParams(Dst, Src);
     Dst->SetSize(Src->Width(), Src->Height());
-    if (!Src->Empty() && !Dst->Empty()) {
+    if (!Src->Empty() && SameSize(*Dst, *Src)) {
         constexpr int64_t kBlock = 16;
         const TColor32* S = Src->Bits();
         TColor32* D = Dst->Bits();

@@ -139,3 +139,17 @@ TEST_F(Filters, MissingBitmapsRaiseBeforeAnythingChanges) {
     EXPECT_EQ(Message([&] { ApplyLUT(nullptr, &B, Identity); }), "Destination is nil");
     EXPECT_EQ(B.Width(), 2);
 }
+
+TEST_F(Filters, AResizeHandlerThatResizesAgainCannotMisdirectThePixels) {
+    TBitmap32 Src, Dst;
+    Src.SetSize(8, 8);
+    Dst.OnResize = [&Dst](TObject*) {
+        if (Dst.Width() != 1) Dst.SetSize(1, 1);
+    };
+    Invert(&Dst, &Src);
+    EXPECT_EQ(Dst.Width(), 1);
+    TByteMap Map;
+    Map.SetSize(8, 8);
+    Map.WriteTo(Dst, ctRed);
+    EXPECT_EQ(Dst.Width(), 1);
+}

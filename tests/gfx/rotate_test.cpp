@@ -203,3 +203,24 @@ TEST(FlipsAndTurns, FailedResizeOfTheDestinationEndsItsUpdate) {
         EXPECT_EQ(D.UpdateCount(), 0);
     }
 }
+
+TEST(FlipsAndTurns, AResizeHandlerThatResizesAgainCannotMisdirectThePixels) {
+    TBitmap32 B, D;
+    Load(B, kAbc);
+    auto Shrink = [](TBitmap32& M) {
+        M.OnResize = [&M](TObject*) {
+            if (M.Width() != 1) M.SetSize(1, 1);
+        };
+    };
+    Shrink(D);
+    for (auto Op : {&TBitmap32::FlipHorz, &TBitmap32::FlipVert, &TBitmap32::Rotate90, &TBitmap32::Rotate180,
+                    &TBitmap32::Rotate270}) {
+        (B.*Op)(&D);
+        EXPECT_EQ(D.Width(), 1);
+        EXPECT_EQ(Read(B), kAbc);
+    }
+    Shrink(B);
+    B.Rotate90();
+    EXPECT_EQ(B.Width(), 1);
+    EXPECT_EQ(B.UpdateCount(), 0);
+}
