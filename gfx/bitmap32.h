@@ -15,7 +15,12 @@
 #include "gfx/float_math.h"
 #include "gfx/gamma.h"
 #include "gfx/geometry.h"
+#include "gfx/text_renderer.h"
 #include "gfx/thread_persistent.h"
+
+namespace platform {
+class TStream;
+}
 
 namespace gfx {
 
@@ -180,6 +185,56 @@ class TBitmap32 : public TCustomMap {
         RaiseRectTS(R.Left, R.Top, R.Right, R.Bottom, Contrast);
     }
 
+    // --- Sub-pixel (X: 16.16, F: float) and anti-aliased (A) lines -------
+    void LineX(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, TColor32 Value, bool L = false);
+    void LineF(float X1, float Y1, float X2, float Y2, TColor32 Value, bool L = false);
+    void LineXS(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, TColor32 Value, bool L = false);
+    void LineFS(float X1, float Y1, float X2, float Y2, TColor32 Value, bool L = false);
+    void LineXP(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, bool L = false);
+    void LineFP(float X1, float Y1, float X2, float Y2, bool L = false);
+    void LineXSP(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, bool L = false);
+    void LineFSP(float X1, float Y1, float X2, float Y2, bool L = false);
+    void LineA(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value, bool L = false);
+    void LineAS(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value, bool L = false);
+    void MoveToX(TFixed X, TFixed Y) { FixedPenPos = {X, Y}; }
+    void MoveToF(float X, float Y) { FixedPenPos = {Fixed(X), Fixed(Y)}; }
+    void LineToXS(TFixed X, TFixed Y);
+    void LineToFS(float X, float Y) { LineToXS(Fixed(X), Fixed(Y)); }
+    void LineToXSP(TFixed X, TFixed Y);
+    void LineToFSP(float X, float Y) { LineToXSP(Fixed(X), Fixed(Y)); }
+    void LineToAS(int32_t X, int32_t Y);
+
+    // --- Text (through the installed TTextRenderer) ----------------------
+    TSize TextExtent(const std::string& Text);
+    int32_t TextWidth(const std::string& Text) { return TextExtent(Text).cx; }
+    int32_t TextHeight(const std::string& Text) { return TextExtent(Text).cy; }
+    void Textout(int32_t X, int32_t Y, const std::string& Text);
+    void Textout(int32_t X, int32_t Y, const TRect& ClipRect, const std::string& Text);
+    void Textout(const TRect& DstRect, uint32_t Flags, const std::string& Text);
+    // Smoothed text: AALevel 0 to 4 renders at 2^AALevel times the size and
+    // averages blocks; Color's alpha scales the coverage.
+    void RenderText(int32_t X, int32_t Y, const std::string& Text, int32_t AALevel, TColor32 Color);
+
+    // --- Roll, flips and quarter turns (Dst null or this: in place) -------
+    void Roll(int32_t Dx, int32_t Dy, bool FillBack, TColor32 FillColor);
+    void FlipHorz(TBitmap32* Dst = nullptr);
+    void FlipVert(TBitmap32* Dst = nullptr);
+    void Rotate90(TBitmap32* Dst = nullptr);
+    void Rotate180(TBitmap32* Dst = nullptr);
+    void Rotate270(TBitmap32* Dst = nullptr);
+
+    // --- Persistence: bitmap files, resources and the "Data" property -----
+    void LoadFromStream(platform::TStream& Stream);
+    void SaveToStream(platform::TStream& Stream);
+    void LoadFromFile(const std::string& FileName);
+    void SaveToFile(const std::string& FileName);
+    void LoadFromResourceID(uintptr_t Instance, int32_t ResID);
+    void LoadFromResourceName(uintptr_t Instance, const std::string& ResName);
+    bool Equal(TBitmap32* Bmp);
+    void DefineProperties(TFiler* Filer) override;
+    virtual void ReadData(platform::TStream& Stream);
+    virtual void WriteData(platform::TStream& Stream);
+
     // --- Plain fields ----------------------------------------------------
     TColor32 OuterColor = 0;
     TColor32 PenColor = 0xFFFFFFFFu;
@@ -201,6 +256,9 @@ class TBitmap32 : public TCustomMap {
     void AssignFromBitmap(class TBitmap& Source);
     void AssignFromGraphic(const class TGraphic& Source, int32_t W, int32_t H);
     void AssignToBitmap(class TBitmap& Dest);
+    // Replaces size and pixels as Assign does, with one change at the end.
+    void AssignPixels(int32_t NewWidth, int32_t NewHeight, const TColor32* Pixels);
+    template <bool Clockwise> void QuarterTurn(TBitmap32* Dst);
     bool RejectRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) const {
         return !(X2 > X1 && Y2 > Y1 && X1 < Width() && Y1 < Height() && X2 > 0 && Y2 > 0);
     }

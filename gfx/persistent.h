@@ -17,6 +17,8 @@ class TObject {
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
+class TFiler;
+
 // "Cannot assign a X to a Y": the framework's conversion error.
 class EConvertError : public platform::Exception {
   public:
@@ -33,6 +35,8 @@ class TPersistent : public TObject {
         else
             AssignError(nullptr);
     }
+    // Declares the properties the object streams beyond its published ones.
+    virtual void DefineProperties(TFiler*) {}
 
   protected:
     virtual void AssignTo(TPersistent* Dest) { Dest->AssignError(this); }

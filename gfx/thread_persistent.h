@@ -69,6 +69,27 @@ class TCustomMap : public TThreadPersistent {
     int32_t Width_ = 0;
 };
 
+// Whether two maps have the same size. Code that resized one to the other's
+// size asks again before it copies: a resize handler may have resized again.
+inline bool SameSize(const TCustomMap& A, const TCustomMap& B) {
+    return A.Width() == B.Width() && A.Height() == B.Height();
+}
+
+// Runs Body inside an update of Object, then EndUpdate and one Changed, on
+// every path (also when Body raises, which then goes on).
+template <typename BodyFn> void ChangeInUpdate(TThreadPersistent& Object, BodyFn Body) {
+    Object.BeginUpdate();
+    try {
+        Body();
+    } catch (...) {
+        Object.EndUpdate();
+        Object.Changed();
+        throw;
+    }
+    Object.EndUpdate();
+    Object.Changed();
+}
+
 // The process-wide guard held while a LockCount changes.
 std::mutex& LockCountGuard();
 

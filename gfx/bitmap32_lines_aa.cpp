@@ -1,0 +1,225 @@
+// TBitmap32: sub-pixel lines (16.16 and float end points) drawn as chains of
+// anti-aliased plots, and integer lines with two weighted pixels per step.
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "gfx/bitmap32.h"
+#include "gfx/drawing_ex.h"
+#include "gfx/float_math.h"
+
+namespace gfx {
+
+namespace {
+constexpr int64_t kOne = 65536; // one pixel in 16.16
+
+int64_t Round64(long double X) { return int64_t(std::nearbyintl(CheckFinite(X))); }
+long double Hypot(long double A, long double B) { return std::sqrt(A * A + B * B); }
+
+// Runs Draw, then EMMS (unless the drawing called it after each plot) and
+// Changed, also when Draw fails.
+template <bool Emms = true, typename DrawFn> void DrawThenChanged(TBitmap32& B, DrawFn Draw) {
+    try {
+        Draw();
+    } catch (...) {
+        if (Emms) EMMS();
+        B.Changed();
+        throw;
+    }
+    if (Emms) EMMS();
+    B.Changed();
+}
+
+TColor32 ScaleAlpha(TColor32 C, int64_t F) {
+    return (C & 0x00FFFFFF) | TColor32(((C >> 24) * F) >> 16) << 24;
+}
+
+// The plots of a 16.16 line: one per pixel of its length (one more with L),
+// then a last plot whose alpha is the fraction of a pixel left over. The
+// stippled form takes each colour from the pattern and its step through an
+// extended-precision quotient. Plot(X, Y, Color) draws at 24.8. Returns False
+// when the line is shorter than 1/256 pixel and nothing was plotted.
+template <bool Stippled, typename PlotFn>
+bool PlotChain(TBitmap32& B, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, TColor32 V, bool L,
+               PlotFn Plot) {
+    int64_t Dx = X2 - X1, Dy = Y2 - Y1;
+    X1 += 127, Y1 += 127, X2 += 127, Y2 += 127; // 16.16 to 24.8 rounds an exact half down
+    int64_t N = Round64(Hypot(Dx, Dy));
+    if (L) N += kOne;
+    if (N < 256) return false;
+    const int64_t Whole = N >> 16;
+    if (Whole > 0) {
+        if constexpr (Stippled) {
+            Dx = Round64(static_cast<long double>(Dx) / N * kOne);
+            Dy = Round64(static_cast<long double>(Dy) / N * kOne);
+        } else {
+            const float S = float(static_cast<long double>(kOne) / N);
+            Dx = Round64(Dx * static_cast<long double>(S));
+            Dy = Round64(Dy * static_cast<long double>(S));
+        }
+        for (int64_t I = 0; I < Whole; ++I) {
+            Plot(int32_t(X1 >> 8), int32_t(Y1 >> 8), Stippled ? B.GetStippleColor() : V);
+            if constexpr (Stippled) EMMS();
+            X1 += Dx;
+            Y1 += Dy;
+        }
+    }
+    // Halfway between the current position and one step before the end point.
+    const TColor32 Last = ScaleAlpha(Stippled ? B.GetStippleColor() : V, N - Whole * kOne);
+    Plot(int32_t((X1 + X2 - Dx) >> 9), int32_t((Y1 + Y2 - Dy) >> 9), Last);
+    if constexpr (Stippled) EMMS();
+    return true;
+}
+
+// The clip rectangle of the clipped X lines reaches one pixel beyond every
+// border; a bound beyond the 16.16 range is never reached.
+int32_t ClipBound(int32_t Size) {
+    return int32_t(std::min<int64_t>(int64_t(Size) * kOne, std::numeric_limits<int32_t>::max()));
+}
+// At least two pixels inside the right or lower border: plots need no tests.
+bool WellInside(int64_t A, int64_t B, int32_t Size) {
+    const int64_t Limit = int64_t(Size) * kOne - 2 * kOne;
+    return A > 0 && A < Limit && B > 0 && B < Limit;
+}
+
+// An integer line as pairs of pixels along the major axis: the pixel on the
+// line at the weight left in the 16-bit accumulator E and its minor-axis
+// neighbour at the weight accumulated. The minor axis steps when E carries
+// past 65536; a neighbour outside the bitmap is skipped.
+void AntiAliasedPairs(TBitmap32& B, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 V, bool L) {
+    int64_t Dx = int64_t(X2) - X1, Dy = int64_t(Y2) - Y1;
+    const int64_t Sx = Dx > 0 ? 1 : -1, Sy = Dy > 0 ? 1 : -1;
+    Dx = std::llabs(Dx);
+    Dy = std::llabs(Dy);
+    const bool YMajor = Dy > Dx;
+    const int64_t Major = YMajor ? Dy : Dx, Minor = YMajor ? Dx : Dy;
+    // Up to 65536 (a diagonal: the minor axis steps every time).
+    const uint32_t EA = uint32_t((Minor << 16) / Major);
+    // Pixel steps along the major and the minor axis, and the room for the
+    // neighbour on the minor axis.
+    const int64_t Row = B.Width();
+    const int64_t MajorStep = YMajor ? Sy * Row : Sx, MinorStep = YMajor ? Sx : Sy * Row;
+    int64_t MinorPos = YMajor ? X1 : Y1;
+    const int64_t MinorSize = YMajor ? B.Width() : B.Height(), MinorDir = YMajor ? Sx : Sy;
+    const TBlendMemEx Blend = BlendMemEx;
+
+    TColor32* P = B.GetPixelPtr(X1, Y1);
+    BlendMem(V, *P);
+    uint32_t E = 0;
+    for (int64_t Count = L ? Major : Major - 1; Count > 0; --Count) {
+        E += EA;
+        if (E > 0xFFFF) {
+            E &= 0xFFFF;
+            P += MinorStep;
+            MinorPos += MinorDir;
+        }
+        P += MajorStep;
+        const uint32_t W = E >> 8;
+        Blend(V, *P, GAMMA_TABLE[255 - W]);
+        const int64_t Neighbour = MinorPos + MinorDir;
+        if (Neighbour >= 0 && Neighbour < MinorSize) Blend(V, P[MinorStep], GAMMA_TABLE[W]);
+    }
+}
+} // namespace
+
+void TBitmap32::LineX(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, TColor32 Value, bool L) {
+    DrawThenChanged(*this, [&] {
+        PlotChain<false>(*this, X1, Y1, X2, Y2, Value, L,
+                         [this](int32_t X, int32_t Y, TColor32 C) { SET_T256(X, Y, C); });
+    });
+}
+
+void TBitmap32::LineF(float X1, float Y1, float X2, float Y2, TColor32 Value, bool L) {
+    LineX(Fixed(X1), Fixed(Y1), Fixed(X2), Fixed(Y2), Value, L);
+}
+
+void TBitmap32::LineXS(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, TColor32 Value, bool L) {
+    if (Empty()) return;
+    const TFixed OldX2 = X2, OldY2 = Y2;
+    if (!ClipLine(X1, Y1, X2, Y2, -kOne, -kOne, ClipBound(Width()), ClipBound(Height()))) return;
+    if (X2 != OldX2 || Y2 != OldY2) L = true; // the line went on beyond the border
+    if (WellInside(X1, X2, Width()) && WellInside(Y1, Y2, Height())) {
+        LineX(X1, Y1, X2, Y2, Value, false);
+        return;
+    }
+    DrawThenChanged(*this, [&] {
+        PlotChain<false>(*this, X1, Y1, X2, Y2, Value, L,
+                         [this](int32_t X, int32_t Y, TColor32 C) { SET_TS256(X, Y, C); });
+    });
+}
+
+void TBitmap32::LineFS(float X1, float Y1, float X2, float Y2, TColor32 Value, bool L) {
+    LineXS(Fixed(X1), Fixed(Y1), Fixed(X2), Fixed(Y2), Value, L);
+}
+
+void TBitmap32::LineXP(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, bool L) {
+    DrawThenChanged<false>(*this, [&] {
+        PlotChain<true>(*this, X1, Y1, X2, Y2, 0, L,
+                        [this](int32_t X, int32_t Y, TColor32 C) { SET_T256(X, Y, C); });
+    });
+}
+
+void TBitmap32::LineFP(float X1, float Y1, float X2, float Y2, bool L) {
+    LineXP(Fixed(X1), Fixed(Y1), Fixed(X2), Fixed(Y2), L);
+}
+
+// The pattern advances over the clipped-off parts too, so that it stays in
+// step with the whole line.
+void TBitmap32::LineXSP(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, bool L) {
+    if (Empty()) return;
+    auto Length = [](int64_t Ax, int64_t Ay, int64_t Bx, int64_t By) {
+        return Hypot(static_cast<long double>(Bx - Ax) / kOne, static_cast<long double>(By - Ay) / kOne);
+    };
+    const TFixed S1x = X1, S1y = Y1, S2x = X2, S2y = Y2;
+    if (!ClipLine(X1, Y1, X2, Y2, -kOne, -kOne, ClipBound(Width()), ClipBound(Height()))) {
+        AdvanceStippleCounter(float(Length(X1, Y1, X2, Y2) - (L ? 1 : 0)));
+        return;
+    }
+    const bool EndMoved = X2 != S2x || Y2 != S2y;
+    if (EndMoved) L = true;
+    if (WellInside(X1, X2, Width()) && WellInside(Y1, Y2, Height())) {
+        LineXP(X1, Y1, X2, Y2, false);
+        return;
+    }
+    DrawThenChanged<false>(*this, [&] {
+        if (X1 != S1x || Y1 != S1y) AdvanceStippleCounter(float(Length(S1x, S1y, X1, Y1)));
+        const bool Drawn = PlotChain<true>(*this, X1, Y1, X2, Y2, 0, L,
+                                           [this](int32_t X, int32_t Y, TColor32 C) { SET_TS256(X, Y, C); });
+        // The clipped-off end, less the border plot drawn in its place.
+        if (Drawn && EndMoved) AdvanceStippleCounter(float(Length(X2, Y2, S2x, S2y) - 1));
+    });
+}
+
+void TBitmap32::LineFSP(float X1, float Y1, float X2, float Y2, bool L) {
+    LineXSP(Fixed(X1), Fixed(Y1), Fixed(X2), Fixed(Y2), L);
+}
+
+void TBitmap32::LineA(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value, bool L) {
+    if (X1 == X2 || Y1 == Y2) {
+        LineT(X1, Y1, X2, Y2, Value, L);
+        return;
+    }
+    DrawThenChanged(*this, [&] { AntiAliasedPairs(*this, X1, Y1, X2, Y2, Value, L); });
+}
+
+void TBitmap32::LineAS(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value, bool L) {
+    if (Empty()) return;
+    if (ClipLine(X1, Y1, X2, Y2, 0, 0, Width() - 1, Height() - 1)) LineA(X1, Y1, X2, Y2, Value, L);
+}
+
+void TBitmap32::LineToXS(TFixed X, TFixed Y) {
+    LineXS(FixedPenPos.X, FixedPenPos.Y, X, Y, PenColor, false);
+    FixedPenPos = {X, Y};
+}
+
+void TBitmap32::LineToXSP(TFixed X, TFixed Y) {
+    LineXSP(FixedPenPos.X, FixedPenPos.Y, X, Y, false);
+    FixedPenPos = {X, Y};
+}
+
+void TBitmap32::LineToAS(int32_t X, int32_t Y) {
+    LineAS(PenPos.X, PenPos.Y, X, Y, PenColor, false);
+    PenPos = {X, Y};
+}
+
+} // namespace gfx

@@ -1,0 +1,616 @@
+// Bitmap files (our own reader and writer), files, resources, Equal and the
+// "Data" property of form descriptions.
+#include <cstring>
+#include <fstream>
+#include <optional>
+
+#include "fixtures/temp_dir.h"
+#include "gfx_test_support.h"
+#include "platform/streams.h"
+
+using namespace gfx;
+using gfx_test::EventLog;
+
+namespace {
+using Bytes = std::vector<uint8_t>;
+
+void Put(Bytes& B, uint32_t V, int Count = 4) {
+    for (int I = 0; I < Count; ++I)
+        B.push_back(uint8_t(V >> (8 * I)));
+}
+
+// A bitmap file assembled field by field, so that tests can damage any field.
+struct BmpFile {
+    uint16_t Magic = 0x4D42; // "BM"
+    uint32_t HeaderSize = 40;
+    int32_t Width = 2, Height = 2;
+    uint16_t Bpp = 32;
+    uint32_t Compression = 0;
+    uint32_t ColorsUsed = 0;
+    std::vector<uint32_t> Masks;   // after a 40-byte header, or inside a larger one
+    std::vector<uint32_t> Palette; // 0x00RRGGBB
+    Bytes Rows;                    // the pixel data as stored
+    std::optional<uint32_t> OffBits;
+
+    Bytes Build() const {
+        Bytes H;
+        if (HeaderSize == 12) {
+            Put(H, 12);
+            Put(H, uint32_t(Width), 2);
+            Put(H, uint32_t(Height), 2);
+            Put(H, 1, 2);
+            Put(H, Bpp, 2);
+        } else {
+            Put(H, HeaderSize);
+            Put(H, uint32_t(Width));
+            Put(H, uint32_t(Height));
+            Put(H, 1, 2);
+            Put(H, Bpp, 2);
+            Put(H, Compression);
+            Put(H, uint32_t(Rows.size()));
+            Put(H, 3780);
+            Put(H, 3780);
+            Put(H, ColorsUsed);
+            Put(H, 0);
+            for (uint32_t M : Masks) // inside a larger header, or right after a 40-byte one
+                Put(H, M);
+            H.resize(std::max<size_t>(H.size(), HeaderSize), 0);
+        }
+        for (uint32_t C : Palette)
+            Put(H, C, HeaderSize == 12 ? 3 : 4);
+        Bytes F;
+        Put(F, Magic, 2);
+        Put(F, uint32_t(14 + H.size() + Rows.size()));
+        Put(F, 0);
+        Put(F, OffBits.value_or(uint32_t(14 + H.size())));
+        F.insert(F.end(), H.begin(), H.end());
+        F.insert(F.end(), Rows.begin(), Rows.end());
+        return F;
+    }
+};
+
+// The plain 32-bit 2 x 2 file: rows bottom-up, pixels B, G, R, A.
+BmpFile Plain32() {
+    BmpFile F;
+    F.Rows = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08,  // bottom row
+              0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18}; // top row
+    return F;
+}
+
+void Feed(platform::TMemoryStream& S, const Bytes& B) {
+    S.WriteBuffer(B.data(), B.size());
+    S.SetPosition(0);
+}
+
+// Loads the bytes into B; the exception's message, or "" when none.
+std::string Load(TBitmap32& B, const Bytes& File) {
+    platform::TMemoryStream S;
+    Feed(S, File);
+    try {
+        B.LoadFromStream(S);
+    } catch (const platform::Exception& E) {
+        return E.what();
+    }
+    return "";
+}
+
+std::vector<TColor32> Pixels(const TBitmap32& B) {
+    return B.Empty() ? std::vector<TColor32>{}
+                     : std::vector<TColor32>(B.Bits(), B.Bits() + size_t(B.Width()) * B.Height());
+}
+
+// A filer that records the one property declared and keeps its procedures.
+struct RecordingFiler : TFiler {
+    std::string Name;
+    TStreamProc Reader, Writer;
+    bool HasData = false;
+    int Calls = 0;
+    void DefineBinaryProperty(const std::string& N, TStreamProc R, TStreamProc W, bool H) override {
+        Name = N, Reader = std::move(R), Writer = std::move(W), HasData = H;
+        ++Calls;
+    }
+};
+
+// A stream that claims Size bytes and reads Head and then zeros: large files
+// without the memory.
+struct HugeStream : platform::TStream {
+    Bytes Head;
+    int64_t Length = 0, Pos = 0;
+    size_t Read(void* Buffer, size_t Count) override {
+        const size_t N = size_t(std::min<int64_t>(int64_t(Count), Length - Pos));
+        auto* Out = static_cast<uint8_t*>(Buffer);
+        for (size_t I = 0; I < N; ++I, ++Pos)
+            Out[I] = Pos < int64_t(Head.size()) ? Head[size_t(Pos)] : 0;
+        return N;
+    }
+    size_t Write(const void*, size_t) override { return 0; }
+    int64_t Seek(int64_t Offset, platform::TSeekOrigin O) override {
+        Pos = (O == platform::TSeekOrigin::soBeginning ? 0
+               : O == platform::TSeekOrigin::soCurrent ? Pos
+                                                       : Length) +
+              Offset;
+        return Pos;
+    }
+    int64_t Size() override { return Length; }
+};
+
+class TDerivedBitmap : public TBitmap32 {};
+} // namespace
+
+TEST(BitmapFile, SaveWritesAPlain32BitFileBottomUp) {
+    TBitmap32 B;
+    B.SetSize(2, 2);
+    B.SetPixel(0, 0, 0x80112233);
+    B.SetPixel(1, 0, 0x00445566);
+    B.SetPixel(0, 1, 0xFFAABBCC);
+    B.SetPixel(1, 1, 0x01020304);
+    platform::TMemoryStream S;
+    B.SaveToStream(S);
+    ASSERT_EQ(S.Size(), 54 + 16);
+    const uint8_t* F = S.Memory();
+    EXPECT_EQ(F[0], 'B');
+    EXPECT_EQ(F[1], 'M');
+    uint32_t Field;
+    std::memcpy(&Field, F + 2, 4);
+    EXPECT_EQ(Field, 70u); // file size
+    std::memcpy(&Field, F + 10, 4);
+    EXPECT_EQ(Field, 54u); // pixel offset
+    std::memcpy(&Field, F + 14, 4);
+    EXPECT_EQ(Field, 40u); // header size
+    std::memcpy(&Field, F + 22, 4);
+    EXPECT_EQ(int32_t(Field), 2); // positive height: bottom-up
+    EXPECT_EQ(F[28], 32);         // bits per pixel
+    std::memcpy(&Field, F + 30, 4);
+    EXPECT_EQ(Field, 0u); // uncompressed
+    // The bottom row first, each pixel B, G, R, A.
+    EXPECT_EQ(Bytes(F + 54, F + 62), (Bytes{0xCC, 0xBB, 0xAA, 0xFF, 0x04, 0x03, 0x02, 0x01}));
+    EXPECT_EQ(Bytes(F + 62, F + 70), (Bytes{0x33, 0x22, 0x11, 0x80, 0x66, 0x55, 0x44, 0x00}));
+}
+
+TEST(BitmapFile, SaveThenLoadIsEqualAndReportsTwoChanges) {
+    EventLog Log;
+    TBitmap32 A, B;
+    A.SetSize(37, 11);
+    for (int I = 0; I < 37 * 11; ++I)
+        A.Bits()[I] = TColor32(I * 2654435761u);
+    platform::TMemoryStream S;
+    S.WriteBuffer("prefix", 6); // the file starts at the stream's position
+    A.SaveToStream(S);
+    S.SetPosition(6);
+    Log.Attach(B);
+    B.SetDrawMode(dmBlend);
+    Log.Events.clear();
+    B.LoadFromStream(S);
+    EXPECT_TRUE(B.Equal(&A));
+    EXPECT_EQ(B.DrawMode(), dmBlend); // not taken from a file
+    EXPECT_EQ(Log.Count("change"), 2);
+    EXPECT_EQ(Log.Count("resize"), 1);
+    EXPECT_EQ(S.Position(), S.Size());
+
+    // An empty bitmap writes nothing, and nothing loads as an empty bitmap.
+    TBitmap32 Empty;
+    platform::TMemoryStream None;
+    Empty.SaveToStream(None);
+    EXPECT_EQ(None.Size(), 0);
+    B.LoadFromStream(None);
+    EXPECT_TRUE(B.Empty());
+    EXPECT_EQ(B.Width(), 0);
+}
+
+TEST(BitmapFile, ReadsOtherDepthsAndLayouts) {
+    struct Case {
+        const char* Name;
+        BmpFile File;
+        std::vector<TColor32> Want; // top row first
+    };
+    std::vector<Case> Cases;
+    Cases.push_back({"32 bits keeps alpha", Plain32(), {0x14131211, 0x18171615, 0x04030201, 0x08070605}});
+    {
+        BmpFile F = Plain32();
+        F.Height = -2; // top-down
+        Cases.push_back({"32 bits top-down", F, {0x04030201, 0x08070605, 0x14131211, 0x18171615}});
+    }
+    {
+        BmpFile F;
+        F.Bpp = 24; // rows padded to 4 bytes
+        F.Rows = {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0};
+        Cases.push_back({"24 bits", F, {0xFF090807, 0xFF0C0B0A, 0xFF030201, 0xFF060504}});
+    }
+    {
+        BmpFile F;
+        F.Bpp = 16; // 5-5-5
+        F.Rows = {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0xFF, 0x7F};
+        Cases.push_back({"16 bits 5-5-5", F, {0xFF0000FF, 0xFFFFFFFF, 0xFFFF0000, 0xFF00FF00}});
+    }
+    {
+        BmpFile F;
+        F.Bpp = 16; // 5-6-5 through masks after the header
+        F.Compression = 3;
+        F.Masks = {0xF800, 0x07E0, 0x001F};
+        F.Rows = {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0x10, 0x84};
+        Cases.push_back({"16 bits 5-6-5", F, {0xFF0000FF, 0xFF848284, 0xFFFF0000, 0xFF00FF00}});
+    }
+    for (uint32_t HeaderSize : {56u, 108u, 124u}) {
+        BmpFile F;
+        F.HeaderSize = HeaderSize; // masks inside the header, alpha in the low byte
+        F.Compression = 3;
+        F.Masks = {0xFF000000, 0x00FF0000, 0x0000FF00, 0x000000FF};
+        F.Width = 1;
+        F.Height = 1;
+        F.Rows = {0x80, 0x33, 0x22, 0x11}; // the word 0x11223380
+        Cases.push_back({"32 bits with an alpha mask", F, {0x80112233}});
+    }
+    {
+        BmpFile F;
+        F.Bpp = 8;
+        F.ColorsUsed = 3;
+        F.Palette = {0x000000, 0x123456, 0xABCDEF};
+        F.Rows = {2, 1, 0, 0, 7, 2, 0, 0}; // index 7 lies past the palette: black
+        Cases.push_back({"8 bits", F, {0xFF000000, 0xFFABCDEF, 0xFFABCDEF, 0xFF123456}});
+    }
+    {
+        BmpFile F;
+        F.Bpp = 4;
+        F.Width = 3;
+        F.Height = 1;
+        F.Palette.resize(16);
+        F.Palette[1] = 0x111111;
+        F.Palette[15] = 0xFFFFFF;
+        F.Rows = {0x1F, 0x10, 0, 0};
+        Cases.push_back({"4 bits", F, {0xFF111111, 0xFFFFFFFF, 0xFF111111}});
+    }
+    {
+        BmpFile F;
+        F.Bpp = 1;
+        F.Width = 10;
+        F.Height = 1;
+        F.Palette = {0x000000, 0xFFFFFF};
+        F.Rows = {0xA0, 0x40, 0, 0};
+        std::vector<TColor32> Want(10, 0xFF000000);
+        Want[0] = Want[2] = Want[9] = 0xFFFFFFFF;
+        Cases.push_back({"1 bit", F, Want});
+    }
+    {
+        BmpFile F;
+        F.HeaderSize = 12; // the old core header with 3-byte palette entries
+        F.Bpp = 8;
+        F.Width = 1;
+        F.Height = 1;
+        F.Palette.resize(256);
+        F.Palette[5] = 0x102030;
+        F.Rows = {5, 0, 0, 0};
+        Cases.push_back({"core header", F, {0xFF102030}});
+    }
+    {
+        BmpFile F = Plain32();
+        F.OffBits = 54 + 10; // a gap before the pixels
+        F.Rows.insert(F.Rows.begin(), 10, 0xEE);
+        Cases.push_back({"gap before the pixels", F, {0x14131211, 0x18171615, 0x04030201, 0x08070605}});
+    }
+    for (const Case& C : Cases) {
+        TBitmap32 B;
+        EXPECT_EQ(Load(B, C.File.Build()), "") << C.Name;
+        EXPECT_EQ(Pixels(B), C.Want) << C.Name;
+    }
+}
+
+TEST(BitmapFile, DamagedFilesRaiseAndLeaveTheBitmapAsItWas) {
+    const std::string Invalid = "Bitmap image is not valid";
+    struct Case {
+        const char* Name;
+        Bytes File;
+        std::string Message;
+    };
+    std::vector<Case> Cases;
+    auto Add = [&](const char* Name, auto Damage, const std::string& Message) {
+        BmpFile F = Plain32();
+        Damage(F);
+        Cases.push_back({Name, F.Build(), Message});
+    };
+    const Bytes Good = Plain32().Build();
+    Cases.push_back({"truncated file header", Bytes(Good.begin(), Good.begin() + 10), Invalid});
+    Cases.push_back({"truncated info header", Bytes(Good.begin(), Good.begin() + 30), Invalid});
+    Cases.push_back({"truncated pixels", Bytes(Good.begin(), Good.end() - 1), Invalid});
+    Cases.push_back({"one byte", Bytes{'B'}, Invalid});
+    Add(
+        "not a bitmap file", [](BmpFile& F) { F.Magic = 0x5A4D; }, Invalid);
+    Add(
+        "unknown header size", [](BmpFile& F) { F.HeaderSize = 20; }, Invalid);
+    Add(
+        "width 0", [](BmpFile& F) { F.Width = 0; }, Invalid);
+    Add(
+        "height 0", [](BmpFile& F) { F.Height = 0; }, Invalid);
+    Add(
+        "width 2^31", [](BmpFile& F) { F.Width = INT32_MIN; }, Invalid);
+    Add(
+        "height 2^31", [](BmpFile& F) { F.Height = INT32_MIN; }, Invalid);
+    Add(
+        "height -(2^31 - 1)", [](BmpFile& F) { F.Height = -INT32_MAX; }, Invalid);
+    Add(
+        "width x height x 4 past 32 bits", [](BmpFile& F) { F.Width = F.Height = 0x10000; }, Invalid);
+    Add(
+        "width x height past 32 bits", [](BmpFile& F) { F.Width = F.Height = 0x7FFFFFFF; }, Invalid);
+    Add(
+        "pixel offset past the end", [](BmpFile& F) { F.OffBits = 1000; }, Invalid);
+    Add(
+        "pixel offset just past the data", [](BmpFile& F) { F.OffBits = 55; }, Invalid);
+    Add(
+        "pixel offset inside the header", [](BmpFile& F) { F.OffBits = 20; }, Invalid);
+    for (uint16_t Bpp : {0, 2, 3, 15, 48, 64})
+        Add(
+            "unsupported depth", [Bpp](BmpFile& F) { F.Bpp = Bpp; }, Invalid);
+    for (uint32_t Compression : {1u, 2u, 4u, 5u, 6u, 11u, 0xFFFFFFFFu})
+        Add(
+            "compression not read", [Compression](BmpFile& F) { F.Compression = Compression; }, Invalid);
+    Add(
+        "masks with 24 bits",
+        [](BmpFile& F) {
+            F.Bpp = 24, F.Compression = 3, F.Masks = {0xFF0000, 0xFF00, 0xFF};
+        },
+        Invalid);
+    Add(
+        "masks cut off", [](BmpFile& F) { F.Compression = 3, F.Rows.clear(); }, Invalid);
+    Add(
+        "mask not one run of bits",
+        [](BmpFile& F) {
+            F.Compression = 3, F.Masks = {0xF0F000, 0xFF00, 0xFF};
+        },
+        Invalid);
+    Add(
+        "mask beyond 16 bits",
+        [](BmpFile& F) {
+            F.Bpp = 16, F.Compression = 3, F.Masks = {0x1F0000, 0x7E0, 0x1F};
+        },
+        Invalid);
+    Add(
+        "257 colours", [](BmpFile& F) { F.Bpp = 8, F.ColorsUsed = 257, F.Palette.resize(257); }, Invalid);
+    Add(
+        "palette past the end",
+        [](BmpFile& F) { F.Bpp = 8, F.ColorsUsed = 0, F.Rows.clear(), F.OffBits = 54; }, Invalid);
+
+    for (const Case& C : Cases) {
+        EventLog Log;
+        TBitmap32 B;
+        B.SetSize(3, 1);
+        B.Clear(0x12345678);
+        B.SetMasterAlpha(99);
+        Log.Attach(B);
+        EXPECT_EQ(Load(B, C.File), C.Message) << C.Name;
+        EXPECT_EQ(Pixels(B), std::vector<TColor32>(3, 0x12345678)) << C.Name;
+        EXPECT_EQ(B.MasterAlpha(), 99u);
+        EXPECT_EQ(B.UpdateCount(), 0);
+        EXPECT_EQ(Log.Count("resize"), 0) << C.Name;
+        EXPECT_EQ(Log.Count("change"), 1) << C.Name; // the load reports also when it fails
+    }
+}
+
+TEST(BitmapFile, PicturesBeyondTheSizeLimitAreRefusedBeforeAllocating) {
+    // A complete 40000 x 40000 32-bit file: 6.4 GB of pixels, past the 2 GB limit.
+    BmpFile F;
+    F.Width = F.Height = 40000;
+    HugeStream S;
+    S.Head = F.Build();
+    S.Length = 54 + int64_t(40000) * 40000 * 4;
+    TBitmap32 B;
+    B.SetSize(1, 1);
+    B.Clear(0xFF00FF00);
+    try {
+        B.LoadFromStream(S);
+        FAIL() << "no exception";
+    } catch (const platform::EOutOfResources& E) {
+        EXPECT_STREQ(E.what(), "Can't allocate the DIB handle");
+    }
+    EXPECT_EQ(B.Pixel(0, 0), 0xFF00FF00u);
+}
+
+TEST(BitmapFile, FilesByExtensionThroughTheAtomicSave) {
+    fixtures::TempDir Dir;
+    EventLog Log;
+    TBitmap32 A, B;
+    A.SetSize(5, 3);
+    A.Clear(0x7F102030);
+    const std::string Name = Dir.File("picture.BMP");
+    A.SaveToFile(Name);
+    Log.Attach(B);
+    B.LoadFromFile(Name);
+    EXPECT_TRUE(B.Equal(&A));
+    EXPECT_EQ(Log.Count("change"), 1); // only Assign's
+    for (const auto& Entry : std::filesystem::directory_iterator(Dir.Path))
+        EXPECT_EQ(Entry.path().filename(), "picture.BMP"); // no temporary file left
+
+    auto Message = [&](const std::string& File) -> std::string {
+        try {
+            B.LoadFromFile(File);
+        } catch (const platform::Exception& E) {
+            return E.what();
+        }
+        return "";
+    };
+    EXPECT_EQ(Message(Dir.File("picture.png")), "Unknown picture file extension (.png)");
+    EXPECT_EQ(Message(Dir.File("picture")), "Unknown picture file extension (.)");
+    EXPECT_EQ(Message(Dir.File("missing.bmp")), "Cannot open file " + Dir.File("missing.bmp"));
+    EXPECT_EQ(Message(Dir.Path.string() + "/"), "Unknown picture file extension (.)");
+    std::ofstream(Dir.File("short.bmp"), std::ios::binary) << "BM12";
+    EXPECT_EQ(Message(Dir.File("short.bmp")), "Bitmap image is not valid");
+    EXPECT_TRUE(B.Equal(&A));
+
+    try {
+        A.SaveToFile(Dir.File("no/such/folder/x.bmp"));
+        FAIL() << "no exception";
+    } catch (const platform::EFCreateError& E) {
+        EXPECT_EQ(std::string(E.what()), "Cannot create file " + Dir.File("no/such/folder/x.bmp"));
+    }
+}
+
+TEST(BitmapFile, ResourcesByNumberAndByName) {
+    constexpr uintptr_t kModule = 0x400000;
+    TBitmap32 A;
+    A.SetSize(2, 2);
+    A.Clear(0x80808080);
+    platform::TMemoryStream S;
+    A.SaveToStream(S);
+    const Bytes File(S.Memory(), S.Memory() + S.Size());
+    RegisterBitmapResource(kModule, 12, File);
+    RegisterBitmapResource(kModule, "Logo", File);
+    RegisterBitmapResource(kModule, "Broken", Bytes(File.begin(), File.begin() + 40));
+
+    EventLog Log;
+    TBitmap32 B;
+    Log.Attach(B);
+    B.LoadFromResourceID(kModule, 12);
+    EXPECT_TRUE(B.Equal(&A));
+    EXPECT_EQ(Log.Count("change"), 2);
+    B.SetSize(0, 0);
+    B.LoadFromResourceName(kModule, "LOGO");
+    EXPECT_TRUE(B.Equal(&A));
+
+    Log.Events.clear();
+    auto Message = [&](auto Call) -> std::string {
+        try {
+            Call();
+        } catch (const platform::Exception& E) {
+            return E.what();
+        }
+        return "";
+    };
+    EXPECT_EQ(Message([&] { B.LoadFromResourceID(kModule, 13); }), "Resource 13 not found");
+    EXPECT_EQ(Message([&] { B.LoadFromResourceName(kModule + 1, "Logo"); }), "Resource Logo not found");
+    EXPECT_EQ(Message([&] { B.LoadFromResourceName(kModule, "broken"); }), "Bitmap image is not valid");
+    EXPECT_EQ(Log.Count("change"), 3);
+    EXPECT_TRUE(B.Equal(&A));
+    UnregisterBitmapResources(kModule);
+    EXPECT_THROW(B.LoadFromResourceID(kModule, 12), EResNotFound);
+}
+
+TEST(BitmapData, WriteDataPayload) {
+    TBitmap32 B;
+    B.SetSize(2, 1);
+    B.SetPixel(0, 0, 0xFF0000FF); // opaque pure blue
+    B.SetPixel(1, 0, 0x80FFFFFF); // white, alpha 128
+    platform::TMemoryStream S;
+    B.WriteData(S);
+    EXPECT_EQ(Bytes(S.Memory(), S.Memory() + S.Size()),
+              (Bytes{2, 0, 0, 0, 1, 0, 0, 0, 0xFF, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0x80}));
+
+    EventLog Log;
+    TBitmap32 R;
+    R.SetSize(2, 1);
+    Log.Attach(R);
+    S.SetPosition(0);
+    R.ReadData(S);
+    EXPECT_TRUE(R.Equal(&B));
+    EXPECT_EQ(Log.Events, (std::vector<std::string>{"change"}));
+
+    // Width -3, height 4: 0 x 4 and no pixel bytes read.
+    platform::TMemoryStream N;
+    const int32_t Size[2] = {-3, 4};
+    N.WriteBuffer(Size, 8);
+    N.WriteBuffer("rest", 4);
+    N.SetPosition(0);
+    R.ReadData(N);
+    EXPECT_EQ(R.Width(), 0);
+    EXPECT_EQ(R.Height(), 4);
+    EXPECT_EQ(N.Position(), 8);
+}
+
+TEST(BitmapData, ShortOrOversizedPayloadsLeaveTheBitmapAsItWas) {
+    struct Case {
+        const char* Name;
+        int32_t W, H;
+        size_t PixelBytes;
+        const char* Message;
+    };
+    const Case Cases[] = {
+        {"one pixel short", 2, 2, 12, "Stream read error"},
+        {"no pixels", 1, 1, 0, "Stream read error"},
+        {"4 x W x H wraps to 0 in 32 bits", 0x40000000, 4, 16, "Stream read error"},
+        {"W x H past 32 bits", 0x7FFFFFFF, 0x7FFFFFFF, 16, "Stream read error"},
+    };
+    for (const Case& C : Cases) {
+        platform::TMemoryStream S;
+        const int32_t Size[2] = {C.W, C.H};
+        S.WriteBuffer(Size, 8);
+        const Bytes Payload(C.PixelBytes, 0xAB);
+        S.WriteBuffer(Payload.data(), Payload.size());
+        S.SetPosition(0);
+        EventLog Log;
+        TBitmap32 B;
+        B.SetSize(1, 2);
+        B.Clear(0xFF445566);
+        Log.Attach(B);
+        try {
+            B.ReadData(S);
+            ADD_FAILURE() << C.Name << ": no exception";
+        } catch (const platform::Exception& E) {
+            EXPECT_STREQ(E.what(), C.Message) << C.Name;
+        }
+        EXPECT_EQ(Pixels(B), std::vector<TColor32>(2, 0xFF445566)) << C.Name;
+        EXPECT_EQ(Log.Events, (std::vector<std::string>{"change"})) << C.Name;
+    }
+    // Shorter than the size fields.
+    platform::TMemoryStream S;
+    S.WriteBuffer("12345", 5);
+    S.SetPosition(0);
+    TBitmap32 B;
+    B.SetSize(1, 1);
+    EXPECT_THROW(B.ReadData(S), platform::EReadError);
+    EXPECT_EQ(B.Width(), 1);
+    // Announced and present, but past the size limit.
+    HugeStream H;
+    const int32_t Size[2] = {40000, 40000};
+    H.Head.assign(reinterpret_cast<const uint8_t*>(Size), reinterpret_cast<const uint8_t*>(Size) + 8);
+    H.Length = 8 + int64_t(40000) * 40000 * 4;
+    EXPECT_THROW(B.ReadData(H), platform::EOutOfResources);
+    EXPECT_EQ(B.Width(), 1);
+}
+
+TEST(BitmapData, EqualAndTheDataProperty) {
+    TBitmap32 Empty1, Empty2, A, B;
+    A.SetSize(3, 3);
+    A.Clear(0xFF000000);
+    B.Assign(&A);
+    TDerivedBitmap D;
+    D.Assign(&A);
+    EXPECT_TRUE(Empty1.Equal(&Empty2));
+    EXPECT_FALSE(Empty1.Equal(&A));
+    EXPECT_FALSE(A.Equal(&Empty1));
+    EXPECT_TRUE(A.Equal(&A));
+    EXPECT_TRUE(A.Equal(&B));
+    EXPECT_FALSE(A.Equal(nullptr));
+    EXPECT_FALSE(A.Equal(&D)); // another class
+    TDerivedBitmap EmptyD;
+    EXPECT_TRUE(Empty1.Equal(&EmptyD)); // two empty bitmaps, whatever their classes
+    B.SetPixel(2, 2, 0xFE000000);       // the alpha counts
+    EXPECT_FALSE(A.Equal(&B));
+    B.SetSize(9, 1);
+    B.Clear(0xFF000000);
+    EXPECT_FALSE(A.Equal(&B)); // same pixel count, other shape
+
+    RecordingFiler Filer;
+    Empty1.DefineProperties(&Filer);
+    EXPECT_EQ(Filer.Name, "Data");
+    EXPECT_FALSE(Filer.HasData);
+    A.DefineProperties(&Filer);
+    EXPECT_TRUE(Filer.HasData);
+    Filer.Ancestor = &B; // differs from the inherited bitmap
+    A.DefineProperties(&Filer);
+    EXPECT_TRUE(Filer.HasData);
+    TBitmap32 Same;
+    Same.Assign(&A);
+    Filer.Ancestor = &Same;
+    A.DefineProperties(&Filer);
+    EXPECT_FALSE(Filer.HasData);
+    TFont NotABitmap;
+    Filer.Ancestor = &NotABitmap;
+    A.DefineProperties(&Filer);
+    EXPECT_TRUE(Filer.HasData);
+
+    // The declared procedures are the bitmap's own.
+    platform::TMemoryStream S;
+    Filer.Writer(S);
+    EXPECT_EQ(S.Size(), 8 + 36);
+    S.SetPosition(0);
+    Empty1.DefineProperties(&Filer);
+    Filer.Reader(S);
+    EXPECT_TRUE(Empty1.Equal(&A));
+}
