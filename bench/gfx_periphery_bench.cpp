@@ -9,15 +9,11 @@
 #include <cstdlib>
 #include <random>
 
-#include "gfx/gfx.h"
+#include "bench/gfx_library.h"
 
 using namespace gfx;
 
 namespace {
-struct Library {
-    Library() { GfxInitialize(); }
-    ~Library() { GfxFinalize(); }
-} const kLibrary;
 
 constexpr int kW = 1920, kH = 1080, kLines = 10000;
 
