@@ -10,6 +10,12 @@ namespace gfx {
 using TFixed = int32_t;
 using PFixed = TFixed*;
 
+// A width and height (cx, cy).
+struct TSize {
+    int32_t cx = 0, cy = 0;
+    friend bool operator==(const TSize&, const TSize&) = default;
+};
+
 struct TPoint {
     int32_t X = 0, Y = 0;
     friend bool operator==(const TPoint&, const TPoint&) = default;

@@ -12,11 +12,6 @@
 
 namespace gfx {
 
-struct TSize {
-    int32_t cx = 0, cy = 0;
-    friend bool operator==(const TSize&, const TSize&) = default;
-};
-
 // Format flags of Textout(DstRect, Flags, Text), the window system's values.
 constexpr uint32_t DT_LEFT = 0x0;
 constexpr uint32_t DT_CENTER = 0x1;

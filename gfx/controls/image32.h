@@ -20,11 +20,6 @@ namespace gfx {
 enum TBitmapAlign : uint8_t { baTopLeft, baCenter, baTile, baCustom };
 enum TScaleMode : uint8_t { smNormal, smStretch, smScale, smResize };
 
-struct TSize {
-    int32_t cx = 0, cy = 0;
-    friend bool operator==(const TSize&, const TSize&) = default;
-};
-
 using TPaintStageEvent = std::function<void(TObject* Sender, TBitmap32* Buffer, uint32_t StageNum)>;
 using TImgMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int32_t X,
                                           int32_t Y, TCustomLayer* Layer)>;
