@@ -33,11 +33,6 @@ void TQJ47R::InitSound() {
     SecondaryBuffer = std::move(buffer);
 }
 
-int TQJ47R::RingLag() const {
-    const int lag = RingWriteIndex - RingReadIndex;
-    return lag < 0 ? lag + RingSize : lag;
-}
-
 // The recorder ran far ahead of the player (the machine faster than real time,
 // or the output stalled): the player goes on from the recent sound.
 void TQJ47R::SkipSpeakerBacklog() {

@@ -14,27 +14,27 @@ constexpr int Ring = TQJ47R::RingSize;
 
 // Ring entry i is high when bit (i mod 7) of 0x4B is set: an irregular pattern.
 bool PatternHigh(int i) { return (0x4B >> (i % 7)) & 1; }
-void FillRingPattern(TQJ47R& m) {
+void FillRingPattern(TQJ47RProbe p) {
     for (int i = 0; i < Ring; ++i)
-        m.SpeakerRing[i] = PatternHigh(i) ? 4 : 0;
+        p.SpeakerRing()[i] = PatternHigh(i) ? 4 : 0;
 }
 std::int16_t PatternSample(int i) { return PatternHigh(i % Ring) ? TQJ47R::HighSample : 0; }
 
 TEST(BoardSound, RefillWritesFromTheLastPositionUpToThePlayCursorAcrossTheWrap) {
     Rig rig;
-    TQJ47R& m = rig.M();
-    FillRingPattern(m);
+    auto p = rig.P();
+    FillRingPattern(p);
     rig.Sound.Advance(11000); // play cursor at 1000
     rig.Sound.ClearCapture();
-    m.SoundWritePos = 9000;
-    const int read = m.RingReadIndex;
-    m.UpdateSound();
-    EXPECT_EQ(m.SoundWritePos, 1000u);
-    EXPECT_EQ(m.RingReadIndex, read + 1000);
+    p.SoundWritePos() = 9000;
+    const int read = p.RingReadIndex();
+    p.UpdateSound();
+    EXPECT_EQ(p.SoundWritePos(), 1000u);
+    EXPECT_EQ(p.RingReadIndex(), read + 1000);
     // The second region was filled last: its count and the indices after it.
     EXPECT_EQ(rig.Services.Labels[8], "500");
     EXPECT_EQ(rig.Services.Labels[9], std::to_string(read + 500));
-    EXPECT_EQ(rig.Services.Labels[10], std::to_string(m.RingWriteIndex));
+    EXPECT_EQ(rig.Services.Labels[10], std::to_string(p.RingWriteIndex()));
 
     rig.Sound.Advance(10000); // once round: 1000..8999 old, then 9000..999 new
     const auto s = rig.Sound.Samples16();
@@ -45,14 +45,14 @@ TEST(BoardSound, RefillWritesFromTheLastPositionUpToThePlayCursorAcrossTheWrap) 
 
 TEST(BoardSound, EqualPositionsWriteNothing) {
     Rig rig;
-    TQJ47R& m = rig.M();
+    auto p = rig.P();
     rig.Sound.Advance(3000);
-    m.SoundWritePos = 3000;
-    const int read = m.RingReadIndex;
+    p.SoundWritePos() = 3000;
+    const int read = p.RingReadIndex();
     for (int i = 0; i < 5; ++i)
-        m.UpdateSound();
-    EXPECT_EQ(m.SoundWritePos, 3000u);
-    EXPECT_EQ(m.RingReadIndex, read);
+        p.UpdateSound();
+    EXPECT_EQ(p.SoundWritePos(), 3000u);
+    EXPECT_EQ(p.RingReadIndex(), read);
 }
 
 TEST(BoardSound, PcTwoLevelsBecomeHighAndZeroSamples) {
@@ -60,17 +60,18 @@ TEST(BoardSound, PcTwoLevelsBecomeHighAndZeroSamples) {
         SCOPED_TRACE(high);
         Rig rig;
         TQJ47R& m = rig.M();
-        m.Ppi.Write(3, high ? 0x05 : 0x04);
-        std::fill(m.SpeakerRing.get(), m.SpeakerRing.get() + Ring,
-                  std::uint8_t(high ? 0 : 4)); // the opposite
-        m.RingReadIndex = m.RingWriteIndex;    // nothing recorded yet
+        auto p = rig.P();
+        m.WritePort(0xE3, high ? 0x05 : 0x04);
+        std::fill(p.SpeakerRing(), p.SpeakerRing() + Ring,
+                  std::uint8_t(high ? 0 : 4));  // the opposite
+        p.RingReadIndex() = p.RingWriteIndex(); // nothing recorded yet
         for (int i = 0; i < 2000; ++i)
             m.CheckInterrupt(50);
         // 100000 T-states: 800 entries recorded, taken as the cursor allows.
         rig.Sound.Advance(1600);
         for (int i = 0; i < 40; ++i)
             m.CheckInterrupt(50);
-        EXPECT_EQ(m.SoundWritePos, 1600u);
+        EXPECT_EQ(p.SoundWritePos(), 1600u);
         rig.Sound.ClearCapture();
         rig.Sound.Advance(10000);
         const auto s = rig.Sound.Samples16();
@@ -83,53 +84,54 @@ TEST(BoardSound, PcTwoLevelsBecomeHighAndZeroSamples) {
 TEST(BoardSound, RefillTakesNoMoreThanWasRecordedAndTopsUpLater) {
     Rig rig;
     TQJ47R& m = rig.M();
+    auto p = rig.P();
     rig.Sound.Advance(1280);
-    m.RingReadIndex = m.RingWriteIndex - 100; // 100 entries recorded
-    m.UpdateSound();
-    EXPECT_EQ(m.SoundWritePos, 200u);
-    EXPECT_EQ(m.RingLag(), 0);
+    p.RingReadIndex() = p.RingWriteIndex() - 100; // 100 entries recorded
+    p.UpdateSound();
+    EXPECT_EQ(p.SoundWritePos(), 200u);
+    EXPECT_EQ(p.RingLag(), 0);
     for (int i = 0; i < 700; ++i)
         m.CheckInterrupt(125); // about 700 more entries, refilled as they come
-    m.UpdateSound();
-    EXPECT_EQ(m.SoundWritePos, 1280u);
-    EXPECT_GT(m.RingLag(), 0);
+    p.UpdateSound();
+    EXPECT_EQ(p.SoundWritePos(), 1280u);
+    EXPECT_GT(p.RingLag(), 0);
 }
 
 TEST(BoardSound, FailedLockIsRetriedOnceThenTheRefillIsSkipped) {
     Rig rig;
-    TQJ47R& m = rig.M();
+    auto p = rig.P();
     auto buffer = rig.Sound.Buffer();
     rig.Sound.Advance(400);
     buffer->FailLocks(1);
-    m.UpdateSound();
-    EXPECT_EQ(m.SoundWritePos, 400u);
+    p.UpdateSound();
+    EXPECT_EQ(p.SoundWritePos(), 400u);
     EXPECT_TRUE(buffer->IsPlaying()); // brought back and playing again
 
     rig.Sound.Advance(400);
-    const int read = m.RingReadIndex;
+    const int read = p.RingReadIndex();
     buffer->FailLocks(2);
-    m.UpdateSound(); // returns: no endless retry
-    EXPECT_EQ(m.SoundWritePos, 400u);
-    EXPECT_EQ(m.RingReadIndex, read);
-    m.UpdateSound();
-    EXPECT_EQ(m.SoundWritePos, 800u);
+    p.UpdateSound(); // returns: no endless retry
+    EXPECT_EQ(p.SoundWritePos(), 400u);
+    EXPECT_EQ(p.RingReadIndex(), read);
+    p.UpdateSound();
+    EXPECT_EQ(p.SoundWritePos(), 800u);
 
     rig.Sound.Advance(400);
     buffer->MarkLost(); // a lost buffer is restored by the retry
-    m.UpdateSound();
+    p.UpdateSound();
     EXPECT_FALSE(buffer->IsLost());
     EXPECT_TRUE(buffer->IsPlaying());
-    EXPECT_EQ(m.SoundWritePos, 1200u);
+    EXPECT_EQ(p.SoundWritePos(), 1200u);
 }
 
 TEST(BoardSound, RecorderFarAheadMakesThePlayerSkipToRecentSound) {
     Rig rig;
-    TQJ47R& m = rig.M();
+    auto p = rig.P();
     rig.LoadProgram({0x18, 0xFE}); // jr $: the device never plays meanwhile
     rig.RunSlices(30);             // 19200 entries recorded
-    EXPECT_LE(m.RingLag(), TQJ47R::RingLagLimit);
-    EXPECT_GT(m.RingLag(), 0);
-    EXPECT_EQ(m.SoundWritePos, 0u);
+    EXPECT_LE(p.RingLag(), TQJ47R::RingLagLimit);
+    EXPECT_GT(p.RingLag(), 0);
+    EXPECT_EQ(p.SoundWritePos(), 0u);
 }
 
 // A program toggling PC2 through the 8255 control port: both halves are
