@@ -13,15 +13,12 @@ constexpr int GraphicsLinesPerTextRow = 8;
 
 gfx::TRect Cell(int left, int top, int width, int height) { return {left, top, left + width, top + height}; }
 
-// One run of `width` pixels at (x, y), and at (x, y + 1) as well when doubled.
+// One run of `width` pixels at (x, y), and at (x, y + 1) as well when doubled,
+// clipped to the bitmap. Its last pixel is drawn also where the run ends at the
+// bitmap's right edge, so the rightmost dot of a line lights like every other.
 void Dot(gfx::TBitmap32& b, std::uint32_t color, int x, int y, int width, bool doubled) {
-    b.PenColor = color;
-    b.MoveTo(x, y);
-    b.LineToS(x + width, y);
-    if (doubled) {
-        b.MoveTo(x, y + 1);
-        b.LineToS(x + width, y + 1);
-    }
+    b.HorzLineS(x, y, x + width - 1, color);
+    if (doubled) b.HorzLineS(x, y + 1, x + width - 1, color);
 }
 
 } // namespace

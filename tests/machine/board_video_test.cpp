@@ -119,10 +119,10 @@ TEST(BoardVideo, GraphicsBytesAtBothEndsOfALine) {
         {0, 0x01, false, {0, 1}, 0},
         {0, 0x01, true, {0, 1}, 0},
         {0, 0x80, false, {14, 15}, 0},
-        {39, 0x80, false, {638}, 0}, // the run to 640 is clipped and its end point not drawn
+        {39, 0x80, false, {638, 639}, 0}, // the rightmost dot lights like every other
         {39, 0x01, false, {624, 625}, 0},
         {320, 0x03, false, {0, 1, 2, 3}, 16},
-        {7999, 0x80, true, {638}, 398},
+        {7999, 0x80, true, {638, 639}, 398},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.Offset << " " << int(c.Value) << " doubled " << c.Doubled);
@@ -150,6 +150,16 @@ TEST(BoardVideo, GraphicsBytesAtBothEndsOfALine) {
     board_test::Set(rig.M(), &TQJ47RSettings::Graphics1, 1);
     rig.P().WriteGraphics(8191, 0xFF);
     EXPECT_EQ(GraphicsRam1[8191], 0xFF);
+}
+
+TEST(BoardVideo, TheRightmostDotOfPlaneTwoLightsColumn639) {
+    Rig rig;
+    auto p = rig.P();
+    p.Plane2Selected() = 1;
+    board_test::Set(rig.M(), &TQJ47RSettings::Graphics2, 1);
+    p.WriteGraphics(39, 0x80);
+    EXPECT_EQ(Rgb(p.Plane2Image().Pixel(638, 0)), G);
+    EXPECT_EQ(Rgb(p.Plane2Image().Pixel(639, 0)), G);
 }
 
 TEST(BoardVideo, AbsentPlaneDrawsIntoPlaneTwoAndStoresNothing) {
