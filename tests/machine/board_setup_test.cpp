@@ -115,6 +115,26 @@ TEST(BoardSetup, SettingsAreTrueOnlyForTheExactTextAndAreSavedBack) {
     SetSettingsFolder("");
 }
 
+TEST(BoardSetup, SettingsEditedWithCrLfLineEndsKeepTheirMeaning) {
+    fixtures::TempDir settings;
+    std::ofstream(settings.File("qj47r.ini"), std::ios::binary)
+        << "[\\SOFTWARE\\QJ47R Emulator]\r\nRamExpansion=TRUE\r\nGraphics1=TRUE\r\nGraphics2=FALSE\r\n"
+           "ScanDouble=TRUE\r\n";
+    {
+        Rig rig;
+        SetSettingsFolder(settings.Path.string());
+        TQJ47R& m = rig.M();
+        m.LoadSettings();
+        EXPECT_EQ(m.Settings().RamExpansion, 1);
+        EXPECT_EQ(m.Settings().Graphics1, 1);
+        EXPECT_EQ(m.Settings().Graphics2, 0);
+        EXPECT_EQ(m.Settings().ScanDouble, 1);
+    }
+    SetSettingsFolder(settings.Path.string());
+    EXPECT_EQ(ReadRegistryString("RamExpansion", "?"), "TRUE"); // saved back as it was
+    SetSettingsFolder("");
+}
+
 TEST(BoardSetup, ResetKeepsMemoryAndClearsModes) {
     Rig rig;
     TQJ47R& m = rig.M();
