@@ -234,6 +234,8 @@ class TQJ47R : public z80cpu {
     std::int32_t RingReadIndex = 0;
     std::int32_t RingWriteIndex = RingStartLag;
     std::uint32_t SoundWritePos = 0;
+    std::uint32_t LastCursor = 0;              // the play cursor at the last refill
+    std::uint32_t Unplayed = SoundBufferBytes; // written ahead of it then
 
   public:
     // The floppy window mounts and unmounts its drives. Last: its four drives

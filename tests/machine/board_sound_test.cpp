@@ -141,6 +141,23 @@ std::vector<std::uint8_t> SquareWave(std::uint8_t d) {
             0xD3, 0xE3, 0x06, d,    0x10, 0xFE, 0xC3, 0x00, 0x00};
 }
 
+// `periods` periods of about 2 kHz on PC2, then PC2 held low.
+std::vector<std::uint8_t> ToneThenSilence(std::uint8_t periods) {
+    return {0x21, periods, 0x00,                              // ld hl, periods
+            0x3E, 0x05,    0xD3, 0xE3, 0x06, 152, 0x10, 0xFE, // PC2 high, delay
+            0x3E, 0x04,    0xD3, 0xE3, 0x06, 152, 0x10, 0xFE, // PC2 low, delay
+            0x2B, 0x7C,    0xB5, 0x20, 0xEB,                  // dec hl / ld a,h / or l / jr nz
+            0x18, 0xFE};                                      // jr $, PC2 low
+}
+
+// Rising edges in the played samples.
+int Rises(const std::vector<std::int16_t>& s) {
+    int rises = 0;
+    for (std::size_t i = 1; i < s.size(); ++i)
+        rises += s[i] && !s[i - 1];
+    return rises;
+}
+
 TEST(BoardSound, SquareWaveKeepsItsPitchWithoutGapsUnderTenMillisecondTicks) {
     for (int d : {60, 152, 255}) {
         const int period = 26 * d + 50;
@@ -180,20 +197,33 @@ TEST(BoardSound, SquareWaveKeepsItsPitchWithoutGapsUnderTenMillisecondTicks) {
 TEST(BoardSound, OutputFasterThanTheMachinePlaysNothingTwice) {
     constexpr int Periods = 100;
     Rig rig;
-    rig.LoadProgram({0x21, Periods, 0x00,                              // ld hl, Periods
-                     0x3E, 0x05,    0xD3, 0xE3, 0x06, 152, 0x10, 0xFE, // PC2 high, delay
-                     0x3E, 0x04,    0xD3, 0xE3, 0x06, 152, 0x10, 0xFE, // PC2 low, delay
-                     0x2B, 0x7C,    0xB5, 0x20, 0xEB,                  // dec hl / ld a,h / or l / jr nz
-                     0x18, 0xFE});                                     // jr $, PC2 low
+    rig.LoadProgram(ToneThenSilence(Periods));
     for (int slice = 0; slice < 40; ++slice) {
         rig.RunSlices(1);
         rig.Sound.Advance(2560); // 20 ms of sound per 10 ms of machine time
     }
-    const auto s = rig.Sound.Samples16();
-    int rises = 0;
-    for (std::size_t i = 1; i < s.size(); ++i)
-        rises += s[i] && !s[i - 1];
-    EXPECT_EQ(rises, Periods);
+    EXPECT_EQ(Rises(rig.Sound.Samples16()), Periods);
+}
+
+// The output running ahead of a machine slower than real time, and then a
+// window-thread stall: 70 ms played since the last refill (the buffer holds 78
+// ms). Past the recorded sound the output plays silence, never the buffer's
+// old content again.
+TEST(BoardSound, AStallOfTheWindowThreadPlaysSilenceNotOldSound) {
+    constexpr int Periods = 100; // about 50 ms of tone, then silence
+    Rig rig;
+    rig.LoadProgram(ToneThenSilence(Periods));
+    const auto run = [&](int slices) {
+        for (int slice = 0; slice < slices; ++slice) {
+            rig.RunSlices(1);
+            rig.Sound.Advance(2560); // 20 ms of sound per 10 ms of machine time
+        }
+    };
+    run(7);
+    rig.RunSlices(1);
+    rig.Sound.Advance(70 * 128); // 70 ms played since the last refill
+    run(10);
+    EXPECT_EQ(Rises(rig.Sound.Samples16()), Periods);
 }
 
 } // namespace
