@@ -43,7 +43,8 @@ TEST(BoardVideo, TextCellsInBothWidthsAndBothVideoModes) {
         p.WriteText(c.Position, 0x41);
         const auto& font = c.Columns80 ? p.Font80Bitmap() : p.Font40Bitmap();
         const int w = c.Columns80 ? 8 : 16;
-        ExpectCell(rig.Screen, c.X, c.Y, font, (0x41 >> 4) * w, (0x41 & 15) * 16, w, c.Normal ? 0 : G);
+        // Glyph 0x41: column 4, row 1 of the glyph table.
+        ExpectCell(rig.Screen, c.X, c.Y, font, c.Columns80 ? 32 : 64, 16, w, c.Normal ? 0 : G);
         EXPECT_EQ(rig.Screen.Pixel(c.X, c.Y) >> 24, 0u); // the mask leaves alpha 0
     }
     // Glyph 0x41 sits at (64, 16) of the 40-column font: its top row is lit somewhere.
@@ -203,8 +204,8 @@ TEST(BoardVideo, ShownPlanesMixIntoTheTextCells) {
 
     // Plane II shown over a lit cell: its dark pixels darken it to about half,
     // its lit ones keep it lit.
-    m.WritePort(0xF4, 0x05); // select plane II, show plane II only
-    ASSERT_EQ(Rgb(p.Font80Bitmap().Pixel((0x7F >> 4) * 8, (0x7F & 15) * 16 + 1)), G)
+    m.WritePort(0xF4, 0x05);                           // select plane II, show plane II only
+    ASSERT_EQ(Rgb(p.Font80Bitmap().Pixel(56, 241)), G) // glyph 7F: column 7, row 15
         << "fixture glyph 7F is solid";
     p.WriteText(3, 0x7F); // cell 3: x 24-31
     const std::uint32_t mixed = Rgb(rig.Screen.Pixel(26, 0));
