@@ -108,6 +108,7 @@ class TQJ47R : public z80cpu {
     // Set by the windows: the next Reset enters IPL mode; an NMI is wanted.
     std::uint8_t ColdBoot = 0;
     std::uint8_t NmiRequest = 0;
+
     // ---- The processor's operations ----
     // Memory (qj47r_memory.cpp); the debugger reads through FetchMem.
     int ReadMem(int address) override;
