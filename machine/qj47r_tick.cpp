@@ -95,8 +95,11 @@ void TQJ47R::RunDevices() {
 
     // T-states until the first device fires; 0 when one fires after the next
     // instruction whatever it costs (a backlog after a HALT).
-    const std::int32_t due = std::min({PitPeriod - PitTicks, FdcPeriod - FdcTicks, TapePeriod + 1 - TapeTicks,
-                                       SamplePeriod + 1 - SampleTicks, RefillPeriod + 1 - SoundTicks});
+    std::int32_t due = PitPeriod - PitTicks;
+    due = std::min(due, FdcPeriod - FdcTicks);
+    due = std::min(due, TapePeriod + 1 - TapeTicks);
+    due = std::min(due, SamplePeriod + 1 - SampleTicks);
+    due = std::min(due, RefillPeriod + 1 - SoundTicks);
     DeviceDue = due > 0 ? due : 0;
 }
 
