@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "cpu/z80cpu.h"
+#include "cpu/z80flags.h"
 
 z80cpu::z80cpu() : RunFlag(0), SliceTStates(50000), TStates(50000) { InitTables(); }
 
@@ -149,11 +150,11 @@ void z80cpu::Halt() {
 
 void z80cpu::InitTables() {
     for (int v = 0; v < 256; ++v) {
-        int sz = (v & 0x80) | (v == 0 ? 0x40 : 0);
+        int sz = (v & z80flag::S) | (v == 0 ? z80flag::Z : 0);
         int bits = 0;
         for (int b = 0; b < 8; ++b)
             bits += (v >> b) & 1;
         SZ[v] = static_cast<uint8_t>(sz);
-        SZP[v] = static_cast<uint8_t>(sz | ((bits & 1) == 0 ? 0x04 : 0));
+        SZP[v] = static_cast<uint8_t>(sz | ((bits & 1) == 0 ? z80flag::PV : 0));
     }
 }

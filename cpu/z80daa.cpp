@@ -9,7 +9,7 @@ constexpr int Parity(int v) {
     int bits = 0;
     for (int b = 0; b < 8; ++b)
         bits += (v >> b) & 1;
-    return (bits & 1) == 0 ? 0x04 : 0;
+    return (bits & 1) == 0 ? z80flag::PV : 0;
 }
 
 constexpr uint16_t DaaEntry(int index) {
@@ -23,8 +23,9 @@ constexpr uint16_t DaaEntry(int index) {
     const int newA = (n ? a - correction : a + correction) & 0xFF;
     const int newC = (c || a > 0x99) ? 1 : 0;
     const int newH = n ? (h && low < 6) : (low > 9);
-    const int sz = (newA & 0x80) | (newA == 0 ? 0x40 : 0);
-    const int f = sz | Parity(newA) | (newH ? 0x10 : 0) | (n ? 0x02 : 0) | newC | (newA & 0x28);
+    const int sz = (newA & z80flag::S) | (newA == 0 ? z80flag::Z : 0);
+    const int f = sz | Parity(newA) | (newH ? z80flag::H : 0) | (n ? z80flag::N : 0) |
+                  (newC ? z80flag::C : 0) | (newA & (z80flag::Y | z80flag::X));
     return static_cast<uint16_t>((newA << 8) | f);
 }
 

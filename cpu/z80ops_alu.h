@@ -9,18 +9,18 @@
 template <int k> void z80cpu::Alu(int s) {
     const int a = GetA();
     if constexpr (k == 0 || k == 1) {
-        const int t = a + s + (k == 1 ? (Regs.AF & 0x01) : 0);
-        const int f = SZ[t & 0xFF] | ((a ^ s ^ t) & 0x10) | ((~(a ^ s) & (a ^ t) & 0x80) ? 0x04 : 0) |
-                      ((t >> 8) & 0x01);
+        const int t = a + s + (k == 1 ? (Regs.AF & z80flag::C) : 0);
+        const int f = SZ[t & 0xFF] | ((a ^ s ^ t) & z80flag::H) |
+                      ((~(a ^ s) & (a ^ t) & 0x80) ? z80flag::PV : 0) | ((t >> 8) & z80flag::C);
         SetAF(t, f);
     } else if constexpr (k == 2 || k == 3 || k == 7) {
-        const int t = a - s - (k == 3 ? (Regs.AF & 0x01) : 0);
-        const int f = SZ[t & 0xFF] | ((a ^ s ^ t) & 0x10) | (((a ^ s) & (a ^ t) & 0x80) ? 0x04 : 0) | 0x02 |
-                      (t < 0 ? 0x01 : 0);
+        const int t = a - s - (k == 3 ? (Regs.AF & z80flag::C) : 0);
+        const int f = SZ[t & 0xFF] | ((a ^ s ^ t) & z80flag::H) |
+                      (((a ^ s) & (a ^ t) & 0x80) ? z80flag::PV : 0) | z80flag::N | (t < 0 ? z80flag::C : 0);
         SetAF(k == 7 ? a : t, f);
     } else if constexpr (k == 4) {
         const int t = a & s;
-        SetAF(t, SZP[t] | 0x10);
+        SetAF(t, SZP[t] | z80flag::H);
     } else if constexpr (k == 5) {
         const int t = (a ^ s) & 0xFF;
         SetAF(t, SZP[t]);
@@ -39,19 +39,20 @@ template <int k> void z80cpu::AluN() { Alu<k>(FetchByte()); }
 template <int k, int x> void z80cpu::AluIdx() { Alu<k>(ReadIndexed<x>()); }
 
 // SUB A and XOR A in one store: A = 0 with Z+N, respectively Z+P/V.
-inline void z80cpu::SubA() { Regs.AF = (Regs.AF & ~0xFFFF) | 0x0042; }
+inline void z80cpu::SubA() { Regs.AF = (Regs.AF & ~0xFFFF) | z80flag::Z | z80flag::N; }
 
-inline void z80cpu::XorA() { Regs.AF = (Regs.AF & ~0xFFFF) | 0x0044; }
+inline void z80cpu::XorA() { Regs.AF = (Regs.AF & ~0xFFFF) | z80flag::Z | z80flag::PV; }
 
 inline int z80cpu::IncValue(int v) {
     const int t = (v + 1) & 0xFF;
-    SetF((GetF() & 0x01) | SZ[t] | (t == 0x80 ? 0x04 : 0) | ((t & 0x0F) == 0 ? 0x10 : 0));
+    SetF((GetF() & z80flag::C) | SZ[t] | (t == 0x80 ? z80flag::PV : 0) | ((t & 0x0F) == 0 ? z80flag::H : 0));
     return t;
 }
 
 inline int z80cpu::DecValue(int v) {
     const int t = (v - 1) & 0xFF;
-    SetF((GetF() & 0x01) | SZ[t] | 0x02 | (v == 0x80 ? 0x04 : 0) | ((v & 0x0F) == 0 ? 0x10 : 0));
+    SetF((GetF() & z80flag::C) | SZ[t] | z80flag::N | (v == 0x80 ? z80flag::PV : 0) |
+         ((v & 0x0F) == 0 ? z80flag::H : 0));
     return t;
 }
 
@@ -85,18 +86,20 @@ inline void z80cpu::Neg() {
     Alu<2>(s);
 }
 
-inline void z80cpu::Cpl() { SetAF(GetA() ^ 0xFF, GetF() | 0x12); }
+inline void z80cpu::Cpl() { SetAF(GetA() ^ 0xFF, GetF() | z80flag::H | z80flag::N); }
 
-inline void z80cpu::Scf() { SetF((GetF() & 0xEC) | 0x01); }
+inline void z80cpu::Scf() { SetF((GetF() & ~(z80flag::H | z80flag::N)) | z80flag::C); }
 
+// H takes the old C, N is cleared, C is complemented.
 inline void z80cpu::Ccf() {
     const int f = GetF();
-    SetF(((f & 0xED) | ((f & 0x01) << 4)) ^ 0x01);
+    SetF(((f & ~(z80flag::H | z80flag::N)) | ((f & z80flag::C) ? z80flag::H : 0)) ^ z80flag::C);
 }
 
 inline void z80cpu::Daa() {
     const int f = GetF();
-    const int index = GetA() | ((f & 0x01) << 8) | ((f & 0x10) << 5) | ((f & 0x02) << 9);
+    const int index = GetA() | ((f & z80flag::C) ? 0x100 : 0) | ((f & z80flag::H) ? 0x200 : 0) |
+                      ((f & z80flag::N) ? 0x400 : 0);
     Regs.AF = (Regs.AF & ~0xFFFF) | DaaTable[index];
 }
 
@@ -105,25 +108,27 @@ template <int d, int s> void z80cpu::Add16() {
     const int dv = Reg16<d>() & 0xFFFF;
     const int sv = Reg16<s>() & 0xFFFF;
     const int t = dv + sv;
-    SetF((GetF() & 0xC4) | (((dv ^ sv ^ t) >> 8) & 0x10) | ((t >> 16) & 0x01));
+    SetF((GetF() & (z80flag::S | z80flag::Z | z80flag::PV)) | (((dv ^ sv ^ t) >> 8) & z80flag::H) |
+         ((t >> 16) & z80flag::C));
     Reg16<d>() = t & 0xFFFF;
 }
 
 template <int s> void z80cpu::Adc16() {
     const int hl = Regs.HL & 0xFFFF;
     const int sv = Reg16<s>() & 0xFFFF;
-    const int t = hl + sv + (Regs.AF & 0x01);
-    SetF((((hl ^ sv ^ t) >> 8) & 0x10) | ((t >> 16) & 0x01) | ((t >> 8) & 0x80) |
-         ((t & 0xFFFF) == 0 ? 0x40 : 0) | ((~(hl ^ sv) & (hl ^ t) & 0x8000) ? 0x04 : 0));
+    const int t = hl + sv + (Regs.AF & z80flag::C);
+    SetF((((hl ^ sv ^ t) >> 8) & z80flag::H) | ((t >> 16) & z80flag::C) | ((t >> 8) & z80flag::S) |
+         ((t & 0xFFFF) == 0 ? z80flag::Z : 0) | ((~(hl ^ sv) & (hl ^ t) & 0x8000) ? z80flag::PV : 0));
     Regs.HL = t & 0xFFFF;
 }
 
 template <int s> void z80cpu::Sbc16() {
     const int hl = Regs.HL & 0xFFFF;
     const int sv = Reg16<s>() & 0xFFFF;
-    const int t = hl - sv - (Regs.AF & 0x01);
-    SetF((((hl ^ sv ^ t) >> 8) & 0x10) | (t < 0 ? 0x01 : 0) | ((t >> 8) & 0x80) |
-         ((t & 0xFFFF) == 0 ? 0x40 : 0) | (((hl ^ sv) & (hl ^ t) & 0x8000) ? 0x04 : 0) | 0x02);
+    const int t = hl - sv - (Regs.AF & z80flag::C);
+    SetF((((hl ^ sv ^ t) >> 8) & z80flag::H) | (t < 0 ? z80flag::C : 0) | ((t >> 8) & z80flag::S) |
+         ((t & 0xFFFF) == 0 ? z80flag::Z : 0) | (((hl ^ sv) & (hl ^ t) & 0x8000) ? z80flag::PV : 0) |
+         z80flag::N);
     Regs.HL = t & 0xFFFF;
 }
 

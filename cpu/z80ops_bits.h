@@ -2,30 +2,31 @@
 #pragma once
 
 #include "cpu/z80cpu.h"
+#include "cpu/z80flags.h"
 
 // Accumulator rotates: C = the bit shifted out, H and N cleared, the rest kept.
 inline void z80cpu::Rlca() {
     const int a = GetA();
     const int c = a >> 7;
-    SetAF((a << 1) | c, (GetF() & 0xEC) | c);
+    SetAF((a << 1) | c, (GetF() & ~(z80flag::H | z80flag::N | z80flag::C)) | c);
 }
 
 inline void z80cpu::Rrca() {
     const int a = GetA();
     const int c = a & 0x01;
-    SetAF((a >> 1) | (c << 7), (GetF() & 0xEC) | c);
+    SetAF((a >> 1) | (c << 7), (GetF() & ~(z80flag::H | z80flag::N | z80flag::C)) | c);
 }
 
 inline void z80cpu::Rla() {
     const int a = GetA();
     const int c = a >> 7;
-    SetAF((a << 1) | (GetF() & 0x01), (GetF() & 0xEC) | c);
+    SetAF((a << 1) | (GetF() & z80flag::C), (GetF() & ~(z80flag::H | z80flag::N | z80flag::C)) | c);
 }
 
 inline void z80cpu::Rra() {
     const int a = GetA();
     const int c = a & 0x01;
-    SetAF((a >> 1) | ((GetF() & 0x01) << 7), (GetF() & 0xEC) | c);
+    SetAF((a >> 1) | ((GetF() & z80flag::C) << 7), (GetF() & ~(z80flag::H | z80flag::N | z80flag::C)) | c);
 }
 
 // k: 0 RLC, 1 RRC, 2 RL, 3 RR, 4 SLA, 5 SRA, 6 SLL, 7 SRL. Sets F, returns the result.
@@ -39,10 +40,10 @@ template <int k> int z80cpu::Shift(int v) {
         t = (v >> 1) | (c << 7);
     } else if constexpr (k == 2) {
         c = v >> 7;
-        t = ((v << 1) | (GetF() & 0x01)) & 0xFF;
+        t = ((v << 1) | (GetF() & z80flag::C)) & 0xFF;
     } else if constexpr (k == 3) {
         c = v & 0x01;
-        t = (v >> 1) | ((GetF() & 0x01) << 7);
+        t = (v >> 1) | ((GetF() & z80flag::C) << 7);
     } else if constexpr (k == 4) {
         c = v >> 7;
         t = (v << 1) & 0xFF;
@@ -77,9 +78,9 @@ template <int k, int x> void z80cpu::ShiftIdx() {
 
 // BIT: H set, N and P/V cleared, C kept; Z when the bit is 0, S only for bit 7.
 template <int b> void z80cpu::BitFlags(int v) {
-    int f = (GetF() & 0x01) | 0x10;
-    if (!(v & (1 << b))) f |= 0x40;
-    if (b == 7 && (v & 0x80)) f |= 0x80;
+    int f = (GetF() & z80flag::C) | z80flag::H;
+    if (!(v & (1 << b))) f |= z80flag::Z;
+    if (b == 7 && (v & 0x80)) f |= z80flag::S;
     SetF(f);
 }
 
@@ -119,7 +120,7 @@ inline void z80cpu::Rld() {
     const int a = GetA();
     WriteMem(hl, ((m << 4) | (a & 0x0F)) & 0xFF);
     const int na = (a & 0xF0) | (m >> 4);
-    SetAF(na, (GetF() & 0x01) | SZP[na]);
+    SetAF(na, (GetF() & z80flag::C) | SZP[na]);
 }
 
 inline void z80cpu::Rrd() {
@@ -128,5 +129,5 @@ inline void z80cpu::Rrd() {
     const int a = GetA();
     WriteMem(hl, ((a << 4) | (m >> 4)) & 0xFF);
     const int na = (a & 0xF0) | (m & 0x0F);
-    SetAF(na, (GetF() & 0x01) | SZP[na]);
+    SetAF(na, (GetF() & z80flag::C) | SZP[na]);
 }

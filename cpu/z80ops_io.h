@@ -2,12 +2,13 @@
 #pragma once
 
 #include "cpu/z80cpu.h"
+#include "cpu/z80flags.h"
 
 // IN r,(C); r = rMem is IN 0,(C), which sets the flags only.
 template <int r> void z80cpu::InC() {
     const int v = ReadPort(Regs.BC & 0xFFFF) & 0xFF;
     if constexpr (r != rMem) Set8<r>(v);
-    SetF((GetF() & 0x01) | SZP[v]);
+    SetF((GetF() & z80flag::C) | SZP[v]);
 }
 
 // OUT (C),r; r = rMem is OUT (C),0.
@@ -34,7 +35,7 @@ template <int step> void z80cpu::Inx() {
     Regs.HL = (Regs.HL + step) & 0xFFFF;
     const int b = (Get8<rB>() - 1) & 0xFF;
     Set8<rB>(b);
-    SetF(b == 0 ? 0x42 : 0x02);
+    SetF(b == 0 ? z80flag::Z | z80flag::N : z80flag::N);
 }
 
 // OUTI/OUTD put the decremented B on the port's high byte.
@@ -43,7 +44,7 @@ template <int step> void z80cpu::Outx() {
     Set8<rB>(b);
     WritePort(Regs.BC & 0xFFFF, ReadMem(Regs.HL & 0xFFFF));
     Regs.HL = (Regs.HL + step) & 0xFFFF;
-    SetF(b == 0 ? 0x42 : 0x02);
+    SetF(b == 0 ? z80flag::Z | z80flag::N : z80flag::N);
 }
 
 template <int step> void z80cpu::Inxr() {
@@ -63,11 +64,12 @@ template <int step> void z80cpu::Cpx() {
     Regs.BC = (Regs.BC - 1) & 0xFFFF;
     const int a = GetA();
     const int t = (a - v) & 0xFF;
-    SetF((GetF() & 0x01) | SZ[t] | ((a ^ v ^ t) & 0x10) | (Regs.BC != 0 ? 0x04 : 0) | 0x02);
+    SetF((GetF() & z80flag::C) | SZ[t] | ((a ^ v ^ t) & z80flag::H) | (Regs.BC != 0 ? z80flag::PV : 0) |
+         z80flag::N);
 }
 
 // CPIR/CPDR stop at a match or when BC reaches 0.
 template <int step> void z80cpu::Cpxr() {
     Cpx<step>();
-    RepeatBlock(Regs.BC != 0 && !(Regs.AF & 0x40));
+    RepeatBlock(Regs.BC != 0 && !(Regs.AF & z80flag::Z));
 }

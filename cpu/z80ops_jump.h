@@ -3,10 +3,11 @@
 #pragma once
 
 #include "cpu/z80cpu.h"
+#include "cpu/z80flags.h"
 
 // cc: 0 NZ, 1 Z, 2 NC, 3 C, 4 PO, 5 PE, 6 P, 7 M.
 template <int cc> bool z80cpu::Cond() const {
-    constexpr int masks[4] = {0x40, 0x01, 0x04, 0x80};
+    constexpr int masks[4] = {z80flag::Z, z80flag::C, z80flag::PV, z80flag::S};
     const bool set = (Regs.AF & masks[cc >> 1]) != 0;
     return (cc & 1) ? set : !set;
 }

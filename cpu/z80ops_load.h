@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "cpu/z80cpu.h"
+#include "cpu/z80flags.h"
 
 template <int d, int s> void z80cpu::Ld8() { Set8<d>(Get8<s>()); }
 
@@ -48,12 +49,12 @@ template <int x> void z80cpu::LdIdxN() {
 // LD A,I and LD A,R: S and Z from the value, P/V shows IFF2, C kept.
 inline void z80cpu::LdAI() {
     const int a = Regs.I & 0xFF;
-    SetAF(a, (GetF() & 0x01) | SZ[a] | (Regs.IFF2 ? 0x04 : 0));
+    SetAF(a, (GetF() & z80flag::C) | SZ[a] | (Regs.IFF2 ? z80flag::PV : 0));
 }
 
 inline void z80cpu::LdAR() {
     const int a = (Regs.R & 0x7F) | (Regs.R7 & 0x80);
-    SetAF(a, (GetF() & 0x01) | SZ[a] | (Regs.IFF2 ? 0x04 : 0));
+    SetAF(a, (GetF() & z80flag::C) | SZ[a] | (Regs.IFF2 ? z80flag::PV : 0));
 }
 
 inline void z80cpu::LdIA() { Regs.I = GetA(); }
@@ -113,7 +114,7 @@ template <int step> void z80cpu::Ldx() {
     Regs.DE = (Regs.DE + step) & 0xFFFF;
     Regs.HL = (Regs.HL + step) & 0xFFFF;
     Regs.BC = (Regs.BC - 1) & 0xFFFF;
-    SetF((GetF() & 0xE9) | (Regs.BC != 0 ? 0x04 : 0));
+    SetF((GetF() & ~(z80flag::H | z80flag::N | z80flag::PV)) | (Regs.BC != 0 ? z80flag::PV : 0));
 }
 
 template <int step> void z80cpu::Ldxr() {

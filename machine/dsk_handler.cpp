@@ -1,11 +1,17 @@
 #include "machine/dsk_handler.h"
 
-#include "machine/machine_services.h"
-
 #include <cstdio>
 #include <exception>
+#include <utility>
 
 namespace {
+// Bits that the group 3 and 4 commands keep in the status.
+constexpr std::uint8_t KeptByGroups3And4 = TDskHandler::Status::NotReady | TDskHandler::Status::HeadLoaded |
+                                           TDskHandler::Status::NotFound | TDskHandler::Status::CrcError;
+// Flag bits of a command: group 1 loads the head, verifies the track, and (the
+// steps) updates the track register; group 2 goes on with the next sector.
+constexpr std::uint8_t HeadLoadFlag = 0x08, VerifyFlag = 0x04, UpdateTrackFlag = 0x10, MultipleFlag = 0x10;
+
 constexpr const char* StateNames[] = {"Unknown",   "Restore",  "Seek",      "Step",
                                       "Step In",   "Step Out", "Read Sect", "Write Sect",
                                       "Read Addr", "Read Trk", "Write Trk", "Force INT"};
@@ -15,7 +21,7 @@ const char* TDskHandler::StateName(std::uint8_t state) {
     return state <= ForceInt ? StateNames[state] : "Unknown";
 }
 
-TDskHandler::TDskHandler(TMachineServices* services) : Services(services) {}
+TDskHandler::TDskHandler(TLogHook log) : OnLog(std::move(log)) {}
 
 TDskHandler::~TDskHandler() { UnmountAll(); }
 
@@ -25,7 +31,7 @@ void TDskHandler::UnmountAll() {
         try {
             Unmount(d);
         } catch (const std::exception& e) {
-            LogLine(Services, "%s", e.what());
+            LogTo(OnLog, "%s", e.what());
             std::fprintf(stderr, "%s\n", e.what());
             Drives[d].UnloadImage(1); // reported; do not try again while destroying
         }
@@ -56,10 +62,9 @@ void TDskHandler::WriteRegister(std::uint8_t r, std::uint8_t v) {
         DataReg = c;
         Transfer(true);
         break;
-    case 4:
+    case 4: // the motor bit (bit 7 of c) drives nothing here
         DriveLatch = v;
-        SetMotor(c >> 7);
-        if (v & 0x04) SelectDrive(v & 3);
+        if (v & LatchSelect) SelectDrive(v & LatchDrive);
         break;
     case 5:
         SideReg = v & 1;
@@ -85,7 +90,9 @@ void TDskHandler::DecodeCommand(std::uint8_t c) {
             FdcState = (c & 0xF0) == 0 ? Restore : Seek;
             CommandFlags = c & 0x0F;
         }
-        FdcStatus = (FdcStatus & 0xE4) | 0x01;
+        FdcStatus =
+            (FdcStatus & (Status::NotReady | Status::WriteProtect | Status::HeadLoaded | Status::TrackZero)) |
+            Status::Busy;
     } else if ((c & 0xC0) == 0x80) { // group 2: sectors
         CommandGroup = 2;
         if (c & 0x20) {
@@ -96,29 +103,29 @@ void TDskHandler::DecodeCommand(std::uint8_t c) {
             CommandFlags = c & 0x1E;
         }
         BytesLeft = 0;
-        FdcStatus = (FdcStatus & 0x88) | 0x01;
+        FdcStatus = (FdcStatus & (Status::NotReady | Status::CrcError)) | Status::Busy;
     } else if ((c & 0x30) == 0x10) { // group 4
         CommandGroup = 4;
         FdcState = ForceInt;
         CommandFlags = c & 0x0F;
-        FdcStatus &= 0xB8;
+        FdcStatus &= KeptByGroups3And4;
     } else { // group 3: tracks and addresses
         CommandGroup = 3;
         FdcState = (c & 0x30) == 0x00 ? ReadAddr : (c & 0x30) == 0x20 ? ReadTrk : WriteTrk;
         CommandFlags = c & 0x04;
-        FdcStatus = (FdcStatus & 0xB8) | 0x01;
+        FdcStatus = (FdcStatus & KeptByGroups3And4) | Status::Busy;
     }
     StepDelay = 15;
-    LogLine(Services, "IOWRITE:Requested Cmd: %02x (%s), Group: %02x, Flags: %02x", FdcState,
-            StateName(FdcState), CommandGroup, CommandFlags);
-    LogLine(Services, "IOWRITE:H:%02x, T:%02x, S:%02x, M:%02x, D:%02x", SideReg, TrackReg, SectorReg,
-            DriveLatch, DataReg);
+    LogTo(OnLog, "IOWRITE:Requested Cmd: %02x (%s), Group: %02x, Flags: %02x", FdcState, StateName(FdcState),
+          CommandGroup, CommandFlags);
+    LogTo(OnLog, "IOWRITE:H:%02x, T:%02x, S:%02x, M:%02x, D:%02x", SideReg, TrackReg, SectorReg, DriveLatch,
+          DataReg);
 }
 
 // ---- command steps ----
 
 void TDskHandler::SeekResult(int found, std::uint8_t hld) {
-    FdcStatus |= found == 0 ? (hld | 0x02) : (hld | 0x12);
+    FdcStatus |= found == 0 ? (hld | Status::DataRequest) : (hld | Status::DataRequest | Status::NotFound);
 }
 
 void TDskHandler::ExecuteCommand() {
@@ -126,30 +133,30 @@ void TDskHandler::ExecuteCommand() {
         --StepDelay;
         return;
     }
-    LogLine(Services, "FDC: Command %02x", FdcState);
+    LogTo(OnLog, "FDC: Command %02x", FdcState);
     TVirtualDsk& drive = Drives[SelectedDrive];
     std::int32_t& head = PhysTrack[SelectedDrive];
-    const std::uint8_t hld = std::uint8_t((CommandFlags & 0x08) << 2);
+    const std::uint8_t hld = (CommandFlags & HeadLoadFlag) ? Status::HeadLoaded : 0;
     switch (FdcState) {
     case Restore:
         DataReg = 0;
         TrackReg = 0xFF;
         FdcState = Seek;
-        LogLine(Services, "FDC: Restoring");
+        LogTo(OnLog, "FDC: Restoring");
         break;
     case Seek:
         if (TrackReg > DataReg)
             StepOutward = 1;
         else if (TrackReg < DataReg)
             StepOutward = 0;
-        LogLine(Services, "FDC: Seeking from %02x to %02x", TrackReg, DataReg);
+        LogTo(OnLog, "FDC: Seeking from %02x to %02x", TrackReg, DataReg);
         head += int(DataReg) - int(TrackReg);
         if (head < 0) head = 0;
         TrackReg = std::uint8_t(head);
         FdcStatus = 0;
         SeekResult(drive.SeekTrack(SideReg, TrackReg), hld);
-        if (TrackReg == 0) FdcStatus |= 0x04;
-        LogLine(Services, "FDC: Seek found %02x, status %02x", TrackReg, FdcStatus);
+        if (TrackReg == 0) FdcStatus |= Status::TrackZero;
+        LogTo(OnLog, "FDC: Seek found %02x, status %02x", TrackReg, FdcStatus);
         FdcState = Idle;
         break;
     case Step: FdcState = StepOutward ? StepOut : StepIn; break;
@@ -163,35 +170,34 @@ void TDskHandler::ExecuteCommand() {
             if (head > 0) --head;
         }
         FdcStatus = 0;
-        if (CommandFlags & 0x10) TrackReg = std::uint8_t(head);
-        if (CommandFlags & 0x04) SeekResult(drive.SeekTrack(SideReg, std::uint8_t(head)), hld);
-        if (head == 0) FdcStatus |= 0x04;
+        if (CommandFlags & UpdateTrackFlag) TrackReg = std::uint8_t(head);
+        if (CommandFlags & VerifyFlag) SeekResult(drive.SeekTrack(SideReg, std::uint8_t(head)), hld);
+        if (head == 0) FdcStatus |= Status::TrackZero;
         FdcState = Idle;
         break;
     case ReadSect:
     case WriteSect: {
-        LogLine(Services, FdcState == ReadSect ? "FDC: Read Sector %02x" : "FDC: Write Sector %02x",
-                SectorReg);
+        LogTo(OnLog, FdcState == ReadSect ? "FDC: Read Sector %02x" : "FDC: Write Sector %02x", SectorReg);
         const int n = drive.SeekSector(SectorReg);
         if (n > 0) {
             BytesLeft = n;
-            FdcStatus = 0x03;
+            FdcStatus = Status::Busy | Status::DataRequest;
             NextSector[SelectedDrive] = SectorReg;
-            MultiSector = (CommandFlags >> 4) & 1;
+            MultiSector = (CommandFlags & MultipleFlag) ? 1 : 0;
         } else {
             BytesLeft = 0;
-            FdcStatus = 0x10;
+            FdcStatus = Status::NotFound;
         }
         FdcState = Idle;
         break;
     }
     case ReadAddr:
     case ReadTrk:
-        FdcStatus = 0x80;
+        FdcStatus = Status::NotReady;
         FdcState = Idle;
         break;
     case WriteTrk:
-        FdcStatus = 0x40;
+        FdcStatus = Status::WriteProtect;
         FdcState = Seek;
         break;
     case ForceInt:
@@ -208,7 +214,7 @@ void TDskHandler::ExecuteCommand() {
 void TDskHandler::Transfer(bool write) {
     if (BytesLeft <= 0) return;
     TVirtualDsk& drive = Drives[SelectedDrive];
-    FdcStatus |= 0x03;
+    FdcStatus |= Status::Busy | Status::DataRequest;
     --BytesLeft;
     if (write)
         drive.WriteByte(DataReg);
@@ -219,10 +225,10 @@ void TDskHandler::Transfer(bool write) {
 
 void TDskHandler::EndOfSector(bool write) {
     if (!MultiSector) {
-        LogLine(Services,
-                write ? "FDC: Non-Multi Write of Sector %02x ended"
-                      : "FDC: Non-Multi Read of Sector %02x ended",
-                SectorReg);
+        LogTo(OnLog,
+              write ? "FDC: Non-Multi Write of Sector %02x ended"
+                    : "FDC: Non-Multi Read of Sector %02x ended",
+              SectorReg);
         FdcStatus = 0;
         return;
     }
@@ -230,29 +236,29 @@ void TDskHandler::EndOfSector(bool write) {
     const std::int32_t head = PhysTrack[SelectedDrive];
     std::uint8_t& next = NextSector[SelectedDrive];
     ++next;
-    LogLine(Services, write ? "FDC: Writing Next Sector: %02x" : "FDC: Reading Next Sector: %02x", next);
+    LogTo(OnLog, write ? "FDC: Writing Next Sector: %02x" : "FDC: Reading Next Sector: %02x", next);
     const std::uint8_t s = drive.SectorsPerTrack(SideReg, std::uint8_t(head));
     int n = -3; // a track without sectors (side or head changed meanwhile) has no next sector
     if (s != 0) {
         if (next % s == 1) { // the track is done
             if (SideReg == 1) {
                 SideReg = 0;
-                LogLine(Services, "FDC: Swap to Head %d", 0);
-                if (drive.SeekTrack(0, std::uint8_t(head)) != 0) FdcStatus |= 0x10;
+                LogTo(OnLog, "FDC: Swap to Head %d", 0);
+                if (drive.SeekTrack(0, std::uint8_t(head)) != 0) FdcStatus |= Status::NotFound;
             } else {
-                FdcStatus |= 0x10;
+                FdcStatus |= Status::NotFound;
             }
         }
         n = drive.SeekSector(next);
     }
     if (n > 0) {
         BytesLeft = n;
-        LogLine(Services, "FDC: Seek OK");
+        LogTo(OnLog, "FDC: Seek OK");
         SectorReg = next;
     } else {
-        LogLine(Services, "FDC: Seek Fail (C:%02x, T:%02x, S:%02x)", SideReg, unsigned(head) & 0xFF, next);
+        LogTo(OnLog, "FDC: Seek Fail (C:%02x, T:%02x, S:%02x)", SideReg, unsigned(head) & 0xFF, next);
         BytesLeft = 0;
-        FdcStatus = (FdcStatus & 0xFC) | 0x10;
+        FdcStatus = (FdcStatus & ~(Status::Busy | Status::DataRequest)) | Status::NotFound;
     }
 }
 
@@ -267,20 +273,18 @@ void TDskHandler::SelectDrive(std::uint8_t d) {
     // Bytes still due belong to the sector of the drive that was selected.
     if (d != SelectedDrive) AbortTransfer();
     SelectedDrive = d;
-    FdcStatus = Drives[d].IsMounted() ? 0 : 0x80;
+    FdcStatus = Drives[d].IsMounted() ? 0 : Status::NotReady;
 }
-
-void TDskHandler::SetMotor(std::uint8_t on) { MotorOn = on; }
 
 int TDskHandler::Mount(int d, const std::string& fileName, std::uint8_t flag) {
     if (d == SelectedDrive) AbortTransfer();
     const int r = Drives[d].LoadImage(fileName, flag);
-    FdcStatus = r != 0 ? 0x80 : 0;
+    FdcStatus = r != 0 ? Status::NotReady : 0;
     return r;
 }
 
 void TDskHandler::Unmount(int d) {
     if (d == SelectedDrive) AbortTransfer();
-    FdcStatus = 0x80;
+    FdcStatus = Status::NotReady;
     Drives[d].UnloadImage(0);
 }

@@ -2,20 +2,33 @@
 // through registers 0-7 (every byte inverted between bus and controller); a
 // command waits 15 controller steps and then runs in ExecuteCommand, which the
 // board calls every 4000 T-states while FdcState is not 0. Sector data moves one
-// byte per data register access. Every decision goes to the diagnostic log.
+// byte per data register access. Every decision goes to the log hook.
 #pragma once
 
+#include "machine/chip_hooks.h"
 #include "machine/disc/virtual_dsk.h"
 
 #include <array>
 #include <cstdint>
 #include <string>
 
-class TMachineServices;
-
 class TDskHandler {
   public:
-    explicit TDskHandler(TMachineServices* services = nullptr);
+    // Status register bits as this controller sets them.
+    struct Status {
+        static constexpr std::uint8_t Busy = 0x01;
+        static constexpr std::uint8_t DataRequest = 0x02; // also: a verify or seek was done
+        static constexpr std::uint8_t TrackZero = 0x04;
+        static constexpr std::uint8_t CrcError = 0x08; // never set; kept through commands
+        static constexpr std::uint8_t NotFound = 0x10; // seek error or sector not found
+        static constexpr std::uint8_t HeadLoaded = 0x20;
+        static constexpr std::uint8_t WriteProtect = 0x40; // Write Trk only
+        static constexpr std::uint8_t NotReady = 0x80;
+    };
+    // The drive latch port (bus polarity): the motor bit reads inverted.
+    static constexpr std::uint8_t LatchSelect = 0x04, LatchDrive = 0x03;
+
+    explicit TDskHandler(TLogHook log = {});
     // Saves every modified image; a failed save is reported and the others are still saved.
     ~TDskHandler();
     TDskHandler(const TDskHandler&) = delete;
@@ -25,7 +38,6 @@ class TDskHandler {
     void WriteRegister(std::uint8_t r, std::uint8_t v);
     void ExecuteCommand();
     void SelectDrive(std::uint8_t d);
-    void SetMotor(std::uint8_t on);
     // For the floppy window. Errors of the image file raise (platform exceptions);
     // a failed mount keeps the drive's previous image, a failed unmount keeps the
     // modified image mounted. Either aborts a transfer running on that drive.
@@ -56,7 +68,7 @@ class TDskHandler {
         ForceInt
     };
 
-    TMachineServices* Services;
+    TLogHook OnLog;
 
     TVirtualDsk Drives[4];
     std::int32_t PhysTrack[4] = {};
@@ -67,7 +79,6 @@ class TDskHandler {
     std::uint8_t StepDelay = 0;
     std::uint8_t CommandGroup = 0;
     std::uint8_t CommandFlags = 0;
-    std::uint8_t MotorOn = 0;
     std::uint8_t SelectedDrive = 0;
     std::uint8_t FdcStatus = 0;
     std::uint8_t FdcState = 0;

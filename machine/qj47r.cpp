@@ -61,10 +61,11 @@ std::string TQJ47R::DefaultRomFolder() {
 }
 
 TQJ47R::TQJ47R(const TQJ47RSetup& setup)
-    : OwnServices(setup.Services ? nullptr : std::make_unique<TMachineServices>()),
-      Services(setup.Services ? setup.Services : OwnServices.get()),
-      RomFolder(setup.RomFolder.empty() ? DefaultRomFolder() : setup.RomFolder), SoundOutput(setup.Sound),
-      Ppi(Services), Fdc(Services), Cassette(Services) {
+    : Services(setup.Services), OwnServices(Services ? nullptr : std::make_unique<TMachineServices>()),
+      RomFolder(setup.RomFolder.empty() ? DefaultRomFolder() : setup.RomFolder), SoundOutput(setup.Sound) {
+    if (!Services) Services = OwnServices.get();
+    WireChips();
+    Remap();
     std::memset(TextVram, 0, sizeof TextVram);
     std::memset(GraphicsRam1, 0, sizeof GraphicsRam1);
     std::memset(GraphicsRam2, 0, sizeof GraphicsRam2);
@@ -111,6 +112,16 @@ TQJ47R::TQJ47R(const TQJ47RSetup& setup)
     InitSound();
 }
 
+// The chips reach the board and the services only through these hooks.
+void TQJ47R::WireChips() {
+    const TLogHook log = [this](const std::string& line) { Services->AppendLog(line); };
+    Ppi.OnLog = log;
+    Ppi.OnWritten = [this] { PpiWritten(); };
+    Pio.OnWritten = [this] { PioWritten(); };
+    Fdc.OnLog = log;
+    Cassette.OnLog = log;
+}
+
 TQJ47R::~TQJ47R() {
     // The disc images hold the user's data: they go first, each on its own.
     Fdc.UnmountAll();
@@ -119,6 +130,7 @@ TQJ47R::~TQJ47R() {
     } catch (const std::exception& e) {
         Report(Services, e.what());
     }
+    Fdc.OnLog = nullptr; // the services may go before the controller
 }
 
 void TQJ47R::LoadFont(const std::string& fileName) {
@@ -136,18 +148,37 @@ constexpr const char* SettingNames[] = {"RamExpansion", "Graphics1", "Graphics2"
 }
 
 void TQJ47R::LoadSettings() {
-    std::uint8_t* fields[] = {&RamExpansion, &Graphics1, &Graphics2, &ScanDouble};
+    TQJ47RSettings s;
+    std::uint8_t* fields[] = {&s.RamExpansion, &s.Graphics1, &s.Graphics2, &s.ScanDouble};
     for (int i = 0; i < 4; ++i)
         *fields[i] = ReadRegistryString(SettingNames[i], "TRUE") == "TRUE" ? 1 : 0;
+    SetSettings(s);
 }
 
 void TQJ47R::SaveSettings() {
-    const std::uint8_t fields[] = {RamExpansion, Graphics1, Graphics2, ScanDouble};
+    const std::uint8_t fields[] = {Setting.RamExpansion, Setting.Graphics1, Setting.Graphics2,
+                                   Setting.ScanDouble};
     bool ok = true;
     for (int i = 0; i < 4; ++i)
         ok = WriteRegistryString(SettingNames[i], fields[i] ? "TRUE" : "FALSE") && ok;
     if (!ok) LogLine(Services, "%s", LastSettingsError().c_str());
 }
+
+void TQJ47R::SetSettings(const TQJ47RSettings& settings) {
+    Setting = settings;
+    TMapping m = Mapping;
+    m.RamExpansion = settings.RamExpansion ? 1 : 0;
+    SetMapping(m);
+}
+
+template <std::size_t N>
+void TQJ47R::SetLamps(std::array<std::uint8_t, N>& lamps, const std::array<std::uint8_t, N>& now) {
+    if (lamps == now) return;
+    lamps = now;
+    Services->RefreshStatusBar();
+}
+template void TQJ47R::SetLamps(std::array<std::uint8_t, 3>&, const std::array<std::uint8_t, 3>&);
+template void TQJ47R::SetLamps(std::array<std::uint8_t, 4>&, const std::array<std::uint8_t, 4>&);
 
 void TQJ47R::Reset() {
     Pio.Reset();
@@ -155,13 +186,12 @@ void TQJ47R::Reset() {
     Pit.Reset();
     z80cpu::Reset();
     ResetLatch = 0;
-    Plane2Shown = Plane1Shown = Plane2Selected = Plane1Selected = VramWindowLow = 0;
-    std::memset(ModeLamps, 0, sizeof ModeLamps);
-    std::memset(DriveLamps, 0, sizeof DriveLamps);
+    Plane2Shown = Plane1Shown = Plane2Selected = Plane1Selected = 0;
+    ModeLamp = {};
+    DriveLamp = {};
     NormalVideo = 0;
     Columns80 = 0;
-    VramWindowMapped = 0;
-    IplMode = ColdBoot;
+    SetMapping({ColdBoot, Mapping.RamExpansion, 0, 0});
     Services->RefreshStatusBar();
     NmiRequest = 0;
 }

@@ -1,16 +1,19 @@
 // The QJ-47R board: the processor's memory map and ports, the wiring of the
-// 8255 and PIO outputs, the per-instruction device tick, the video rendered
-// into the main window's screen bitmap and the speaker. One machine exists at
-// a time (the globals below are its memories).
+// chips' outputs, the per-instruction device tick, the video rendered into the
+// main window's screen bitmap and the speaker. One machine exists at a time
+// (the globals below are its memories). The board is the one place that wires
+// the chips to each other and to the services.
 #pragma once
 
 #include "cpu/z80cpu.h"
 #include "machine/dsk_handler.h"
+#include "machine/memory_map.h"
 #include "machine/ppi8255.h"
 #include "machine/t8253.h"
 #include "machine/varnel_cmt.h"
 #include "machine/z80pio.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -40,7 +43,7 @@ extern TQJ47R* Machine; // the emulator's one machine; set and cleared by the ma
 
 // What a machine is built from.
 struct TQJ47RSetup {
-    // The windows' services; null = a machine of its own that only records.
+    // The windows' services; null = a machine of its own on the do-nothing base.
     // Their screen bitmap is sized to 640x400; when they have none the
     // machine draws into a bitmap of its own.
     TMachineServices* Services = nullptr;
@@ -48,6 +51,14 @@ struct TQJ47RSetup {
     std::string RomFolder;
     // The sound output; null = no sound. Must outlive the machine.
     platform::SoundDevice* Sound = nullptr;
+};
+
+// The four settings, stored as "TRUE"/"FALSE" under their own names.
+struct TQJ47RSettings {
+    std::uint8_t RamExpansion = 0; // the upper 32 KB of MainRam are fitted
+    std::uint8_t Graphics1 = 0;    // graphics plane I is fitted
+    std::uint8_t Graphics2 = 0;    // graphics plane II is fitted
+    std::uint8_t ScanDouble = 0;   // each emulated scan line is drawn on two screen rows
 };
 
 class TQJ47R : public z80cpu {
@@ -68,6 +79,8 @@ class TQJ47R : public z80cpu {
     static constexpr std::uint32_t SilenceMargin = 2560; // 20 ms kept written ahead of the play cursor
     static constexpr std::int16_t HighSample = -24576;   // 0xA000
 
+    // ---- The board as a whole (qj47r.cpp) ----
+
     // Reads both ROM images; a missing file raises platform::EFOpenError
     // ("Cannot open file %s").
     explicit TQJ47R(const TQJ47RSetup& setup);
@@ -81,88 +94,152 @@ class TQJ47R : public z80cpu {
     void Reset();
     void LoadSettings();
     void SaveSettings();
+    const TQJ47RSettings& Settings() const { return Setting; }
+    // Takes effect from the next access on; the font keeps its scan-line form.
+    void SetSettings(const TQJ47RSettings& settings);
 
-    // The processor's operations.
-    int ReadPort(int port) override;
-    void WritePort(int port, int value) override;
+    // IPL ROM at 0x0000 and the RAM halves swapped (the debugger shows IplRom then).
+    std::uint8_t IplMode() const { return Mapping.IplMode; }
+    // Lamps of the status bar: RVS, GRPH, SFTLK (8255 PA7, PA6, PA5); drives A-D busy.
+    const std::array<std::uint8_t, 3>& ModeLamps() const { return ModeLamp; }
+    const std::array<std::uint8_t, 4>& DriveLamps() const { return DriveLamp; }
+    gfx::TBitmap32* Screen() const { return ScreenBitmap; }
+
+    // Set by the windows: the next Reset enters IPL mode; an NMI is wanted.
+    std::uint8_t ColdBoot = 0;
+    std::uint8_t NmiRequest = 0;
+
+    // ---- The processor's operations ----
+    // Memory (qj47r_memory.cpp); the debugger reads through FetchMem.
     int ReadMem(int address) override;
     void WriteMem(int address, int value) override;
     int FetchMem(int address) override;
     void PushMem(int address, int value) override;
+    // Ports (qj47r_ports.cpp).
+    int ReadPort(int port) override;
+    void WritePort(int port, int value) override;
+    // Device tick (qj47r_tick.cpp).
+    bool CheckInterrupt(int tstates) override;
+    int GetInterruptVector() override;
     void HostTrap(z80regs*) override {}
     void OnReti() override {}
     void OnRetn() override {}
-    bool CheckInterrupt(int tstates) override;
-    int GetInterruptVector() override;
 
-    // Video memory through the window.
+  private:
+    friend struct TQJ47RProbe; // the tests' view of the timing and rendering state
+
+    // ---- The board as a whole (qj47r.cpp) ----
+    void LoadFont(const std::string& fileName);
+    void LoadIpl(const std::string& fileName);
+    void WireChips();
+    // Sets lamps and repaints the status bar when any of them changed.
+    template <std::size_t N>
+    void SetLamps(std::array<std::uint8_t, N>& lamps, const std::array<std::uint8_t, N>& now);
+
+    TMachineServices* Services;
+    std::unique_ptr<TMachineServices> OwnServices; // when the setup gave none
+    std::string RomFolder;
+    TQJ47RSettings Setting;
+    std::array<std::uint8_t, 3> ModeLamp{};
+    std::array<std::uint8_t, 4> DriveLamp{};
+
+    // ---- Memory (qj47r_memory.cpp) ----
+    // What the page tables are built from; Remap after every change.
+    struct TMapping {
+        std::uint8_t IplMode = 0;
+        std::uint8_t RamExpansion = 0;
+        std::uint8_t WindowMapped = 0; // the video window answers data accesses
+        std::uint8_t WindowLow = 0;    // at 0x5000 instead of 0xD000
+        bool operator==(const TMapping&) const = default;
+    };
+    void SetMapping(const TMapping& mapping);
+    void Remap();
+    int ReadWindow(int address) const;
+    void WriteWindow(int address, std::uint8_t value);
     std::uint8_t ReadText(int offset) const;
     std::uint8_t ReadGraphics(int offset) const;
+
+    TMapping Mapping;
+    TMemoryMap Map;
+
+    // ---- Ports and wiring (qj47r_ports.cpp) ----
+    struct TPortEntry;
+    static const TPortEntry PortMap[];
+    static const TPortEntry* FindPort(int port);
+    int ReadFdc(int port);
+    void WriteFdc(int port, std::uint8_t value);
+    int ReadPpi(int port);
+    void WritePpi(int port, std::uint8_t value);
+    int ReadPit(int port);
+    void WritePit(int port, std::uint8_t value);
+    int ReadPio(int port);
+    void WritePio(int port, std::uint8_t value);
+    int ReadGraphicsControl(int port);
+    void WriteGraphicsControl(int port, std::uint8_t value);
+    // The wiring of the 8255 and PIO outputs, after every write of the chip.
+    void PpiWritten();
+    void PioWritten();
+    void SetVideoMode(std::uint8_t& flag, std::uint8_t value);
+    std::uint8_t SelectedKeyBits(int row) const;
+    std::uint8_t PortBInputs(std::uint8_t keyBits) const;
+
+    PPI8255 Ppi;
+    Z80PIO Pio;
+    T8253 Pit;
+    VarnelCMT Cassette;
+    std::uint8_t KeyRow = 0;
+    std::uint8_t Plane1Selected = 0, Plane2Selected = 0;
+    std::uint8_t Plane1Shown = 0, Plane2Shown = 0;
+    std::uint8_t NormalVideo = 0;
+    std::uint8_t Columns80 = 0;
+
+    // ---- Device tick (qj47r_tick.cpp) ----
+    // The 8255 pins the tick samples and drives: PC2 the speaker, PB6 the tape data.
+    static constexpr std::uint8_t PcSpeaker = 0x04, PbTapeData = 0x40;
+    void RunDevices();
+    void TickDiscController();
+    // Brings the accumulators up to date; the next tick then runs every device.
+    void SettleDevices();
+
+    std::int32_t PitTicks = 0, FdcTicks = 0, TapeTicks = 0, SoundTicks = 0, SampleTicks = 0;
+    std::int32_t DeviceTStates = 0; // gathered since the devices last ran
+    std::int32_t DeviceDue = 0;     // when DeviceTStates reaches this, a device fires
+
+    // ---- Video (qj47r_video.cpp) ----
+    void DrawFontByte(int k, std::uint8_t v);
     void WriteText(int position, std::uint8_t value);
     void WriteGraphics(int offset, std::uint8_t value);
     void RedrawText();
     void MaxCombine(std::uint32_t F, std::uint32_t& B, std::uint32_t M);
     void XorCombine(std::uint32_t F, std::uint32_t& B, std::uint32_t M);
 
-    // Speaker.
+    std::unique_ptr<gfx::TBitmap32> Font40Bitmap, Font80Bitmap, Plane1Image, Plane2Image, CellBitmap;
+    std::uint32_t CellMask = Black; // the colour CellBitmap is filled with
+    gfx::TBitmap32* ScreenBitmap = nullptr;
+    std::unique_ptr<gfx::TBitmap32> OwnScreen;
+
+    // ---- Speaker (qj47r_sound.cpp) ----
     void InitSound();
     void UpdateSound();
     void FillSamples(std::uint8_t* destination, int count);
     // Recorded speaker entries the player has not taken yet.
-    int RingLag() const;
+    int RingLag() const {
+        const int lag = RingWriteIndex - RingReadIndex;
+        return lag < 0 ? lag + RingSize : lag;
+    }
     void SkipSpeakerBacklog();
 
-    gfx::TBitmap32* Screen() const { return ScreenBitmap; }
-
-  private:
-    std::unique_ptr<TMachineServices> OwnServices; // when the setup gave none
-
-  public:
-    TMachineServices* Services;
-    std::string RomFolder;
     platform::SoundDevice* SoundOutput;
     std::shared_ptr<platform::LoopingSoundBuffer> SecondaryBuffer;
-
-    std::unique_ptr<gfx::TBitmap32> Font40Bitmap, Font80Bitmap, Plane1Image, Plane2Image, CellBitmap;
     std::unique_ptr<std::uint8_t[]> SpeakerRing;
     std::int32_t RingReadIndex = 0;
     std::int32_t RingWriteIndex = RingStartLag;
-
-    PPI8255 Ppi;
-    TQJPIO Pio;
-    T8253 Pit;
-    std::int32_t PitTicks = 0, FdcTicks = 0, TapeTicks = 0, SoundTicks = 0, SampleTicks = 0;
     std::uint32_t SoundWritePos = 0;
-    std::uint8_t NmiRequest = 0;
+    std::uint32_t LastCursor = 0;              // the play cursor at the last refill
+    std::uint32_t Unplayed = SoundBufferBytes; // written ahead of it then
+
+  public:
+    // The floppy window mounts and unmounts its drives. Last: its four drives
+    // are large and the fields above are touched after every instruction.
     TDskHandler Fdc;
-    VarnelCMT Cassette;
-
-    std::uint8_t ScanDouble = 0;
-    std::uint8_t ModeLamps[3] = {};  // RVS, GRPH, SFTLK = PA7, PA6, PA5
-    std::uint8_t DriveLamps[4] = {}; // busy lamps of drives A-D
-    std::uint8_t IplMode = 0;
-    std::uint8_t VramWindowLow = 0;
-    std::uint8_t Plane1Selected = 0, Plane2Selected = 0;
-    std::uint8_t NormalVideo = 0;
-    std::uint8_t Plane1Shown = 0, Plane2Shown = 0;
-    std::uint8_t VramWindowMapped = 0;
-    std::uint8_t Columns80 = 0;
-    std::uint8_t Graphics1 = 0, Graphics2 = 0, RamExpansion = 0;
-    std::uint8_t KeyRow = 0;
-    std::uint8_t ColdBoot = 0;
-
-  private:
-    void LoadFont(const std::string& fileName);
-    void LoadIpl(const std::string& fileName);
-    void DrawFontByte(int k, std::uint8_t v);
-    std::uint8_t SelectedKeyBits(int row) const;
-    std::uint8_t PortBInputs(std::uint8_t keyBits) const;
-    void WritePpi(int reg, std::uint8_t value);
-    void WritePio(int port, std::uint8_t value);
-    void WriteGraphicsControl(std::uint8_t value);
-    void TickDiscController();
-    int VramWindowOffset(int address) const;
-
-    gfx::TBitmap32* ScreenBitmap = nullptr;
-    std::unique_ptr<gfx::TBitmap32> OwnScreen;
 };

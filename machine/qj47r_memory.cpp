@@ -1,68 +1,95 @@
-// The memory map. Data accesses see the video window; fetches and pushes never
-// do, and reach all 64 KB of RAM whether the expansion is fitted or not. In IPL
-// mode the ROM answers below 0x0800 and the two RAM halves are swapped.
+// The memory map as page tables. Data accesses see the video window; fetches
+// and pushes never do, and reach all 64 KB of RAM whether the expansion is
+// fitted or not. In IPL mode the ROM answers below 0x0800 and the two RAM
+// halves are swapped. The tables change only with the IPL mode, the RAM
+// expansion and the video window (SetMapping); everything else the window
+// shows is looked up when it is reached.
 #include "machine/qj47r.h"
+
+const std::uint8_t TMemoryMap::Zeros[TMemoryMap::PageSize] = {};
 
 namespace {
 constexpr int WindowSize = 0x3000;
 constexpr int TextPart = 0x1000;
+constexpr int WindowHigh = 0xD000, WindowLow = 0x5000;
+constexpr int IplRomEnd = 0x0800; // one page
+constexpr int UpperHalf = 0x8000;
+
+static_assert(WindowHigh % TMemoryMap::PageSize == 0 && WindowLow % TMemoryMap::PageSize == 0 &&
+                  WindowSize % TMemoryMap::PageSize == 0 && IplRomEnd == TMemoryMap::PageSize,
+              "the map's boundaries fall on page boundaries");
 } // namespace
 
-// Offset of a data address in the video window, or -1 when it is outside.
-int TQJ47R::VramWindowOffset(int address) const {
-    if (!VramWindowMapped) return -1;
-    const int o = address - (VramWindowLow ? 0x5000 : 0xD000);
-    return o >= 0 && o < WindowSize ? o : -1;
+void TQJ47R::SetMapping(const TMapping& mapping) {
+    if (mapping == Mapping) return;
+    Mapping = mapping;
+    Remap();
+}
+
+void TQJ47R::Remap() {
+    const int windowBase = Mapping.WindowLow ? WindowLow : WindowHigh;
+    for (int page = 0; page < TMemoryMap::Pages; ++page) {
+        const int a = page << TMemoryMap::PageBits;
+        // In IPL mode both halves swap: RAM offset a XOR 0x8000.
+        std::uint8_t* ram = MainRam + (Mapping.IplMode ? a ^ UpperHalf : a);
+        const bool rom = Mapping.IplMode && a < IplRomEnd;
+
+        if (rom)
+            Map.MapRom(Map.Code, page, IplRom);
+        else
+            TMemoryMap::MapRam(Map.Code, page, ram);
+
+        // The data view: the window first; without the expansion the half that
+        // holds MainRam's upper 32 KB is absent.
+        const bool upperRam = (Mapping.IplMode ? a ^ UpperHalf : a) >= UpperHalf;
+        if (Mapping.WindowMapped && a >= windowBase && a < windowBase + WindowSize)
+            TMemoryMap::MapToBoard(Map.Data, page);
+        else if (rom)
+            Map.MapRom(Map.Data, page, IplRom);
+        else if (upperRam && !Mapping.RamExpansion)
+            Map.MapNothing(Map.Data, page);
+        else
+            TMemoryMap::MapRam(Map.Data, page, ram);
+    }
 }
 
 int TQJ47R::ReadMem(int address) {
     const int a = address & 0xFFFF;
-    const int o = VramWindowOffset(a);
-    if (o >= 0) return o < TextPart ? ReadText(o) : ReadGraphics(o - TextPart);
-    if (IplMode) {
-        if (a < 0x0800) return IplRom[a];
-        if (a >= 0x8000) return MainRam[a - 0x8000];
-        return RamExpansion ? MainRam[a + 0x8000] : 0;
-    }
-    if (a < 0x8000 || RamExpansion) return MainRam[a];
-    return 0;
+    if (const std::uint8_t* page = Map.Data.Read[a >> TMemoryMap::PageBits])
+        return page[a & TMemoryMap::PageMask];
+    return ReadWindow(a);
 }
 
 void TQJ47R::WriteMem(int address, int value) {
     const int a = address & 0xFFFF;
-    const auto v = static_cast<std::uint8_t>(value);
-    const int o = VramWindowOffset(a);
-    if (o >= 0) {
-        if (o < TextPart)
-            WriteText(o, v);
-        else
-            WriteGraphics(o - TextPart, v);
-        return;
-    }
-    if (IplMode) {
-        if (a < 0x0800) return;
-        if (a >= 0x8000)
-            MainRam[a - 0x8000] = v;
-        else if (RamExpansion)
-            MainRam[a + 0x8000] = v;
-        return;
-    }
-    if (a < 0x8000 || RamExpansion) MainRam[a] = v;
+    if (std::uint8_t* page = Map.Data.Write[a >> TMemoryMap::PageBits])
+        page[a & TMemoryMap::PageMask] = static_cast<std::uint8_t>(value);
+    else
+        WriteWindow(a, static_cast<std::uint8_t>(value));
 }
 
 int TQJ47R::FetchMem(int address) {
     const int a = address & 0xFFFF;
-    if (IplMode) return a < 0x0800 ? IplRom[a] : MainRam[a ^ 0x8000];
-    return MainRam[a];
+    return Map.Code.Read[a >> TMemoryMap::PageBits][a & TMemoryMap::PageMask];
 }
 
 void TQJ47R::PushMem(int address, int value) {
     const int a = address & 0xFFFF;
-    if (IplMode) {
-        if (a >= 0x0800) MainRam[a ^ 0x8000] = static_cast<std::uint8_t>(value);
-        return;
-    }
-    MainRam[a] = static_cast<std::uint8_t>(value);
+    Map.Code.Write[a >> TMemoryMap::PageBits][a & TMemoryMap::PageMask] = static_cast<std::uint8_t>(value);
+}
+
+// Only pages of the video window lead here.
+int TQJ47R::ReadWindow(int address) const {
+    const int o = address - (Mapping.WindowLow ? WindowLow : WindowHigh);
+    return o < TextPart ? ReadText(o) : ReadGraphics(o - TextPart);
+}
+
+void TQJ47R::WriteWindow(int address, std::uint8_t value) {
+    const int o = address - (Mapping.WindowLow ? WindowLow : WindowHigh);
+    if (o < TextPart)
+        WriteText(o, value);
+    else
+        WriteGraphics(o - TextPart, value);
 }
 
 // The text part of the window spans 4 KB over 2 KB of text memory: the upper
@@ -73,7 +100,7 @@ std::uint8_t TQJ47R::ReadText(int offset) const {
 
 std::uint8_t TQJ47R::ReadGraphics(int offset) const {
     const int o = offset & 0x1FFF;
-    if (Plane1Selected && Graphics1) return GraphicsRam1[o];
-    if (Plane2Selected && Graphics2) return GraphicsRam2[o];
+    if (Plane1Selected && Setting.Graphics1) return GraphicsRam1[o];
+    if (Plane2Selected && Setting.Graphics2) return GraphicsRam2[o];
     return 0;
 }

@@ -7,9 +7,10 @@
 // the slack until later refills top it up), and when the recorder has run far
 // ahead (the machine running faster than real time, or the device stalled) the
 // player skips forward as the recorder goes, so neither index can lap the other.
-// When the recorder falls behind the output instead, the refill writes silence
-// a little ahead of the play cursor, so that the looping buffer never plays its
-// old content again.
+// When the recorder falls behind the output instead, the write position moves a
+// little ahead of the play cursor over silence; and every refill fills the rest
+// of the free part with silence, so that the looping buffer never plays its old
+// content again, however long the output runs on alone.
 #include "machine/qj47r.h"
 
 #include "platform/sound_buffer.h"
@@ -23,6 +24,8 @@
 void TQJ47R::InitSound() {
     SecondaryBuffer.reset();
     SoundWritePos = 0;
+    LastCursor = 0;
+    Unplayed = SoundBufferBytes;
     if (!SoundOutput) return;
     platform::SoundFormat format;
     format.SampleRate = SampleRate;
@@ -31,11 +34,6 @@ void TQJ47R::InitSound() {
     auto buffer = SoundOutput->CreateLoopingBuffer(format, SoundBufferBytes);
     if (!buffer || !buffer->Play()) return; // sound stays off; the machine runs silently
     SecondaryBuffer = std::move(buffer);
-}
-
-int TQJ47R::RingLag() const {
-    const int lag = RingWriteIndex - RingReadIndex;
-    return lag < 0 ? lag + RingSize : lag;
 }
 
 // The recorder ran far ahead of the player (the machine faster than real time,
@@ -54,6 +52,16 @@ void TQJ47R::UpdateSound() {
 
     // Equal positions: everything up to the cursor is written and not yet played.
     std::uint32_t free = cursor >= SoundWritePos ? cursor - SoundWritePos : size - (SoundWritePos - cursor);
+    // Unless the output ran past all that was written ahead of it at the last
+    // refill (a stalled window thread): then all of it has played, and so has
+    // the silence after it, and writing starts again at the cursor.
+    const std::uint32_t moved = cursor >= LastCursor ? cursor - LastCursor : size - (LastCursor - cursor);
+    if (moved > Unplayed) {
+        SoundWritePos = cursor;
+        free = size;
+    }
+    LastCursor = cursor;
+    Unplayed = size - free;
     free &= ~1u; // whole samples
     const std::uint32_t recorded = 2u * static_cast<std::uint32_t>(RingLag());
     std::uint32_t bytes = free < recorded ? free : recorded;
@@ -61,15 +69,18 @@ void TQJ47R::UpdateSound() {
     // ring would replay old sound: keep a margin of silence ahead of it.
     const std::uint32_t unplayed = size - free + bytes;
     if (unplayed < SilenceMargin) bytes += std::min(free - bytes, SilenceMargin - unplayed);
-    if (bytes == 0) return;
+    if (free == 0) return;
 
+    // The whole free part is written: after the recorded entries it is silence,
+    // so that an output that runs past them (the window thread stalled) plays
+    // silence rather than the buffer's old content. Later refills overwrite it.
     std::uint8_t *part1 = nullptr, *part2 = nullptr;
     std::uint32_t size1 = 0, size2 = 0;
-    if (!SecondaryBuffer->Lock(SoundWritePos, bytes, &part1, &size1, &part2, &size2)) {
+    if (!SecondaryBuffer->Lock(SoundWritePos, free, &part1, &size1, &part2, &size2)) {
         // One more try after bringing the buffer back; then this refill is skipped.
         SecondaryBuffer->Restore();
         SecondaryBuffer->Play();
-        if (!SecondaryBuffer->Lock(SoundWritePos, bytes, &part1, &size1, &part2, &size2)) return;
+        if (!SecondaryBuffer->Lock(SoundWritePos, free, &part1, &size1, &part2, &size2)) return;
     }
     // The recorded entries first, then silence.
     int fromRing = static_cast<int>(std::min(bytes, recorded) / 2);
@@ -85,6 +96,7 @@ void TQJ47R::UpdateSound() {
 
     SoundWritePos += bytes;
     if (SoundWritePos >= size) SoundWritePos -= size;
+    Unplayed += bytes;
 }
 
 void TQJ47R::FillSamples(std::uint8_t* d, int count) {

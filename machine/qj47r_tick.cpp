@@ -6,6 +6,7 @@
 
 #include "machine/machine_services.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -39,6 +40,24 @@ bool TQJ47R::CheckInterrupt(int tstates) {
         RunFlag = 0;
     }
 
+    // The timed devices: nothing of theirs happens before the first of them is
+    // due, so the T-states gather here until then.
+    DeviceTStates += t;
+    if (DeviceTStates >= DeviceDue) RunDevices();
+
+    // While the PIO is quiet an acknowledge changes nothing and yields port A's
+    // vector: skip the call.
+    const std::uint8_t vector =
+        Pio.Quiet() ? static_cast<std::uint8_t>(Pio.PioVector[0]) : Pio.AcknowledgeInterrupt();
+    return vector != 0 || NmiRequest == 1;
+}
+
+// Every device, in this order, as if each instruction since the last run had
+// been handed to it on its own: none of them fired in between.
+void TQJ47R::RunDevices() {
+    const int t = DeviceTStates;
+    DeviceTStates = 0;
+
     Accumulate(PitTicks, t);
     if (PitTicks >= PitPeriod) {
         Pit.Clock();
@@ -54,14 +73,15 @@ bool TQJ47R::CheckInterrupt(int tstates) {
     Accumulate(TapeTicks, t);
     if (TapeTicks > TapePeriod) {
         TapeTicks -= TapePeriod;
-        Ppi.ExternalB = static_cast<std::uint8_t>((Ppi.ExternalB & ~0x40) | (Cassette.ReadBit() ? 0x40 : 0));
+        Ppi.ExternalB =
+            static_cast<std::uint8_t>((Ppi.ExternalB & ~PbTapeData) | (Cassette.ReadBit() ? PbTapeData : 0));
     }
 
     // The speaker is sampled for every whole period the instruction covered, so
     // the ring holds one entry per 125 T-states of emulated time, HALTs included.
     SampleTicks += t;
     while (SampleTicks > SamplePeriod) {
-        SpeakerRing[RingWriteIndex] = Ppi.PinsC & 0x04;
+        SpeakerRing[RingWriteIndex] = Ppi.PinsC & PcSpeaker;
         if (++RingWriteIndex >= RingSize) RingWriteIndex = 0;
         if (RingLag() > RingLagLimit) SkipSpeakerBacklog();
         SampleTicks -= SamplePeriod;
@@ -73,13 +93,22 @@ bool TQJ47R::CheckInterrupt(int tstates) {
         SoundTicks -= RefillPeriod;
     }
 
-    // While neither PIO port has interrupts enabled or a request in service,
-    // acknowledging changes nothing and yields port A's vector: skip the call.
-    const bool pioQuiet =
-        !((Pio.PioIntControl[0] | Pio.PioIntControl[1]) & 0x80) && (Pio.PioState[0] | Pio.PioState[1]) == 0;
-    const std::uint8_t vector =
-        pioQuiet ? static_cast<std::uint8_t>(Pio.PioVector[0]) : Pio.AcknowledgeInterrupt();
-    return vector != 0 || NmiRequest == 1;
+    // T-states until the first device fires; 0 when one fires after the next
+    // instruction whatever it costs (a backlog after a HALT).
+    std::int32_t due = PitPeriod - PitTicks;
+    due = std::min(due, FdcPeriod - FdcTicks);
+    due = std::min(due, TapePeriod + 1 - TapeTicks);
+    due = std::min(due, SamplePeriod + 1 - SampleTicks);
+    due = std::min(due, RefillPeriod + 1 - SoundTicks);
+    DeviceDue = due > 0 ? due : 0;
+}
+
+void TQJ47R::SettleDevices() {
+    for (std::int32_t* ticks : {&PitTicks, &FdcTicks, &TapeTicks, &SoundTicks})
+        Accumulate(*ticks, DeviceTStates);
+    SampleTicks += DeviceTStates;
+    DeviceTStates = 0;
+    DeviceDue = 0;
 }
 
 void TQJ47R::TickDiscController() {
@@ -88,13 +117,10 @@ void TQJ47R::TickDiscController() {
         const auto registers = Fdc.RegisterBlock();
         Services->ShowFDCStatus(registers.data());
     }
-    bool changed = false;
-    for (int d = 0; d < 4; ++d) {
-        const std::uint8_t lamp = (d == Fdc.SelectedDrive && (Fdc.FdcStatus & 0x01)) ? 1 : 0;
-        changed |= DriveLamps[d] != lamp;
-        DriveLamps[d] = lamp;
-    }
-    if (changed) Services->RefreshStatusBar();
+    std::array<std::uint8_t, 4> lamps{};
+    if ((Fdc.FdcStatus & TDskHandler::Status::Busy) && Fdc.SelectedDrive < lamps.size())
+        lamps[Fdc.SelectedDrive] = 1;
+    SetLamps(DriveLamp, lamps);
 }
 
 int TQJ47R::GetInterruptVector() {

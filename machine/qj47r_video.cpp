@@ -13,15 +13,12 @@ constexpr int GraphicsLinesPerTextRow = 8;
 
 gfx::TRect Cell(int left, int top, int width, int height) { return {left, top, left + width, top + height}; }
 
-// One run of `width` pixels at (x, y), and at (x, y + 1) as well when doubled.
+// One run of `width` pixels at (x, y), and at (x, y + 1) as well when doubled,
+// clipped to the bitmap. Its last pixel is drawn also where the run ends at the
+// bitmap's right edge, so the rightmost dot of a line lights like every other.
 void Dot(gfx::TBitmap32& b, std::uint32_t color, int x, int y, int width, bool doubled) {
-    b.PenColor = color;
-    b.MoveTo(x, y);
-    b.LineToS(x + width, y);
-    if (doubled) {
-        b.MoveTo(x, y + 1);
-        b.LineToS(x + width, y + 1);
-    }
+    b.HorzLineS(x, y, x + width - 1, color);
+    if (doubled) b.HorzLineS(x, y + 1, x + width - 1, color);
 }
 
 } // namespace
@@ -32,8 +29,8 @@ void TQJ47R::DrawFontByte(int k, std::uint8_t v) {
     const int c = k / 128, y = 2 * (k % 128);
     for (int i = 0; i < 8; ++i) {
         const std::uint32_t color = (v & (0x80 >> i)) ? Green : Black;
-        Dot(*Font40Bitmap, color, c * 16 + 2 * i, y, 2, ScanDouble);
-        Dot(*Font80Bitmap, color, c * 8 + i, y, 1, ScanDouble);
+        Dot(*Font40Bitmap, color, c * 16 + 2 * i, y, 2, Setting.ScanDouble);
+        Dot(*Font80Bitmap, color, c * 8 + i, y, 1, Setting.ScanDouble);
     }
 }
 
@@ -62,7 +59,12 @@ void TQJ47R::WriteText(int p, std::uint8_t v) {
     if (Plane2Shown)
         Plane2Image->DrawTo(ScreenBitmap, dst, dst); // blended at half weight: dark dots darken it
 
-    CellBitmap->Clear(NormalVideo ? Black : Green);
+    // The mask is only ever drawn from: it is filled again only when the mode changed.
+    const std::uint32_t mask = NormalVideo ? Black : Green;
+    if (mask != CellMask) {
+        CellBitmap->Clear(mask);
+        CellMask = mask;
+    }
     CellBitmap->DrawTo(ScreenBitmap, dst, Cell(0, 0, dst.Right - dst.Left, 16));
 }
 
@@ -76,12 +78,12 @@ void TQJ47R::WriteGraphics(int offset, std::uint8_t value) {
     const int o = offset & 0x1FFF;
     gfx::TBitmap32* plane;
     std::uint8_t drawn = value;
-    if (Plane1Selected && Graphics1) {
+    if (Plane1Selected && Setting.Graphics1) {
         GraphicsRam1[o] = value;
         plane = Plane1Image.get();
     } else {
         // Plane II only gains bits through the window; an absent plane stores nothing.
-        if (Plane2Selected && Graphics2) {
+        if (Plane2Selected && Setting.Graphics2) {
             GraphicsRam2[o] |= value;
             drawn = GraphicsRam2[o];
         }
@@ -90,7 +92,7 @@ void TQJ47R::WriteGraphics(int offset, std::uint8_t value) {
 
     const int x0 = (o % GraphicsBytesPerLine) * 16, y = (o / GraphicsBytesPerLine) * 2;
     for (int b = 0; b < 8; ++b)
-        Dot(*plane, (drawn & (1 << b)) ? Green : Black, x0 + 2 * b, y, 2, ScanDouble);
+        Dot(*plane, (drawn & (1 << b)) ? Green : Black, x0 + 2 * b, y, 2, Setting.ScanDouble);
 
     if (!Plane1Shown && !Plane2Shown) return;
     const int r = o / (GraphicsBytesPerLine * GraphicsLinesPerTextRow), c = o % GraphicsBytesPerLine;

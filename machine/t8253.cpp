@@ -2,9 +2,9 @@
 
 void T8253::Write(std::uint8_t port, std::uint8_t v) {
     if (port == 3) {
-        const int c = v >> 6;
+        const int c = (v & CounterSelect) >> 6;
         if (c == 3) return;
-        const std::uint8_t rl = (v >> 4) & 3;
+        const std::uint8_t rl = (v & Access) >> 4;
         if (rl != 0) {
             PitAccess[c] = rl;
         } else { // counter latch command

@@ -16,6 +16,10 @@ class T8253 {
     // One input clock of counter 0.
     void Clock();
 
+    // The control word: bits 7-6 name the counter (3 = none), bits 5-4 the
+    // access; access 0 latches the count.
+    static constexpr std::uint8_t CounterSelect = 0xC0, Access = 0x30;
+
     // Access states.
     static constexpr std::uint8_t NotProgrammed = 0, LowOnly = 1, HighOnly = 2, PairLow = 3, PairHigh = 4;
 

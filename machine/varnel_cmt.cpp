@@ -1,10 +1,10 @@
 #include "machine/varnel_cmt.h"
 
 #include "platform/exceptions.h"
-#include "machine/machine_services.h"
 
-VarnelCMT::VarnelCMT(TMachineServices* services)
-    : Services(services), CmtHandler(std::make_unique<TQJFHandler>()) {}
+#include <utility>
+
+VarnelCMT::VarnelCMT(TLogHook log) : OnLog(std::move(log)), CmtHandler(std::make_unique<TQJFHandler>()) {}
 
 std::uint8_t VarnelCMT::GetPort(int index) const {
     switch (index) {
@@ -17,7 +17,7 @@ std::uint8_t VarnelCMT::GetPort(int index) const {
 
 void VarnelCMT::PortChange(std::uint8_t a, std::uint8_t c) {
     // Compares the control bits with the whole stored bytes, as the deck always has.
-    if ((a & 0x0F) == LastPortA && (c & 0xC0) == LastPortC) return;
+    if ((a & PortALines) == LastPortA && (c & PortCCompared) == LastPortC) return;
     LastPortA ^= a; // now the changed bits
     LastPortC ^= c;
     ProcessEdges();
@@ -28,46 +28,46 @@ void VarnelCMT::PortChange(std::uint8_t a, std::uint8_t c) {
 // Flips a deck latch and logs its new state.
 void VarnelCMT::Toggle(std::uint8_t& latch, const char* onText, const char* offText) {
     latch ^= 1;
-    LogLine(Services, "%s", latch ? onText : offText);
+    LogTo(OnLog, "%s", latch ? onText : offText);
 }
 
 void VarnelCMT::ProcessEdges() {
     const std::uint8_t a = LastPortA, c = LastPortC;
-    if (a & 0x01) {
+    if (a & MotorLine) {
         Toggle(MotorEngaged, "CMT Motor Engaged", "CMT Motor Disengaged");
     }
-    if (a & 0x02) {
+    if (a & DirectionLine) {
         Toggle(ForwardDir, "FF Direction Selected", "REW Direction Selected");
     }
-    if (a & 0x04) {
+    if (a & PlayLine) {
         if (!Playing && !RecordingOpen) {
             Playing = 1;
-            LogLine(Services, "Play Requested");
+            LogTo(OnLog, "Play Requested");
             RecordingOpen = 1;
             try {
                 TapeRecording =
                     std::make_unique<platform::TFileStream>(RecordingFile, platform::TFileMode::fmCreate);
             } catch (const platform::Exception& e) {
                 // Mid-instruction: report it and play on without recording.
-                LogLine(Services, "%s", e.what());
+                LogTo(OnLog, "%s", e.what());
                 TapeRecording.reset();
             }
         } else {
             Playing = 0;
         }
     }
-    if (a & 0x08) {
+    if (a & StopLine) {
         StopLatch ^= 1;
         if (StopLatch) stop();
     }
-    ReadBitValue = (c & 0x80) ? 1 : 0;
-    if (c & 0x40) {
+    ReadBitValue = (c & DataLine) ? 1 : 0;
+    if (c & AmpLine) {
         Toggle(AmpRead, "AMP set to READ state", "AMP set to WRITE state");
     }
-    if (c & 0x20) {
+    if (c & SpeedLine) {
         Toggle(FastSpeed, "Fast Speed Selected", "Normal Speed Selected");
     }
-    if (c & 0x10) {
+    if (c & EjectLine) {
         EjectLatch ^= 1;
         if (!EjectLatch) Eject();
     }
@@ -77,15 +77,15 @@ void VarnelCMT::stop() {
     Playing = 0;
     RecordingOpen = 0;
     TapeRecording.reset();
-    LogLine(Services, "stop() triggered");
+    LogTo(OnLog, "stop() triggered");
 }
 
 void VarnelCMT::Eject() {
-    LogLine(Services, "Tape ejected");
+    LogTo(OnLog, "Tape ejected");
     if (TapeLoaded) {
         TapeLoaded = 0;
         CmtHandler->Close();
-        CmtStatus |= 0x20;
+        CmtStatus |= StatusNoTape;
     }
 }
 

@@ -5,19 +5,25 @@
 // into "roms/tape.pcm" (relative to the current folder).
 #pragma once
 
+#include "machine/chip_hooks.h"
 #include "machine/qjf_handler.h"
 #include "platform/streams.h"
 
 #include <cstdint>
 #include <memory>
 
-class TMachineServices;
-
 class VarnelCMT {
   public:
     static constexpr const char* RecordingFile = "roms/tape.pcm";
 
-    explicit VarnelCMT(TMachineServices* services = nullptr);
+    // The control lines: PA0-PA3 and PC4-PC7 of the 8255.
+    static constexpr std::uint8_t MotorLine = 0x01, DirectionLine = 0x02, PlayLine = 0x04, StopLine = 0x08;
+    static constexpr std::uint8_t EjectLine = 0x10, SpeedLine = 0x20, AmpLine = 0x40, DataLine = 0x80;
+    static constexpr std::uint8_t PortALines = 0x0F, PortCCompared = 0xC0;
+    // CmtStatus: 8255 port B bits 4-5; bit 5 set = no tape.
+    static constexpr std::uint8_t StatusNoTape = 0x20;
+
+    explicit VarnelCMT(TLogHook log = {});
 
     void PortChange(std::uint8_t portA, std::uint8_t portC);
     // 0 LastPortA, 1 CmtStatus, 2 LastPortC.
@@ -29,7 +35,7 @@ class VarnelCMT {
     void stop();
     void Eject();
 
-    TMachineServices* Services;
+    TLogHook OnLog;
 
     std::unique_ptr<TQJFHandler> CmtHandler;
     std::uint8_t LastPortA = 0;

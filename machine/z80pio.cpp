@@ -2,11 +2,6 @@
 
 Z80PIO::Z80PIO() { Reset(); }
 
-void Z80PIO::IntLineChanged(std::uint32_t) {}
-void Z80PIO::ReadyChanged(int, std::uint32_t) {}
-void TQJPIO::IntLineChanged(std::uint32_t) {}
-void TQJPIO::ReadyChanged(int, std::uint32_t) {}
-
 void Z80PIO::Reset() {
     for (int p = 0; p < 2; ++p) {
         PioMask[p] = 0xFF;
@@ -23,33 +18,36 @@ void Z80PIO::Reset() {
 
 void Z80PIO::SetReady(int port, std::uint32_t ready) {
     PioReady[port] = ready;
-    ReadyChanged(port, ready);
+    if (OnReady) OnReady(port, ready);
 }
 
 void Z80PIO::WriteControl(int port, std::uint8_t v) {
+    WriteControlWord(port, v);
+    if (OnWritten) OnWritten();
+}
+
+void Z80PIO::WriteControlWord(int port, std::uint8_t v) {
     if (PioMode[port] == ModeControlPending) {
         PioIoSelect[port] = v;
         PioMode[port] = ModeControl;
         return;
     }
-    if (PioIntControl[port] & 0x10) {
+    if (PioIntControl[port] & IntMaskFollows) {
         PioMask[port] = v;
-        PioIntControl[port] &= ~0x10u;
+        PioIntControl[port] &= ~IntMaskFollows;
         return;
     }
-    switch (v & 0x0F) {
-    case 0x3: // interrupt enable word
-        PioIntControl[port] = (PioIntControl[port] & ~0x80u) | (v & 0x80u);
-        break;
-    case 0x7: // interrupt control word; bit 4 announces a mask word
+    switch (v & WordKind) {
+    case EnableWord: PioIntControl[port] = (PioIntControl[port] & ~IntEnable) | (v & IntEnable); break;
+    case IntControlWord:
         PioIntControl[port] = v & 0xF0u;
         PioMask[port] = 0;
         break;
-    case 0xF: // mode word
+    case ModeWord:
         PioMode[port] = (v >> 6) == ModeControl ? ModeControlPending : std::uint32_t(v >> 6);
         break;
     default:
-        if ((v & 1) == 0) PioVector[port] = v;
+        if ((v & NotVector) == 0) PioVector[port] = v;
         break;
     }
     EvaluateInterrupt(port);
@@ -61,6 +59,7 @@ void Z80PIO::WriteData(int port, std::uint8_t v) {
         SetReady(port, 1);
         EvaluateInterrupt(port);
     }
+    if (OnWritten) OnWritten();
 }
 
 std::uint8_t Z80PIO::ReadData(int port) {
@@ -84,11 +83,12 @@ std::uint8_t Z80PIO::ReadControl(int) const { return 0; }
 
 void Z80PIO::EvaluateInterrupt(int port) {
     std::uint32_t request = 0;
-    if (PioIntControl[port] & 0x80) {
+    const std::uint32_t control = PioIntControl[port];
+    if (control & IntEnable) {
         if (PioMode[port] == ModeControl) {
             std::uint32_t x = PioInput[port] & PioIoSelect[port] & ~PioMask[port] & 0xFF;
-            if (!(PioIntControl[port] & 0x20)) x ^= PioMask[port];
-            request = (PioIntControl[port] & 0x40) ? x == PioMask[port] : x == 0;
+            if (!(control & IntActiveHigh)) x ^= PioMask[port];
+            request = (control & IntAnd) ? x == PioMask[port] : x == 0;
             if (port == 1 && PioMode[0] == ModeBidirectional && PioReady[1] == 0) request = 1;
         } else {
             request = PioReady[port] == 0;
@@ -105,7 +105,7 @@ void Z80PIO::UpdateIntLine() {
         line = 2;
     else
         line = ((PioState[1] & StateInService) ? 2 : PioState[1]) | PioState[0];
-    IntLineChanged(line);
+    if (OnIntLine) OnIntLine(line);
 }
 
 std::uint8_t Z80PIO::AcknowledgeInterrupt() {

@@ -20,14 +20,17 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b + 1);
 }
 
-// The file's lines, or none when it does not exist or cannot be read.
+// The file's lines without their line ends (LF or CR LF, as a hand-edited file
+// may have), or none when it does not exist or cannot be read.
 std::vector<std::string> ReadLines(const std::string& path) {
     std::vector<std::string> lines;
     try {
         const auto bytes = platform::ReadWholeFile(path);
         std::istringstream in(std::string(bytes.begin(), bytes.end()));
-        for (std::string line; std::getline(in, line);)
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
             lines.push_back(line);
+        }
     } catch (const platform::Exception&) {
     }
     return lines;

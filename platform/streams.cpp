@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -132,10 +133,32 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName) {
     return data;
 }
 
-void WriteFileAtomic(const std::string& fileName, const void* data, std::size_t size) {
+namespace {
+
+// The file that fileName finally names: symbolic links followed (a relative
+// link from its own folder), so that replacing it keeps the links. Empty when
+// the links lead in a circle or cannot be read.
+std::string FinalTarget(const std::string& fileName) {
+    constexpr int MaxLinks = 40;
+    std::filesystem::path path(fileName);
+    for (int hops = 0; hops <= MaxLinks; ++hops) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec))) return path.string();
+        const std::filesystem::path to = std::filesystem::read_symlink(path, ec);
+        if (ec) return {};
+        path = to.is_absolute() ? to : path.parent_path() / to;
+    }
+    return {};
+}
+
+} // namespace
+
+void WriteFileAtomic(const std::string& linkOrFile, const void* data, std::size_t size) {
+    const std::string fileName = FinalTarget(linkOrFile);
+    if (fileName.empty()) throw EFCreateError(linkOrFile);
     std::string tmp = fileName + ".XXXXXX";
     const int fd = mkstemp(tmp.data());
-    if (fd < 0) throw EFCreateError(fileName);
+    if (fd < 0) throw EFCreateError(linkOrFile);
 
     // Keep the permissions of the file being replaced; a new one gets 0666 less umask.
     struct stat st {};
@@ -165,7 +188,7 @@ void WriteFileAtomic(const std::string& fileName, const void* data, std::size_t 
     if (ok && std::rename(tmp.c_str(), fileName.c_str()) != 0) ok = false;
     if (!ok) {
         ::unlink(tmp.c_str());
-        throw EFCreateError(fileName);
+        throw EFCreateError(linkOrFile);
     }
 }
 

@@ -83,8 +83,9 @@ class TFileStream : public TStream {
 
 // Writes size bytes to a temporary file beside fileName, flushes it to disc and
 // renames it over fileName, so the target holds either its old or its new
-// contents, never a part. EFCreateError ("Cannot create file %s") on failure,
-// with the target untouched.
+// contents, never a part. A fileName that is a symbolic link is followed: the
+// file it leads to is replaced and the link stays. EFCreateError ("Cannot
+// create file %s") on failure, with the target untouched.
 void WriteFileAtomic(const std::string& fileName, const void* data, std::size_t size);
 
 // Reads a whole file; EFOpenError when it cannot be read.

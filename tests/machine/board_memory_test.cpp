@@ -106,14 +106,9 @@ TEST(BoardMemory, MapOfEveryConfigurationAtItsBoundaries) {
     TQJ47R& m = rig.M();
     for (const Config& c : Configs) {
         SCOPED_TRACE(c.Name);
-        m.IplMode = c.Ipl;
-        m.RamExpansion = c.Expansion;
-        m.VramWindowMapped = c.Window;
-        m.VramWindowLow = c.Low;
-        m.Plane2Selected = c.Plane2;
-        m.Plane1Selected = !c.Plane2;
-        m.Graphics1 = c.Fitted1;
-        m.Graphics2 = c.Fitted2;
+        board_test::Configure(m, c.Ipl, {c.Expansion, c.Fitted1, c.Fitted2, 0});
+        m.WritePort(0xE8, (c.Window ? 0x80 : 0) | (c.Low ? 0x40 : 0)); // PIO A: the video window
+        m.WritePort(0xF4, c.Plane2 ? 0x01 : 0x00);                     // graphics control: the plane
         const auto& code = c.Ipl ? IplCode : NormalCode;
         for (int a : Boundaries(c.Data, code)) {
             SCOPED_TRACE(testing::Message() << "address " << std::hex << a);
@@ -143,8 +138,7 @@ TEST(BoardMemory, MapOfEveryConfigurationAtItsBoundaries) {
 TEST(BoardMemory, StackReachesAbsentExpansionWhileDataDoesNot) {
     Rig rig;
     TQJ47R& m = rig.M();
-    m.IplMode = 0;
-    m.RamExpansion = 0;
+    m.SetSettings({});
     // ld a,0x5a; ld (0x9000),a; ld hl,0x1234; ld sp,0x9002; push hl; ld a,(0x9000); ld b,a; pop de; halt
     rig.LoadProgram({0x3E, 0x5A, 0x32, 0x00, 0x90, 0x21, 0x34, 0x12, 0x31, 0x02, 0x90, 0xE5, 0x3A, 0x00, 0x90,
                      0x47, 0xD1, 0x76},
@@ -160,22 +154,21 @@ TEST(BoardMemory, StackReachesAbsentExpansionWhileDataDoesNot) {
 TEST(BoardMemory, PlaneTwoOnlyGainsBitsAndUnmappedWindowIsPlainMemory) {
     Rig rig;
     TQJ47R& m = rig.M();
-    m.IplMode = 0;
-    m.RamExpansion = 1;
-    m.VramWindowMapped = 1;
-    m.Plane2Selected = 1;
-    m.Graphics2 = 1;
+    board_test::Configure(m, false, {1, 1, 1, 0});
+    m.WritePort(0xE8, 0x80); // window mapped high
+    m.WritePort(0xF4, 0x01); // plane II selected
     m.WriteMem(0xE010, 0x0F);
     m.WriteMem(0xE010, 0xF0);
     EXPECT_EQ(GraphicsRam2[0x10], 0xFF);
     EXPECT_EQ(m.ReadMem(0xE010), 0xFF);
     EXPECT_EQ(m.FetchMem(0xE010), MainRam[0xE010]);
     // Neither plane selected (as after a reset): reads 0, nothing stored.
-    m.Plane2Selected = 0;
+    m.Reset();
+    m.WritePort(0xE8, 0x80);
     m.WriteMem(0xE011, 0x55);
     EXPECT_EQ(GraphicsRam1[0x11] | GraphicsRam2[0x11], 0);
     EXPECT_EQ(m.ReadMem(0xE011), 0);
-    m.VramWindowMapped = 0;
+    m.WritePort(0xE8, 0x00);
     m.WriteMem(0xD000, 0x77);
     EXPECT_EQ(MainRam[0xD000], 0x77);
     EXPECT_EQ(TextVram[0], 0);

@@ -46,12 +46,12 @@ TEST(BoardPorts, DiscControllerAnswersAtBothAliasesAndItsLatchPorts) {
 TEST(BoardPorts, PioSelectsTheKeyRowAndTheVideoWindow) {
     Rig rig;
     TQJ47R& m = rig.M();
+    board_test::Configure(m, false, m.Settings()); // out of IPL mode: RAM halves in place
     for (int r = 0; r < 12; ++r)
         KeyMatrix[r] = std::uint8_t(0x11 * r + 1);
     for (int r = 0; r < 16; ++r) {
         SCOPED_TRACE(r);
-        m.WritePort(0xE8, 0x10 | r); // PIO A data
-        EXPECT_EQ(m.KeyRow, r);
+        m.WritePort(0xE8, 0x10 | r);                                           // PIO A data
         EXPECT_EQ(m.ReadPort(0xEA), r < 12 ? std::uint8_t(~KeyMatrix[r]) : 0); // PIO B data
         // 8255 port B bit 7 follows the selected row's bit 7; rows 12-15 have no keys.
         const bool down = r < 12 && (KeyMatrix[r] & 0x80);
@@ -59,13 +59,16 @@ TEST(BoardPorts, PioSelectsTheKeyRowAndTheVideoWindow) {
         EXPECT_EQ(m.ReadPort(0xE1) & 0x30, 0x30); // cassette status
     }
     m.WritePort(0xE8, 0x05); // bit 4 clear: no row
-    EXPECT_EQ(m.KeyRow, 15);
     EXPECT_EQ(m.ReadPort(0xEA), 0);
-    EXPECT_EQ(m.VramWindowMapped, 0);
+    TextVram[0] = 0x3C;
+    MainRam[0x5000] = 0x11;
+    MainRam[0xD000] = 0x22;
+    EXPECT_EQ(m.ReadMem(0xD000), 0x22); // no window
+    EXPECT_EQ(m.ReadMem(0x5000), 0x11);
 
     m.WritePort(0xE8, 0xC0);
-    EXPECT_EQ(m.VramWindowMapped, 1);
-    EXPECT_EQ(m.VramWindowLow, 1);
+    EXPECT_EQ(m.ReadMem(0x5000), 0x3C); // the window, low
+    EXPECT_EQ(m.ReadMem(0xD000), 0x22);
     EXPECT_EQ(rig.Services.PioPorts[0], (std::pair<std::uint8_t, std::uint8_t>{0xFF, 0xC0}));
     m.WritePort(0xEB, 0xCF); // PIO B control mode; I/O select word follows
     m.WritePort(0xEB, 0x0F);
@@ -79,10 +82,8 @@ TEST(BoardPorts, ColumnAndVideoModeChangesRedrawTheScreen) {
     m.WritePort(0xE0, 0x00);                           // PA4 low while reverse already: no redraw
     EXPECT_EQ(rig.Screen.Pixel(0, 0) & 0x00FFFFFF, 0);
     m.WritePort(0xE8, 0x20); // 80 columns: redraw in reverse video, blank cells turn green
-    EXPECT_EQ(m.Columns80, 1);
     EXPECT_EQ(rig.Screen.Pixel(639, 399) & 0x00FFFFFF, 0x00FF00u);
     m.WritePort(0xE0, 0x10); // normal video
-    EXPECT_EQ(m.NormalVideo, 1);
     EXPECT_EQ(rig.Screen.Pixel(639, 399) & 0x00FFFFFF, 0);
 }
 
@@ -91,14 +92,14 @@ TEST(BoardPorts, ModeLampsFollowPortAAndRepaintOnlyOnChange) {
     TQJ47R& m = rig.M();
     const int before = rig.Services.StatusBarRefreshes;
     m.WritePort(0xE0, 0xA0);
-    EXPECT_EQ(m.ModeLamps[0], 1);
-    EXPECT_EQ(m.ModeLamps[1], 0);
-    EXPECT_EQ(m.ModeLamps[2], 1);
+    EXPECT_EQ(m.ModeLamps()[0], 1);
+    EXPECT_EQ(m.ModeLamps()[1], 0);
+    EXPECT_EQ(m.ModeLamps()[2], 1);
     EXPECT_EQ(rig.Services.StatusBarRefreshes, before + 1);
     m.WritePort(0xE0, 0xA1);
     EXPECT_EQ(rig.Services.StatusBarRefreshes, before + 1);
     m.WritePort(0xE0, 0x40);
-    EXPECT_EQ(m.ModeLamps[1], 1);
+    EXPECT_EQ(m.ModeLamps()[1], 1);
     EXPECT_EQ(rig.Services.StatusBarRefreshes, before + 2);
     EXPECT_EQ(rig.Services.PpiPorts[0], 0x40);
 }
@@ -108,7 +109,7 @@ TEST(BoardPorts, PcOneLeavesIplModeOnceAndRestartsTheRun) {
     TQJ47R& m = rig.M();
     rig.SetPC(0x0123);
     m.WritePort(0xE3, 0x03); // PC1 high
-    EXPECT_EQ(m.IplMode, 0);
+    EXPECT_EQ(m.IplMode(), 0);
     EXPECT_EQ(rig.PC(), 0);
     EXPECT_EQ(rig.Services.RunClicks, 2);
     m.WritePort(0xE3, 0x02);
@@ -127,11 +128,11 @@ TEST(BoardPorts, ResetLineResetsOnTheFallingEdgeOfPcThree) {
     m.WritePort(0xE3, 0x07); // PC3 high
     EXPECT_EQ(ResetLatch, 1);
     EXPECT_EQ(rig.PC(), 0x4000);
-    m.Columns80 = 1;
+    m.WritePort(0xE8, 0x20); // 80 columns
     m.WritePort(0xE3, 0x06); // falling edge: reset
     EXPECT_EQ(rig.PC(), 0);
     EXPECT_EQ(ResetLatch, 0);
-    EXPECT_EQ(m.Columns80, 0);
+    EXPECT_EQ(rig.P().Columns80(), 0);
     rig.SetPC(0x4000);
     m.WritePort(0xE3, 0x06);
     EXPECT_EQ(rig.PC(), 0x4000);
@@ -141,21 +142,22 @@ TEST(BoardPorts, GraphicsControlSelectsAndShowsPlanes) {
     Rig rig;
     TQJ47R& m = rig.M();
     struct Case {
-        std::uint8_t Write, Read, Sel1, Sel2, Shown1, Shown2;
+        std::uint8_t Write, Read, Sel1, Sel2; // the status read shows what is shown
     };
     const Case cases[] = {
-        {0x08, 0x0C, 1, 0, 0, 1}, // shows plane II, selects plane I
-        {0x01, 0x01, 0, 1, 0, 0},
-        {0x06, 0x0E, 1, 0, 1, 1},
-        {0x03, 0x03, 0, 1, 1, 0},
+        {0x08, 0x0C, 1, 0}, // shows plane II, selects plane I
+        {0x01, 0x01, 0, 1},
+        {0x06, 0x0E, 1, 0},
+        {0x03, 0x03, 0, 1},
     };
+    m.WritePort(0xE8, 0x80); // the window at 0xD000: graphics at 0xE000
     for (const Case& c : cases) {
         SCOPED_TRACE(int(c.Write));
         m.WritePort(0xF4 | (c.Write & 3), c.Write);
-        EXPECT_EQ(m.Plane1Selected, c.Sel1);
-        EXPECT_EQ(m.Plane2Selected, c.Sel2);
-        EXPECT_EQ(m.Plane1Shown, c.Shown1);
-        EXPECT_EQ(m.Plane2Shown, c.Shown2);
+        GraphicsRam1[0] = GraphicsRam2[0] = 0;
+        m.WriteMem(0xE000, 0x5A); // lands in the selected plane
+        EXPECT_EQ(GraphicsRam1[0], c.Sel1 ? 0x5A : 0);
+        EXPECT_EQ(GraphicsRam2[0], c.Sel2 ? 0x5A : 0);
         EXPECT_EQ(m.ReadPort(0xF7), c.Read);
     }
 }
@@ -168,8 +170,8 @@ TEST(BoardPorts, ModeWordRunsTheWholeWiringAndPitIsReached) {
     m.WritePort(0xE3, 0x82); // mode word: all ports mode 0, B input
     EXPECT_EQ(rig.Services.PpiPorts[0], 0x00);
     EXPECT_EQ(rig.Services.PpiPorts[2], 0x00);
-    EXPECT_EQ(m.Ppi.ExternalB & 0x80, 0); // row 3 bit 7 on writes
-    EXPECT_EQ(rig.Services.PpiPorts[1], m.Ppi.ExternalB);
+    EXPECT_EQ(rig.Services.PpiPorts[1] & 0x80, 0);    // row 3 bit 7 on writes
+    EXPECT_EQ(rig.Services.PpiPorts[1] & 0x30, 0x30); // the cassette status
 
     m.WritePort(0xE7, 0x10); // counter 0, low byte only
     m.WritePort(0xE4, 0x42);

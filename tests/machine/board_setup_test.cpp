@@ -33,15 +33,15 @@ TEST(BoardSetup, BootsColdIntoTheIplRomWithScreenAndPlanesBlack) {
     TQJ47R& m = rig.M();
     const auto ipl = Slurp(fs::path(QJ_FIXTURE_ROMS) / "ipl.BIN");
     ASSERT_FALSE(ipl.empty());
-    EXPECT_EQ(m.IplMode, 1);
+    EXPECT_EQ(m.IplMode(), 1);
     EXPECT_EQ(m.ColdBoot, 1);
     EXPECT_EQ(rig.PC(), 0);
     EXPECT_EQ(m.FetchMem(0), ipl[0]);
-    EXPECT_EQ(m.NormalVideo, 0);
+    EXPECT_EQ(rig.P().NormalVideo(), 0);
     EXPECT_EQ(rig.Screen.Width(), 640);
     EXPECT_EQ(rig.Screen.Height(), 400);
     EXPECT_EQ(rig.Screen.Pixel(639, 399), TQJ47R::Black);
-    EXPECT_EQ(m.RingWriteIndex - m.RingReadIndex, TQJ47R::RingStartLag);
+    EXPECT_EQ(rig.P().RingWriteIndex() - rig.P().RingReadIndex(), TQJ47R::RingStartLag);
     EXPECT_GE(rig.Services.StatusBarRefreshes, 1);
     ASSERT_TRUE(rig.Sound.Buffer());
     EXPECT_TRUE(rig.Sound.Buffer()->IsPlaying());
@@ -80,7 +80,7 @@ TEST(BoardSetup, ShortAndLongRomImagesFillWhatTheyHoldAndNoMore) {
         bool lit = false;
         for (int y = 0; y < 16; ++y)
             for (int x = 128; x < 144; ++x)
-                lit |= Rgb(rig.M().Font40Bitmap->Pixel(x, y)) != 0;
+                lit |= Rgb(rig.P().Font40Bitmap().Pixel(x, y)) != 0;
         EXPECT_EQ(lit, c.Font > 1024);
     }
 }
@@ -96,13 +96,15 @@ TEST(BoardSetup, SettingsAreTrueOnlyForTheExactTextAndAreSavedBack) {
         SetSettingsFolder(settings.Path.string()); // the rig's own folder is not wanted here
         TQJ47R& m = rig.M();
         m.LoadSettings();
-        EXPECT_EQ(m.RamExpansion, 0);
-        EXPECT_EQ(m.Graphics1, 1);
-        EXPECT_EQ(m.Graphics2, 0);
-        EXPECT_EQ(m.ScanDouble, 1); // missing: created with its default
+        EXPECT_EQ(m.Settings().RamExpansion, 0);
+        EXPECT_EQ(m.Settings().Graphics1, 1);
+        EXPECT_EQ(m.Settings().Graphics2, 0);
+        EXPECT_EQ(m.Settings().ScanDouble, 1); // missing: created with its default
         EXPECT_EQ(ReadRegistryString("ScanDouble", "?"), "TRUE");
-        m.ScanDouble = 0;
-        m.Graphics2 = 7;
+        TQJ47RSettings changed = m.Settings();
+        changed.ScanDouble = 0;
+        changed.Graphics2 = 7;
+        m.SetSettings(changed);
         m.SaveSettings();
     }
     SetSettingsFolder(settings.Path.string());
@@ -113,30 +115,57 @@ TEST(BoardSetup, SettingsAreTrueOnlyForTheExactTextAndAreSavedBack) {
     SetSettingsFolder("");
 }
 
+TEST(BoardSetup, SettingsEditedWithCrLfLineEndsKeepTheirMeaning) {
+    fixtures::TempDir settings;
+    std::ofstream(settings.File("qj47r.ini"), std::ios::binary)
+        << "[\\SOFTWARE\\QJ47R Emulator]\r\nRamExpansion=TRUE\r\nGraphics1=TRUE\r\nGraphics2=FALSE\r\n"
+           "ScanDouble=TRUE\r\n";
+    {
+        Rig rig;
+        SetSettingsFolder(settings.Path.string());
+        TQJ47R& m = rig.M();
+        m.LoadSettings();
+        EXPECT_EQ(m.Settings().RamExpansion, 1);
+        EXPECT_EQ(m.Settings().Graphics1, 1);
+        EXPECT_EQ(m.Settings().Graphics2, 0);
+        EXPECT_EQ(m.Settings().ScanDouble, 1);
+    }
+    SetSettingsFolder(settings.Path.string());
+    EXPECT_EQ(ReadRegistryString("RamExpansion", "?"), "TRUE"); // saved back as it was
+    SetSettingsFolder("");
+}
+
 TEST(BoardSetup, ResetKeepsMemoryAndClearsModes) {
     Rig rig;
     TQJ47R& m = rig.M();
     MainRam[0x1234] = 0x56;
     TextVram[5] = 0x41;
-    m.KeyRow = 3;
-    m.NormalVideo = m.Columns80 = m.VramWindowMapped = m.Plane1Shown = m.Plane2Selected = 1;
-    m.ModeLamps[1] = m.DriveLamps[2] = 1;
+    KeyMatrix[3] = 0x0F;
+    m.WritePort(0xE8, 0x80 | 0x20 | 0x10 | 3); // window, 80 columns, key row 3
+    m.WritePort(0xE0, 0x40 | 0x10);            // GRPH lamp, normal video
+    m.WritePort(0xF4, 0x03);                   // plane I shown, plane II selected
+    m.WritePort(0xDC, 0x06);                   // drive C selected ...
+    m.WritePort(0xD8, 0x08 ^ 0xFF);            // ... and busy
+    m.CheckInterrupt(4000);
+    ASSERT_EQ(m.ModeLamps()[1] & m.DriveLamps()[2], 1);
     m.NmiRequest = 1;
     ResetLatch = 1;
     const auto pixel = rig.Screen.Pixel(0, 0);
     m.ColdBoot = 0;
     m.Reset();
-    EXPECT_EQ(m.IplMode, 0);
+    EXPECT_EQ(m.IplMode(), 0);
     EXPECT_EQ(MainRam[0x1234], 0x56);
     EXPECT_EQ(TextVram[5], 0x41);
-    EXPECT_EQ(m.KeyRow, 3);
-    EXPECT_EQ(m.NormalVideo | m.Columns80 | m.VramWindowMapped | m.Plane1Shown | m.Plane2Selected, 0);
-    EXPECT_EQ(m.ModeLamps[1] | m.DriveLamps[2] | m.NmiRequest | ResetLatch, 0);
+    EXPECT_EQ(m.ReadPort(0xEA), 0xF0); // still row 3
+    auto p = rig.P();
+    EXPECT_EQ(p.NormalVideo() | p.Columns80() | p.Plane1Shown() | p.Plane2Selected(), 0);
+    EXPECT_EQ(m.ReadMem(0xD005), MainRam[0xD005]); // no window
+    EXPECT_EQ(m.ModeLamps()[1] | m.DriveLamps()[2] | m.NmiRequest | ResetLatch, 0);
     EXPECT_EQ(rig.Screen.Pixel(0, 0), pixel); // nothing redrawn
     EXPECT_EQ(m.FetchMem(0x1234), 0x56);
     m.ColdBoot = 1;
     m.Reset();
-    EXPECT_EQ(m.IplMode, 1);
+    EXPECT_EQ(m.IplMode(), 1);
     EXPECT_EQ(m.FetchMem(0), IplRom[0]);
 }
 
@@ -162,7 +191,9 @@ TEST(BoardSetup, DestructionSavesEachDiscImageOnItsOwnThenTheSettings) {
             m.Fdc.Drives[d].WriteByte(0x00);
         }
         fs::remove_all(gone.parent_path());
-        m.ScanDouble = 0;
+        TQJ47RSettings changed = m.Settings();
+        changed.ScanDouble = 0;
+        m.SetSettings(changed);
         rig.Board.reset(); // must not raise
         const auto lines = rig.Services.Lines();
         EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
@@ -191,9 +222,9 @@ TEST(BoardSetup, SettingsThatCannotBeSavedAreReportedNotRaised) {
 
 TEST(BoardSetup, RunsWithoutSoundDeviceOrServices) {
     Rig rig(QJ_FIXTURE_ROMS, false);
-    EXPECT_FALSE(rig.M().SecondaryBuffer);
+    EXPECT_FALSE(rig.P().HasSoundBuffer());
     rig.RunSlices(3);
-    EXPECT_EQ(rig.M().IplMode, 0);
+    EXPECT_EQ(rig.M().IplMode(), 0);
 
     platform::NullSoundDevice none;
     TQJ47RSetup setup;
@@ -202,7 +233,7 @@ TEST(BoardSetup, RunsWithoutSoundDeviceOrServices) {
     TQJ47R bare(setup);
     bare.SliceTStates = bare.TStates = 80000;
     bare.Execute();
-    EXPECT_EQ(bare.IplMode, 0);
+    EXPECT_EQ(bare.IplMode(), 0);
     EXPECT_EQ(bare.Screen()->Width(), 640);
 }
 

@@ -14,27 +14,27 @@ constexpr int Ring = TQJ47R::RingSize;
 
 // Ring entry i is high when bit (i mod 7) of 0x4B is set: an irregular pattern.
 bool PatternHigh(int i) { return (0x4B >> (i % 7)) & 1; }
-void FillRingPattern(TQJ47R& m) {
+void FillRingPattern(TQJ47RProbe p) {
     for (int i = 0; i < Ring; ++i)
-        m.SpeakerRing[i] = PatternHigh(i) ? 4 : 0;
+        p.SpeakerRing()[i] = PatternHigh(i) ? 4 : 0;
 }
 std::int16_t PatternSample(int i) { return PatternHigh(i % Ring) ? TQJ47R::HighSample : 0; }
 
 TEST(BoardSound, RefillWritesFromTheLastPositionUpToThePlayCursorAcrossTheWrap) {
     Rig rig;
-    TQJ47R& m = rig.M();
-    FillRingPattern(m);
+    auto p = rig.P();
+    FillRingPattern(p);
     rig.Sound.Advance(11000); // play cursor at 1000
     rig.Sound.ClearCapture();
-    m.SoundWritePos = 9000;
-    const int read = m.RingReadIndex;
-    m.UpdateSound();
-    EXPECT_EQ(m.SoundWritePos, 1000u);
-    EXPECT_EQ(m.RingReadIndex, read + 1000);
+    p.SoundWritePos() = 9000;
+    const int read = p.RingReadIndex();
+    p.UpdateSound();
+    EXPECT_EQ(p.SoundWritePos(), 1000u);
+    EXPECT_EQ(p.RingReadIndex(), read + 1000);
     // The second region was filled last: its count and the indices after it.
     EXPECT_EQ(rig.Services.Labels[8], "500");
     EXPECT_EQ(rig.Services.Labels[9], std::to_string(read + 500));
-    EXPECT_EQ(rig.Services.Labels[10], std::to_string(m.RingWriteIndex));
+    EXPECT_EQ(rig.Services.Labels[10], std::to_string(p.RingWriteIndex()));
 
     rig.Sound.Advance(10000); // once round: 1000..8999 old, then 9000..999 new
     const auto s = rig.Sound.Samples16();
@@ -45,14 +45,14 @@ TEST(BoardSound, RefillWritesFromTheLastPositionUpToThePlayCursorAcrossTheWrap) 
 
 TEST(BoardSound, EqualPositionsWriteNothing) {
     Rig rig;
-    TQJ47R& m = rig.M();
+    auto p = rig.P();
     rig.Sound.Advance(3000);
-    m.SoundWritePos = 3000;
-    const int read = m.RingReadIndex;
+    p.SoundWritePos() = 3000;
+    const int read = p.RingReadIndex();
     for (int i = 0; i < 5; ++i)
-        m.UpdateSound();
-    EXPECT_EQ(m.SoundWritePos, 3000u);
-    EXPECT_EQ(m.RingReadIndex, read);
+        p.UpdateSound();
+    EXPECT_EQ(p.SoundWritePos(), 3000u);
+    EXPECT_EQ(p.RingReadIndex(), read);
 }
 
 TEST(BoardSound, PcTwoLevelsBecomeHighAndZeroSamples) {
@@ -60,17 +60,18 @@ TEST(BoardSound, PcTwoLevelsBecomeHighAndZeroSamples) {
         SCOPED_TRACE(high);
         Rig rig;
         TQJ47R& m = rig.M();
-        m.Ppi.Write(3, high ? 0x05 : 0x04);
-        std::fill(m.SpeakerRing.get(), m.SpeakerRing.get() + Ring,
-                  std::uint8_t(high ? 0 : 4)); // the opposite
-        m.RingReadIndex = m.RingWriteIndex;    // nothing recorded yet
+        auto p = rig.P();
+        m.WritePort(0xE3, high ? 0x05 : 0x04);
+        std::fill(p.SpeakerRing(), p.SpeakerRing() + Ring,
+                  std::uint8_t(high ? 0 : 4));  // the opposite
+        p.RingReadIndex() = p.RingWriteIndex(); // nothing recorded yet
         for (int i = 0; i < 2000; ++i)
             m.CheckInterrupt(50);
         // 100000 T-states: 800 entries recorded, taken as the cursor allows.
         rig.Sound.Advance(1600);
         for (int i = 0; i < 40; ++i)
             m.CheckInterrupt(50);
-        EXPECT_EQ(m.SoundWritePos, 1600u);
+        EXPECT_EQ(p.SoundWritePos(), 1600u);
         rig.Sound.ClearCapture();
         rig.Sound.Advance(10000);
         const auto s = rig.Sound.Samples16();
@@ -83,53 +84,54 @@ TEST(BoardSound, PcTwoLevelsBecomeHighAndZeroSamples) {
 TEST(BoardSound, RefillTakesNoMoreThanWasRecordedAndTopsUpLater) {
     Rig rig;
     TQJ47R& m = rig.M();
+    auto p = rig.P();
     rig.Sound.Advance(1280);
-    m.RingReadIndex = m.RingWriteIndex - 100; // 100 entries recorded
-    m.UpdateSound();
-    EXPECT_EQ(m.SoundWritePos, 200u);
-    EXPECT_EQ(m.RingLag(), 0);
+    p.RingReadIndex() = p.RingWriteIndex() - 100; // 100 entries recorded
+    p.UpdateSound();
+    EXPECT_EQ(p.SoundWritePos(), 200u);
+    EXPECT_EQ(p.RingLag(), 0);
     for (int i = 0; i < 700; ++i)
         m.CheckInterrupt(125); // about 700 more entries, refilled as they come
-    m.UpdateSound();
-    EXPECT_EQ(m.SoundWritePos, 1280u);
-    EXPECT_GT(m.RingLag(), 0);
+    p.UpdateSound();
+    EXPECT_EQ(p.SoundWritePos(), 1280u);
+    EXPECT_GT(p.RingLag(), 0);
 }
 
 TEST(BoardSound, FailedLockIsRetriedOnceThenTheRefillIsSkipped) {
     Rig rig;
-    TQJ47R& m = rig.M();
+    auto p = rig.P();
     auto buffer = rig.Sound.Buffer();
     rig.Sound.Advance(400);
     buffer->FailLocks(1);
-    m.UpdateSound();
-    EXPECT_EQ(m.SoundWritePos, 400u);
+    p.UpdateSound();
+    EXPECT_EQ(p.SoundWritePos(), 400u);
     EXPECT_TRUE(buffer->IsPlaying()); // brought back and playing again
 
     rig.Sound.Advance(400);
-    const int read = m.RingReadIndex;
+    const int read = p.RingReadIndex();
     buffer->FailLocks(2);
-    m.UpdateSound(); // returns: no endless retry
-    EXPECT_EQ(m.SoundWritePos, 400u);
-    EXPECT_EQ(m.RingReadIndex, read);
-    m.UpdateSound();
-    EXPECT_EQ(m.SoundWritePos, 800u);
+    p.UpdateSound(); // returns: no endless retry
+    EXPECT_EQ(p.SoundWritePos(), 400u);
+    EXPECT_EQ(p.RingReadIndex(), read);
+    p.UpdateSound();
+    EXPECT_EQ(p.SoundWritePos(), 800u);
 
     rig.Sound.Advance(400);
     buffer->MarkLost(); // a lost buffer is restored by the retry
-    m.UpdateSound();
+    p.UpdateSound();
     EXPECT_FALSE(buffer->IsLost());
     EXPECT_TRUE(buffer->IsPlaying());
-    EXPECT_EQ(m.SoundWritePos, 1200u);
+    EXPECT_EQ(p.SoundWritePos(), 1200u);
 }
 
 TEST(BoardSound, RecorderFarAheadMakesThePlayerSkipToRecentSound) {
     Rig rig;
-    TQJ47R& m = rig.M();
+    auto p = rig.P();
     rig.LoadProgram({0x18, 0xFE}); // jr $: the device never plays meanwhile
     rig.RunSlices(30);             // 19200 entries recorded
-    EXPECT_LE(m.RingLag(), TQJ47R::RingLagLimit);
-    EXPECT_GT(m.RingLag(), 0);
-    EXPECT_EQ(m.SoundWritePos, 0u);
+    EXPECT_LE(p.RingLag(), TQJ47R::RingLagLimit);
+    EXPECT_GT(p.RingLag(), 0);
+    EXPECT_EQ(p.SoundWritePos(), 0u);
 }
 
 // A program toggling PC2 through the 8255 control port: both halves are
@@ -137,6 +139,23 @@ TEST(BoardSound, RecorderFarAheadMakesThePlayerSkipToRecentSound) {
 std::vector<std::uint8_t> SquareWave(std::uint8_t d) {
     return {0x3E, 0x05, 0xD3, 0xE3, 0x06, d,    0x10, 0xFE, 0x3E, 0x04,
             0xD3, 0xE3, 0x06, d,    0x10, 0xFE, 0xC3, 0x00, 0x00};
+}
+
+// `periods` periods of about 2 kHz on PC2, then PC2 held low.
+std::vector<std::uint8_t> ToneThenSilence(std::uint8_t periods) {
+    return {0x21, periods, 0x00,                              // ld hl, periods
+            0x3E, 0x05,    0xD3, 0xE3, 0x06, 152, 0x10, 0xFE, // PC2 high, delay
+            0x3E, 0x04,    0xD3, 0xE3, 0x06, 152, 0x10, 0xFE, // PC2 low, delay
+            0x2B, 0x7C,    0xB5, 0x20, 0xEB,                  // dec hl / ld a,h / or l / jr nz
+            0x18, 0xFE};                                      // jr $, PC2 low
+}
+
+// Rising edges in the played samples.
+int Rises(const std::vector<std::int16_t>& s) {
+    int rises = 0;
+    for (std::size_t i = 1; i < s.size(); ++i)
+        rises += s[i] && !s[i - 1];
+    return rises;
 }
 
 TEST(BoardSound, SquareWaveKeepsItsPitchWithoutGapsUnderTenMillisecondTicks) {
@@ -178,20 +197,33 @@ TEST(BoardSound, SquareWaveKeepsItsPitchWithoutGapsUnderTenMillisecondTicks) {
 TEST(BoardSound, OutputFasterThanTheMachinePlaysNothingTwice) {
     constexpr int Periods = 100;
     Rig rig;
-    rig.LoadProgram({0x21, Periods, 0x00,                              // ld hl, Periods
-                     0x3E, 0x05,    0xD3, 0xE3, 0x06, 152, 0x10, 0xFE, // PC2 high, delay
-                     0x3E, 0x04,    0xD3, 0xE3, 0x06, 152, 0x10, 0xFE, // PC2 low, delay
-                     0x2B, 0x7C,    0xB5, 0x20, 0xEB,                  // dec hl / ld a,h / or l / jr nz
-                     0x18, 0xFE});                                     // jr $, PC2 low
+    rig.LoadProgram(ToneThenSilence(Periods));
     for (int slice = 0; slice < 40; ++slice) {
         rig.RunSlices(1);
         rig.Sound.Advance(2560); // 20 ms of sound per 10 ms of machine time
     }
-    const auto s = rig.Sound.Samples16();
-    int rises = 0;
-    for (std::size_t i = 1; i < s.size(); ++i)
-        rises += s[i] && !s[i - 1];
-    EXPECT_EQ(rises, Periods);
+    EXPECT_EQ(Rises(rig.Sound.Samples16()), Periods);
+}
+
+// The output running ahead of a machine slower than real time, and then a
+// window-thread stall: 70 ms played since the last refill (the buffer holds 78
+// ms). Past the recorded sound the output plays silence, never the buffer's
+// old content again.
+TEST(BoardSound, AStallOfTheWindowThreadPlaysSilenceNotOldSound) {
+    constexpr int Periods = 100; // about 50 ms of tone, then silence
+    Rig rig;
+    rig.LoadProgram(ToneThenSilence(Periods));
+    const auto run = [&](int slices) {
+        for (int slice = 0; slice < slices; ++slice) {
+            rig.RunSlices(1);
+            rig.Sound.Advance(2560); // 20 ms of sound per 10 ms of machine time
+        }
+    };
+    run(7);
+    rig.RunSlices(1);
+    rig.Sound.Advance(70 * 128); // 70 ms played since the last refill
+    run(10);
+    EXPECT_EQ(Rises(rig.Sound.Samples16()), Periods);
 }
 
 } // namespace

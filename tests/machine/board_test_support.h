@@ -6,6 +6,7 @@
 #include "fixtures/temp_dir.h"
 #include "gfx/gfx.h"
 #include "gfx/gfx_test_support.h" // starts the graphics library for the test program
+#include "fixtures/board_probe.h"
 #include "machine/qj47r.h"
 #include "platform/sound_buffer.h"
 #include "fixtures/recording_services.h"
@@ -33,6 +34,21 @@ inline void ClearBoardGlobals() {
     ResetLatch = 0;
 }
 
+// IPL or normal mode through a reset (which also unmaps the video window and
+// selects no plane), and the settings.
+inline void Configure(TQJ47R& m, bool ipl, const TQJ47RSettings& settings) {
+    m.ColdBoot = ipl ? 1 : 0;
+    m.Reset();
+    m.SetSettings(settings);
+}
+
+// Changes one setting, as the options window does.
+inline void Set(TQJ47R& m, std::uint8_t TQJ47RSettings::*field, std::uint8_t value) {
+    TQJ47RSettings s = m.Settings();
+    s.*field = value;
+    m.SetSettings(s);
+}
+
 // Only RGB counts: the reverse-video mask leaves alpha 0.
 inline std::uint32_t Rgb(std::uint32_t c) { return c & 0x00FFFFFFu; }
 
@@ -57,6 +73,7 @@ struct Rig {
     }
 
     TQJ47R& M() { return *Board; }
+    TQJ47RProbe P() { return {*Board}; }
 
     // Leaves IPL mode with the program at `origin` in RAM and PC there.
     void LoadProgram(const std::vector<std::uint8_t>& code, int origin = 0) {

@@ -15,7 +15,7 @@ class Deck : public ::testing::Test {
   protected:
     fixtures::TempDir Dir{true};
     RecordingServices Log;
-    VarnelCMT Cmt{&Log};
+    VarnelCMT Cmt{Log.LogHook()};
 };
 } // namespace
 

@@ -43,13 +43,14 @@ TEST(Ppi8255, ModeWordsSetDirectionsAndClearTheLatches) {
     }
 }
 
-TEST(Ppi8255, PortCReadsInputNibblesFromOutside) {
+TEST(Ppi8255, PortCInputNibblesReadWhatIsDrivenFromOutsideWhichIsNothing) {
     PPI8255 ppi;
     ppi.Write(3, 0x8A); // upper half of C an input
-    ppi.ExternalC = 0xA5;
     ppi.Write(2, 0x3C);
-    EXPECT_EQ(ppi.Read(2), 0xAC);
+    EXPECT_EQ(ppi.Read(2), 0x0C);
     EXPECT_EQ(ppi.PinsC, 0xFC);
+    ppi.Write(3, 0x90); // port A an input
+    EXPECT_EQ(ppi.Read(0), 0);
 }
 
 TEST(Ppi8255, BitSetResetChangesOneBitOfPortC) {
@@ -66,7 +67,8 @@ TEST(Ppi8255, BitSetResetChangesOneBitOfPortC) {
 
 TEST(Ppi8255, ModesOneAndTwoAreOnlyLogged) {
     RecordingServices services;
-    PPI8255 ppi(&services);
+    PPI8255 ppi;
+    ppi.OnLog = services.LogHook();
     ppi.Write(3, 0x82);
     ppi.Write(0, 0x77);
     ppi.Write(3, 0xA0); // group A mode 1
@@ -81,9 +83,12 @@ TEST(Ppi8255, ModesOneAndTwoAreOnlyLogged) {
 
 TEST(Ppi8255, WritesAboveThreeAreIgnoredAndResetKeepsExternalLevels) {
     PPI8255 ppi;
+    int written = 0;
+    ppi.OnWritten = [&] { ++written; };
     ppi.ExternalB = 0x42;
     ppi.Write(0, 0x11);
     ppi.Write(7, 0x9B);
+    EXPECT_EQ(written, 1); // the hook runs after writes of ports 0-3 only
     EXPECT_EQ(ppi.PortAInput, 0);
     ppi.Reset();
     EXPECT_EQ(ppi.LatchA, 0);

@@ -7,15 +7,17 @@ namespace {
 // Records the announcements.
 class WatchedPio : public Z80PIO {
   public:
-    void IntLineChanged(std::uint32_t line) override { Lines.push_back(line); }
-    void ReadyChanged(int port, std::uint32_t ready) override { Ready.push_back({port, ready}); }
+    WatchedPio() {
+        OnIntLine = [this](std::uint32_t line) { Lines.push_back(line); };
+        OnReady = [this](int port, std::uint32_t ready) { Ready.push_back({port, ready}); };
+    }
     std::vector<std::uint32_t> Lines;
     std::vector<std::pair<int, std::uint32_t>> Ready;
 };
 } // namespace
 
 TEST(Z80Pio, ResetStateAndVectorsSurvive) {
-    TQJPIO pio;
+    Z80PIO pio;
     for (int p = 0; p < 2; ++p) {
         EXPECT_EQ(pio.PioMode[p], 1u);
         EXPECT_EQ(pio.PioMask[p], 0xFFu);

@@ -27,7 +27,7 @@ class Controller : public ::testing::Test {
   protected:
     fixtures::TempDir Dir;
     RecordingServices Log;
-    TDskHandler Fdc{&Log};
+    TDskHandler Fdc{Log.LogHook()};
 
     std::string Image(const DskBuilder& b, const std::string& name = "a.dsk") {
         const std::string path = Dir.File(name);
@@ -173,26 +173,40 @@ TEST_F(Controller, MultiSectorWriteOnATrackWithoutSectorsEndsAsNotFound) {
 }
 
 TEST_F(Controller, CommandDecode) {
+    // What the log shows of the decode, and when the command runs.
     struct Case {
-        std::uint8_t Command, State, Group, Flags;
+        std::uint8_t Command;
+        const char* Decoded;
+        bool Busy;
     };
     const Case cases[] = {
-        {0x08, TDskHandler::Restore, 1, 0x08},   {0x1C, TDskHandler::Seek, 1, 0x0C},
-        {0x35, TDskHandler::Step, 1, 0x15},      {0x5F, TDskHandler::StepIn, 1, 0x1F},
-        {0x74, TDskHandler::StepOut, 1, 0x14},   {0x9F, TDskHandler::ReadSect, 2, 0x1E},
-        {0xBF, TDskHandler::WriteSect, 2, 0x1F}, {0xC4, TDskHandler::ReadAddr, 3, 0x04},
-        {0xE7, TDskHandler::ReadTrk, 3, 0x04},   {0xF3, TDskHandler::WriteTrk, 3, 0x00},
-        {0xD8, TDskHandler::ForceInt, 4, 0x08},
+        {0x08, "01 (Restore), Group: 01, Flags: 08", true},
+        {0x1C, "02 (Seek), Group: 01, Flags: 0c", true},
+        {0x35, "03 (Step), Group: 01, Flags: 15", true},
+        {0x5F, "04 (Step In), Group: 01, Flags: 1f", true},
+        {0x74, "05 (Step Out), Group: 01, Flags: 14", true},
+        {0x9F, "06 (Read Sect), Group: 02, Flags: 1e", true},
+        {0xBF, "07 (Write Sect), Group: 02, Flags: 1f", true},
+        {0xC4, "08 (Read Addr), Group: 03, Flags: 04", true},
+        {0xE7, "09 (Read Trk), Group: 03, Flags: 04", true},
+        {0xF3, "0a (Write Trk), Group: 03, Flags: 00", true},
+        {0xD8, "0b (Force INT), Group: 04, Flags: 08", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(int(c.Command));
+        Log.TakeLines();
         Out(0, c.Command ^ 0xFF);
-        EXPECT_EQ(Fdc.FdcState, c.State);
-        EXPECT_EQ(Fdc.CommandGroup, c.Group);
-        EXPECT_EQ(Fdc.CommandFlags, c.Flags);
+        const Lines decoded = Log.TakeLines();
+        ASSERT_FALSE(decoded.empty());
+        EXPECT_EQ(decoded[0], std::string("IOWRITE:Requested Cmd: ") + c.Decoded);
         EXPECT_EQ(Fdc.CommandReg, c.Command);
-        EXPECT_EQ(Fdc.StepDelay, 15);
-        EXPECT_EQ(Fdc.FdcStatus & 1, c.Group == 4 ? 0 : 1);
+        EXPECT_EQ(In(0) & 1, c.Busy ? 0 : 1); // inverted on the bus
+        Steps(15);
+        EXPECT_TRUE(Log.TakeLines().empty()) << "runs at the 16th step";
+        Steps(1);
+        const Lines ran = Log.TakeLines();
+        ASSERT_FALSE(ran.empty());
+        EXPECT_EQ(ran[0], "FDC: Command " + std::string(c.Decoded, 2));
     }
     // Status bits each group keeps.
     const std::pair<std::uint8_t, std::uint8_t> keeps[] = {
@@ -309,13 +323,13 @@ TEST_F(Controller, DriveLatchAndSidePort) {
     EXPECT_EQ(Fdc.SelectedDrive, 1);
     EXPECT_EQ(Fdc.FdcStatus, 0);
     EXPECT_EQ(In(4), 0xFA);
-    EXPECT_EQ(Fdc.MotorOn, 1); // bit 7 of the inverted byte
-    Out(4, 0x01);              // bit 2 clear: no new selection
+    EXPECT_EQ(In(4) >> 7, 1); // the motor bit: bit 7 of the inverted byte
+    Out(4, 0x01);             // bit 2 clear: no new selection
     EXPECT_EQ(Fdc.SelectedDrive, 1);
-    EXPECT_EQ(Fdc.MotorOn, 1);
+    EXPECT_EQ(In(4) >> 7, 1);
     Out(4, 0x84);
     EXPECT_EQ(Fdc.SelectedDrive, 0);
-    EXPECT_EQ(Fdc.MotorOn, 0);
+    EXPECT_EQ(In(4) >> 7, 0);
     EXPECT_EQ(Fdc.FdcStatus, 0x80);
     Out(5, 0x03); // side: bit 0, not inverted
     EXPECT_EQ(Fdc.SideReg, 1);
@@ -377,7 +391,7 @@ TEST(ControllerShutdown, AFailedSaveIsReportedAndTheOtherDrivesAreSaved) {
     DskBuilder().Uniform(1, 1, 1, 1).Save(a);
     DskBuilder().Uniform(1, 1, 1, 1).Save(b);
     {
-        TDskHandler fdc(&log);
+        TDskHandler fdc(log.LogHook());
         for (int d = 0; d < 2; ++d) {
             fdc.Mount(d, d == 0 ? a : b, 0);
             fdc.Drives[d].SeekTrack(0, 0);

@@ -155,6 +155,26 @@ TEST_F(DiscImage, WriteUnloadReloadRoundTrip) {
     EXPECT_EQ(ReadSector(d, 1)[0], PatternByte(1, 0, 4, 0));
 }
 
+TEST_F(DiscImage, AnImageMountedThroughASymbolicLinkIsSavedIntoItsTarget) {
+    const std::string target = Save(DskBuilder().Uniform(2, 1, 4, 1), "target.dsk");
+    const fs::path link = Dir.Path / "link.dsk";
+    fs::create_symlink(target, link);
+    {
+        TVirtualDsk d;
+        ASSERT_EQ(d.LoadImage(link.string(), 0), 0);
+        d.SeekTrack(0, 1);
+        ASSERT_EQ(d.SeekSector(3), 256);
+        d.WriteByte(0x12);
+        d.UnloadImage(0);
+    }
+    EXPECT_TRUE(fs::is_symlink(link));
+    TVirtualDsk d;
+    ASSERT_EQ(d.LoadImage(target, 0), 0);
+    d.SeekTrack(0, 1);
+    ASSERT_EQ(d.SeekSector(3), 256);
+    EXPECT_EQ(ReadSector(d, 1)[0], std::uint8_t(~0x12));
+}
+
 TEST_F(DiscImage, DiscardingOrUnchangedImagesAreNotWritten) {
     const std::string first = Save(DskBuilder().Uniform(1, 1, 1, 1), "first.dsk");
     const std::string second = Save(DskBuilder().Uniform(1, 1, 1, 1), "second.dsk");

@@ -52,6 +52,21 @@ TEST(SettingsStore, WritesReplaceAndKeepOtherValuesAndSections) {
     EXPECT_EQ(store.ReadString("Graphics1", "TRUE"), "");
 }
 
+TEST(SettingsStore, AFileWithCrLfLineEndsReadsItsValuesWithoutTheLineEnd) {
+    fixtures::TempDir dir;
+    const std::string path = dir.File("qj47r.ini");
+    std::ofstream(path, std::ios::binary)
+        << "[\\SOFTWARE\\QJ47R Emulator]\r\nRamExpansion=TRUE\r\nGraphics1=FALSE\r\nScanDouble=\r\n";
+    TSettingsStore store(dir.Path.string());
+    EXPECT_EQ(store.ReadString("RamExpansion", "?"), "TRUE");
+    EXPECT_EQ(store.ReadString("Graphics1", "?"), "FALSE");
+    EXPECT_EQ(store.ReadString("ScanDouble", "?"), "");
+    // A write keeps the other values as they were meant.
+    EXPECT_TRUE(store.WriteString("Graphics2", "TRUE"));
+    EXPECT_EQ(store.ReadString("RamExpansion", "?"), "TRUE");
+    EXPECT_EQ(store.ReadString("Graphics2", "?"), "TRUE");
+}
+
 TEST(SettingsStore, FailedWriteIsReportedNotThrown) {
     fixtures::TempDir dir;
     // The configuration folder is a plain file: nothing can be created in it.

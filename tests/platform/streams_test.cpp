@@ -143,3 +143,34 @@ TEST(FileStream, OpenAndCreateFailuresCarryTheFileName) {
     EXPECT_EQ(MessageOf([&] { TFileStream f(nowhere, TFileMode::fmCreate); }),
               "Cannot create file " + nowhere);
 }
+
+// A file reached through symbolic links (a chain, relative and absolute) is
+// replaced beside its final target; the links stay links.
+TEST(WriteFileAtomic, ThroughSymbolicLinksReplacesTheTargetAndKeepsTheLinks) {
+    fixtures::TempDir dir;
+    fs::create_directory(dir.Path / "store");
+    const fs::path target = dir.Path / "store" / "disc.dsk";
+    Spit(target.string(), "old");
+    const fs::path hop = dir.Path / "hop.dsk", link = dir.Path / "link.dsk";
+    fs::create_symlink(fs::path("store") / "disc.dsk", hop); // relative to the link's folder
+    fs::create_symlink(hop, link);                           // absolute, to another link
+
+    WriteFileAtomic(link.string(), "new data", 8);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_TRUE(fs::is_symlink(hop));
+    EXPECT_EQ(Slurp(target.string()), "new data");
+    EXPECT_EQ(Slurp(link.string()), "new data");
+    // No temporary file is left beside the link or the target.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path / "store"), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path), fs::directory_iterator()), 3);
+}
+
+TEST(WriteFileAtomic, ALinkThatLeadsInACircleIsACreateError) {
+    fixtures::TempDir dir;
+    const fs::path a = dir.Path / "a.dsk", b = dir.Path / "b.dsk";
+    fs::create_symlink(b, a);
+    fs::create_symlink(a, b);
+    EXPECT_EQ(MessageOf([&] { WriteFileAtomic(a.string(), "x", 1); }), "Cannot create file " + a.string());
+    EXPECT_TRUE(fs::is_symlink(a));
+    EXPECT_TRUE(fs::is_symlink(b));
+}
