@@ -13,6 +13,7 @@ declare -A allowed=(
   [machine/disc]="machine/disc platform"
   [machine]="machine cpu gfx platform"
   [ui/timer]="ui/timer"
+  [ui/keyboard]="ui/keyboard"
   [ui]="ui machine cpu gfx platform platform_qt"
   [disc_manager]="disc_manager machine/disc platform platform_qt"
 )
@@ -20,7 +21,7 @@ declare -A allowed=(
 ours="cpu|platform|platform_qt|gfx|machine|ui|disc_manager|tests|bench|fuzz"
 
 status=0
-folders="cpu platform gfx platform_qt machine/disc machine ui/timer ui disc_manager"
+folders="cpu platform gfx platform_qt machine/disc machine ui/timer ui/keyboard ui disc_manager"
 for folder in $folders; do
   [ -d "$folder" ] || continue
   # A sub-folder with a rule of its own is checked by that rule.
