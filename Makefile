@@ -3,7 +3,8 @@
 
 PACKAGES := build-essential cmake ninja-build g++ clang libclang-rt-14-dev \
             qt6-base-dev qt6-multimedia-dev libgl-dev libgtest-dev libbenchmark-dev z80asm \
-            xvfb xdotool imagemagick fonts-dejavu-core xauth clang-format
+            xvfb xdotool imagemagick fonts-dejavu-core xauth clang-format \
+            pulseaudio pulseaudio-utils
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 

@@ -32,6 +32,8 @@ class BufferReader : public QIODevice {
     std::shared_ptr<platform::LoopingSoundBuffer> buffer_;
 };
 
+constexpr int SinkBufferMs = 80;
+
 QAudioFormat ToQtFormat(const platform::SoundFormat& format) {
     QAudioFormat qt;
     qt.setSampleRate(format.SampleRate);
@@ -68,10 +70,17 @@ QtSoundDevice::CreateLoopingBuffer(const platform::SoundFormat& format, uint32_t
     auto stream = std::make_unique<Stream>();
     stream->buffer = std::make_shared<platform::LoopingSoundBuffer>(format, sizeBytes);
     stream->reader = std::make_unique<BufferReader>(stream->buffer);
-    stream->reader->open(QIODevice::ReadOnly);
+    // Unbuffered: a buffered device would read 16 KB ahead at a time, moving the
+    // play cursor round the ring more than once in one go.
+    stream->reader->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     stream->sink = std::make_unique<QAudioSink>(output, qtFormat);
-    // A short sink buffer keeps the delay between the emulated speaker and the ear small.
-    stream->sink->setBufferSize(format.BytesPerSecond() / 25);
+    // The sink pulls one 20 ms period at a time, and PulseAudio grants three
+    // quarters of the buffer asked for and starts playing only once about half
+    // of it is queued. Asked for 40 ms, the sink queues one period, which falls
+    // short of that by one sample, and never pulls again. 80 ms gives three
+    // periods (60 ms of delay): playing starts at once, and a late period does
+    // not run the queue dry.
+    stream->sink->setBufferSize(format.BytesPerSecond() * SinkBufferMs / 1000);
     stream->sink->start(stream->reader.get());
     if (stream->sink->error() != QAudio::NoError) return nullptr;
     auto buffer = stream->buffer;

@@ -16,7 +16,9 @@ declare -A allowed=(
   [machine/disc]="machine/disc platform"
   [machine]="machine machine/disc cpu gfx platform"
   [ui/wav]="ui/wav platform"
-  [ui]="ui ui/wav gfx/controls machine machine/disc cpu gfx platform platform_qt"
+  [ui/timer]="ui/timer"
+  [ui/keyboard]="ui/keyboard"
+  [ui]="ui ui/wav ui/timer ui/keyboard gfx/controls machine machine/disc cpu gfx platform platform_qt"
   [disc_manager]="disc_manager machine/disc platform platform_qt"
 )
 # Our folders, so that library headers (<QWidget>, <gtest/...>) are not taken for ours.
