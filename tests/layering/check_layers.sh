@@ -14,6 +14,7 @@ declare -A allowed=(
   [machine/disc]="machine/disc platform"
   [machine]="machine machine/disc cpu gfx platform"
   [ui/wav]="ui/wav platform"
+  [ui/loader]="ui/loader machine cpu platform"
   [ui]="ui machine cpu gfx platform platform_qt"
   [disc_manager]="disc_manager machine/disc platform platform_qt"
 )
