@@ -18,7 +18,8 @@ declare -A allowed=(
   [ui/wav]="ui/wav platform"
   [ui/timer]="ui/timer"
   [ui/keyboard]="ui/keyboard"
-  [ui]="ui ui/wav ui/timer ui/keyboard gfx/controls machine machine/disc cpu gfx platform platform_qt"
+  [ui/loader]="ui/loader machine cpu platform"
+  [ui]="ui ui/wav ui/timer ui/keyboard ui/loader gfx/controls machine machine/disc cpu gfx platform platform_qt"
   [disc_manager]="disc_manager machine/disc platform platform_qt"
 )
 # Our folders, so that library headers (<QWidget>, <gtest/...>) are not taken for ours.

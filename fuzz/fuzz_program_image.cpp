@@ -1,0 +1,25 @@
+// Reads arbitrary bytes as a program image, as a .bin or a .qjf file by the
+// first byte, and copies what was read into a 64 KB RAM: every image either
+// loads within the RAM or is refused with its message.
+#include "platform/streams.h"
+#include "ui/loader/program_image.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const char* name = data[0] & 1 ? "fuzz.bin" : data[0] & 2 ? "fuzz" : "fuzz.qjf";
+    platform::TMemoryStream stream;
+    stream.WriteBuffer(data + 1, size - 1);
+    stream.SetPosition(0);
+    try {
+        const TProgramImage image = ReadProgramImage(stream, name);
+        static std::uint8_t ram[TProgramImage::RamSize];
+        const TRamCopy copy = CopyToRam(image, ram);
+        if (copy.Copied + copy.Dropped != image.Body.size()) std::abort();
+        if (image.LoadAddress + copy.Copied > TProgramImage::RamSize) std::abort();
+    } catch (const EProgramImageError&) {
+    }
+    return 0;
+}

@@ -1,0 +1,89 @@
+#include "ui/app/io_form.h"
+
+#include "platform_qt/guarded.h"
+
+#include <QFont>
+#include <QPushButton>
+
+TIOForm* IOForm = nullptr;
+
+TIOForm::TIOForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
+    setupUi(this);
+    setFixedSize(size());
+
+    QFont font;
+    font.setFamilies({"MS Sans Serif", "DejaVu Sans", "Sans Serif"});
+    font.setPixelSize(11);
+    setFont(font);
+    QFont logFont;
+    logFont.setFamilies({"Monospac821 BT", "DejaVu Sans Mono", "Monospace"});
+    logFont.setStyleHint(QFont::TypeWriter);
+    logFont.setFixedPitch(true);
+    logFont.setPixelSize(12);
+    IOLog->setFont(logFont);
+    IOLog->SetMaxLines(MaxLogLines);
+
+    PiaA = {PIA_A0, PIA_A1, PIA_A2, PIA_A3, PIA_A4, PIA_A5, PIA_A6, PIA_A7};
+    PiaB = {PIA_B0, PIA_B1, PIA_B2, PIA_B3, PIA_B4, PIA_B5, PIA_B6, PIA_B7};
+    PiaC = {PIA_C0, PIA_C1, PIA_C2, PIA_C3, PIA_C4, PIA_C5, PIA_C6, PIA_C7};
+    PioA = {PIO_A0, PIO_A1, PIO_A2, PIO_A3, PIO_A4, PIO_A5, PIO_A6, PIO_A7};
+    PioB = {PIO_B0, PIO_B1, PIO_B2, PIO_B3, PIO_B4, PIO_B5, PIO_B6, PIO_B7};
+    PioADir = {PIOAD0, PIOAD1, PIOAD2, PIOAD3, PIOAD4, PIOAD5, PIOAD6, PIOAD7};
+    PioBDir = {PIOBD0, PIOBD1, PIOBD2, PIOBD3, PIOBD4, PIOBD5, PIOBD6, PIOBD7};
+
+    connect(BtnOK, &QPushButton::clicked, this, platform_qt::Guarded(this, &TIOForm::BtnOKClick));
+}
+
+TIOForm::~TIOForm() = default;
+
+QColor TIOForm::ButtonFace() const { return palette().color(QPalette::Button); }
+
+void TIOForm::ShowBits(const LampRow& lamps, std::uint8_t value, const QColor& on, const QColor& off) {
+    for (int n = 0; n < 8; ++n)
+        lamps[n]->SetColor(value >> n & 1 ? on : off);
+}
+
+void TIOForm::ShowPPIPortA(std::uint8_t value) { ShowBits(PiaA, value, Red, ButtonFace()); }
+void TIOForm::ShowPPIPortB(std::uint8_t value) { ShowBits(PiaB, value, Blue, ButtonFace()); }
+void TIOForm::ShowPPIPortC(std::uint8_t value) { ShowBits(PiaC, value, Red, ButtonFace()); }
+
+void TIOForm::ShowPIOPortA(std::uint8_t direction, std::uint8_t data) {
+    ShowBits(PioADir, direction, Red, Blue);
+    ShowBits(PioA, data, Red, ButtonFace());
+}
+
+void TIOForm::ShowPIOPortB(std::uint8_t direction, std::uint8_t data) {
+    ShowBits(PioBDir, direction, Red, Blue);
+    ShowBits(PioB, data, Blue, ButtonFace());
+}
+
+void TIOForm::ShowFDCStatus(const std::uint8_t registers[6]) {
+    FDCMotor->setText(QString::asprintf("%04X", registers[4]));
+    FDCHead->setText(QString::asprintf("%04X", registers[5]));
+    FDCTrack->setText(QString::asprintf("%04X", registers[1]));
+    FDCSector->setText(QString::asprintf("%04X", registers[2]));
+}
+
+void TIOForm::SetIOLabel(int index, const std::string& text) {
+    QLabel* const labels[] = {Label8, Label9, Label10};
+    if (index >= 8 && index <= 10) labels[index - 8]->setText(QString::fromStdString(text));
+}
+
+void TIOForm::AppendLog(const std::string& line) {
+    IOLog->Append(line);
+    if (FlushQueued) return;
+    // Lines logged outside a slice (a menu command, a stopped machine) still
+    // reach the memo once the event loop runs again.
+    FlushQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            FlushQueued = false;
+            FlushLog();
+        },
+        Qt::QueuedConnection);
+}
+
+void TIOForm::FlushLog() { IOLog->Refresh(); }
+
+void TIOForm::BtnOKClick() { close(); }
