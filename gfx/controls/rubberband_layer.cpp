@@ -64,6 +64,7 @@ TRubberbandLayer::~TRubberbandLayer() {
 }
 
 void TRubberbandLayer::SetChildLayer(TPositionedLayer* Value) {
+    if (Value == this) Value = nullptr; // following itself would never end
     if (ChildLayer_) ChildLayer_->RemoveNotification(this);
     ChildLayer_ = Value;
     if (Value) {

@@ -132,6 +132,10 @@ TEST_F(Band, ABandFreedFirstLeavesItsChildAlone) {
     EXPECT_EQ(B->ChildLayer(), Child);
     delete B;
     Child->SetLocation({1, 2, 3, 4});
+    auto* Self = Layers.Add<TRubberbandLayer>();
+    Self->SetChildLayer(Self); // not a child of its own
+    EXPECT_EQ(Self->ChildLayer(), nullptr);
+    delete Self;
     delete Child; // nothing of the band is reached
     EXPECT_EQ(Layers.Count(), 0);
 }
