@@ -24,6 +24,21 @@ using TArrayOfSingle = std::vector<float>;
 // names a system colour by its low byte.
 using TWinColor = int32_t;
 
+// The framework's names of system colours (clSystemColor | index) and of the
+// two plain colours the controls use.
+constexpr TWinColor SystemColor(int Index) { return TWinColor(0xFF000000u | uint32_t(Index)); }
+constexpr TWinColor clScrollBar = SystemColor(0);
+constexpr TWinColor clWindow = SystemColor(5);
+constexpr TWinColor clWindowFrame = SystemColor(6);
+constexpr TWinColor clBtnFace = SystemColor(15);
+constexpr TWinColor clBtnShadow = SystemColor(16);
+constexpr TWinColor clBtnText = SystemColor(18);
+constexpr TWinColor clBtnHighlight = SystemColor(20);
+constexpr TWinColor cl3DDkShadow = SystemColor(21);
+constexpr TWinColor cl3DLight = SystemColor(22);
+constexpr TWinColor clBlack = 0x000000;
+constexpr TWinColor clWhite = 0xFFFFFF;
+
 // System colours as the window system reports them (index = low byte of a
 // negative framework colour): from SysColorSource when a port installs one,
 // else from a table of classic desktop defaults.

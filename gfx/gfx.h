@@ -2,11 +2,13 @@
 #pragma once
 
 #include "gfx/bitmap32.h"
+#include "gfx/bitmap32_list.h"
 #include "gfx/bitmap_file.h"
 #include "gfx/bitmap_resources.h"
 #include "gfx/blend.h"
 #include "gfx/byte_maps.h"
 #include "gfx/canvas.h"
+#include "gfx/collection.h"
 #include "gfx/color.h"
 #include "gfx/device_context.h"
 #include "gfx/drawing_ex.h"

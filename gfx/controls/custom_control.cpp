@@ -1,8 +1,10 @@
 #include "gfx/controls/custom_control.h"
 
+#include <QCursor>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "platform_qt/device_context.h"
@@ -42,6 +44,41 @@ void TCustomControl::SetColor(TWinColor Value) {
     setPalette(P);
 }
 
+void TCustomControl::SetCursor(TCursor Value) {
+    Cursor_ = Value;
+    ShowCursor(crDefault);
+}
+
+void TCustomControl::ShowCursor(TCursor Value) {
+    const TCursor Shown = Value == crDefault ? Cursor_ : Value;
+    if (Shown == crDefault)
+        unsetCursor();
+    else
+        setCursor(CursorShapeOf(Shown));
+}
+
+TPoint TCustomControl::CursorPos() const {
+    if (MouseSeen_) return LastMousePos_;
+    const QPoint P = mapFromGlobal(QCursor::pos());
+    return {P.x() - NonClientSize(), P.y() - NonClientSize()};
+}
+
+TPoint TCustomControl::ClientPos(const QSinglePointEvent& Event) {
+    const QPoint P = Event.position().toPoint();
+    LastMousePos_ = {P.x() - NonClientSize(), P.y() - NonClientSize()};
+    MouseSeen_ = true;
+    return LastMousePos_;
+}
+
+bool TCustomControl::DoMouseWheel(TShiftState Shift, int32_t WheelDelta, TPoint MousePos) {
+    bool Handled = false;
+    if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, MousePos, Handled);
+    if (Handled) return true;
+    const TMouseWheelUpDownEvent& UpDown = WheelDelta < 0 ? OnMouseWheelDown : OnMouseWheelUp;
+    if (UpDown) UpDown(this, Shift, MousePos, Handled);
+    return Handled;
+}
+
 void TCustomControl::Resize() {
     if (OnResize) OnResize(this);
 }
@@ -67,6 +104,7 @@ void TCustomControl::FollowSize() {
 bool TCustomControl::event(QEvent* Event) {
     // A new colour, the control's own or its parent's, repaints the control.
     if (Event->type() == QEvent::PaletteChange) Invalidate();
+    if (Event->type() == QEvent::EnabledChange) EnabledChanged();
     // A window's shortcuts see keys before the focused control; a control that
     // wants the arrow keys claims them first, as it would from a dialog.
     if (Event->type() == QEvent::ShortcutOverride && (GetDlgCode() & DLGC_WANTARROWS)) {
@@ -101,25 +139,35 @@ void TCustomControl::resizeEvent(QResizeEvent*) { FollowSize(); }
 
 void TCustomControl::mousePressEvent(QMouseEvent* Event) {
     // A double click arrives here too (Qt's default), marked ssDouble.
-    if (const auto Button = MouseButtonOf(*Event)) {
-        const QPoint P = Event->position().toPoint();
-        MouseDown(*Button, ShiftStateOf(*Event), P.x(), P.y());
-    }
+    const TPoint P = ClientPos(*Event);
+    if (const auto Button = MouseButtonOf(*Event)) MouseDown(*Button, ShiftStateOf(*Event), P.X, P.Y);
 }
 
 void TCustomControl::mouseMoveEvent(QMouseEvent* Event) {
-    const QPoint P = Event->position().toPoint();
-    MouseMove(ShiftStateOf(*Event), P.x(), P.y());
+    const TPoint P = ClientPos(*Event);
+    MouseMove(ShiftStateOf(*Event), P.X, P.Y);
 }
 
 void TCustomControl::mouseReleaseEvent(QMouseEvent* Event) {
-    if (const auto Button = MouseButtonOf(*Event)) {
-        const QPoint P = Event->position().toPoint();
-        MouseUp(*Button, ShiftStateOf(*Event), P.x(), P.y());
-    }
+    const TPoint P = ClientPos(*Event);
+    if (const auto Button = MouseButtonOf(*Event)) MouseUp(*Button, ShiftStateOf(*Event), P.X, P.Y);
 }
 
 void TCustomControl::enterEvent(QEnterEvent*) { MouseEnter(); }
-void TCustomControl::leaveEvent(QEvent*) { MouseLeave(); }
+
+void TCustomControl::leaveEvent(QEvent*) {
+    MouseSeen_ = false;
+    MouseLeave();
+}
+
+void TCustomControl::wheelEvent(QWheelEvent* Event) {
+    // The vertical wheel only: a tilt sideways is another message.
+    const QPoint Global = Event->globalPosition().toPoint();
+    const int32_t Delta = Event->angleDelta().y();
+    if (Delta != 0 && DoMouseWheel(ShiftStateOf(*Event), Delta, {Global.x(), Global.y()}))
+        Event->accept();
+    else
+        Event->ignore();
+}
 
 } // namespace gfx

@@ -1,17 +1,21 @@
 // The class library's windowed control with a canvas, over a QWidget: bounds
 // set at once, a resize notification, a paint entry point with a canvas on the
-// widget's painter, invalidation, focus, mouse capture, automatic sizing and
-// the control-level mouse events. The graphics library's controls derive from it.
+// widget's painter, invalidation, focus, mouse capture, automatic sizing, a
+// frame around the client area, cursors and the control-level mouse and wheel
+// events. The graphics library's controls derive from it.
 #pragma once
 
 #include <QWidget>
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
 
 #include "gfx/canvas.h"
 #include "gfx/color.h"
+#include "gfx/controls/cursors.h"
 #include "gfx/controls/mouse_input.h"
+#include "gfx/geometry.h"
 #include "gfx/graphic.h"
 
 namespace gfx {
@@ -26,6 +30,12 @@ constexpr uint32_t DLGC_WANTARROWS = 1;
 using TMouseEvent =
     std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int32_t X, int32_t Y)>;
+// MousePos is in screen coordinates; a handler sets Handled to keep the
+// control's own wheel handling from running.
+using TMouseWheelEvent = std::function<void(TObject* Sender, TShiftState Shift, int32_t WheelDelta,
+                                            TPoint MousePos, bool& Handled)>;
+using TMouseWheelUpDownEvent =
+    std::function<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
 
 class TCustomControl : public QWidget, public TControl {
   public:
@@ -53,6 +63,13 @@ class TCustomControl : public QWidget, public TControl {
     // Asked for the size the control wants while AutoSize is on; true takes it.
     virtual bool CanAutoSize(int32_t& NewWidth, int32_t& NewHeight);
 
+    // The client area: the control less the frame the window system draws
+    // around it (NonClientSize pixels on each side). Mouse positions are
+    // client coordinates.
+    int32_t ClientWidth() const { return std::max(Width() - 2 * NonClientSize(), 0); }
+    int32_t ClientHeight() const { return std::max(Height() - 2 * NonClientSize(), 0); }
+    TRect ClientRect() const { return {0, 0, ClientWidth(), ClientHeight()}; }
+
     // --- State and look ----------------------------------------------------
     // Asks the window system to repaint the whole control.
     virtual void Invalidate() { update(); }
@@ -65,6 +82,18 @@ class TCustomControl : public QWidget, public TControl {
     void SetColor(TWinColor Value);
     // The canvas of the paint in progress; its context is null outside Paint.
     TCanvas* Canvas() const { return Canvas_.get(); }
+    bool Enabled() const { return isEnabled(); }
+    void SetEnabled(bool Value) { setEnabled(Value); }
+    // The control's own cursor, shown while the pointer is over it.
+    TCursor Cursor() const { return Cursor_; }
+    void SetCursor(TCursor Value);
+    // The class library's screen cursor while the pointer is over this
+    // control: crDefault shows the control's own cursor again.
+    void ShowCursor(TCursor Value);
+    // The pointer in client coordinates: where the latest mouse event found
+    // it while the pointer is over the control or a button is held on it (Qt
+    // sends those events here), else where the window system has it.
+    TPoint CursorPos() const;
 
     // --- Focus, keys and mouse capture -------------------------------------
     bool TabStop() const { return focusPolicy() != Qt::NoFocus; }
@@ -84,6 +113,9 @@ class TCustomControl : public QWidget, public TControl {
     TMouseEvent OnMouseDown;
     TMouseMoveEvent OnMouseMove;
     TMouseEvent OnMouseUp;
+    TMouseWheelEvent OnMouseWheel;
+    TMouseWheelUpDownEvent OnMouseWheelDown;
+    TMouseWheelUpDownEvent OnMouseWheelUp;
 
   protected:
     // Paints the control; Canvas() draws on the widget.
@@ -95,6 +127,14 @@ class TCustomControl : public QWidget, public TControl {
     virtual void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
     virtual void MouseEnter() {}
     virtual void MouseLeave() {}
+    // The wheel turned by WheelDelta (120 a notch, positive away from the
+    // user): OnMouseWheel, then, unless handled, OnMouseWheelDown or
+    // OnMouseWheelUp. True when a handler took it.
+    virtual bool DoMouseWheel(TShiftState Shift, int32_t WheelDelta, TPoint MousePos);
+    // The control was enabled or disabled.
+    virtual void EnabledChanged() {}
+    // Pixels of frame on each side of the client area (0: none).
+    virtual int32_t NonClientSize() const { return 0; }
     // Qt sends the resize event of a hidden widget only when it is shown; the
     // class library reports a new size at once. Calls Resize when the size
     // differs from the one last reported.
@@ -110,14 +150,21 @@ class TCustomControl : public QWidget, public TControl {
     void mouseReleaseEvent(QMouseEvent* Event) override;
     void enterEvent(QEnterEvent* Event) override;
     void leaveEvent(QEvent* Event) override;
+    void wheelEvent(QWheelEvent* Event) override;
 
   private:
+    // The client position of a mouse event, remembered as the pointer's.
+    TPoint ClientPos(const QSinglePointEvent& Event);
+
     std::unique_ptr<TCanvas> Canvas_;
     QSize KnownSize_{-1, -1};
     QRegion PaintRegion_;
     TAlign Align_ = alNone;
     bool AutoSize_ = false;
     bool MouseCapture_ = false;
+    TCursor Cursor_ = crDefault;
+    TPoint LastMousePos_;
+    bool MouseSeen_ = false; // LastMousePos_ is where the pointer is
 };
 
 } // namespace gfx

@@ -217,9 +217,8 @@ void TCustomImage32::MouseEnter() {
     if (OnMouseEnter) OnMouseEnter(this);
 }
 
-// Qt shows the control's own cursor once no layer holds the pointer, so
-// nothing is reset here before the event.
 void TCustomImage32::MouseLeave() {
+    if (Layers_->MouseEvents() && !Layers_->MouseListener()) ShowCursor(crDefault);
     if (OnMouseLeave) OnMouseLeave(this);
 }
 

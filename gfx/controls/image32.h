@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "gfx/bitmap32.h"
-#include "gfx/controls/layer_collection.h"
+#include "gfx/controls/layers.h"
 #include "gfx/controls/paint_box.h"
 #include "gfx/coord_transform.h"
 #include "gfx/paint_stages.h"
@@ -26,9 +26,6 @@ using TImgMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, 
 using TImgMouseMoveEvent =
     std::function<void(TObject* Sender, TShiftState Shift, int32_t X, int32_t Y, TCustomLayer* Layer)>;
 
-// The layer option bit of the layers the default layer stage draws.
-constexpr uint32_t kLayerVisible = 0x80000000u;
-
 class TCustomImage32 : public TCustomPaintBox32 {
   public:
     explicit TCustomImage32(QWidget* Parent = nullptr);
@@ -42,6 +39,8 @@ class TCustomImage32 : public TCustomPaintBox32 {
     TBitmapAlign BitmapAlign() const { return BitmapAlign_; }
     void SetBitmapAlign(TBitmapAlign Value);
     TLayerCollection* Layers() const { return Layers_.get(); }
+    // Copies Value's layers into the owned collection.
+    void SetLayers(TLayerCollection* Value) { Layers_->Assign(Value); }
     // The bitmap's top-left corner in the control for baCustom.
     float OffsetHorz() const { return OffsetHorz_; }
     void SetOffsetHorz(float Value);

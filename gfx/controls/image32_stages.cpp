@@ -11,11 +11,11 @@ void TCustomImage32::InitDefaultStages() {
         uint32_t Kind, Param;
     };
     constexpr Default kStages[] = {
-        {true, true, skClearBackground, 0},        //
-        {true, false, skControlFrame, 0},          //
-        {true, true, skDrawBitmap, 0},             //
-        {true, false, skBitmapFrame, 0},           //
-        {true, true, skDrawLayers, kLayerVisible}, //
+        {true, true, skClearBackground, 0},          //
+        {true, false, skControlFrame, 0},            //
+        {true, true, skDrawBitmap, 0},               //
+        {true, false, skBitmapFrame, 0},             //
+        {true, true, skDrawLayers, LayerOptVisible}, //
     };
     for (const Default& D : kStages)
         *StageList_->Add() = {D.Design, D.Run, D.Kind, D.Param};
@@ -104,9 +104,14 @@ void TCustomImage32::ExecDrawBitmap(TBitmap32* Dest, int32_t) {
         }
 }
 
-// The layers whose options share a bit with the stage's parameter are drawn
-// bottom first; the collection holds none yet.
-void TCustomImage32::ExecDrawLayers(TBitmap32*, int32_t) {}
+// The layers whose options share a bit with the stage's parameter, bottom first.
+void TCustomImage32::ExecDrawLayers(TBitmap32* Dest, int32_t StageNum) {
+    const uint32_t Mask = StageList_->Items(StageNum)->StageParam;
+    for (int32_t I = 0; I < Layers_->Count(); ++I) {
+        TCustomLayer* Layer = Layers_->Items(I);
+        if (Layer->LayerOptions() & Mask) Layer->DoPaint(Dest);
+    }
+}
 
 void TCustomImage32::ExecControlFrame(TBitmap32* Dest, int32_t) {
     if (Dest->Handle()) DrawFocusRect(*Dest->Handle(), {0, 0, Width(), Height()});
@@ -116,7 +121,13 @@ void TCustomImage32::ExecBitmapFrame(TBitmap32* Dest, int32_t) {
     if (Dest->Handle()) DrawFocusRect(*Dest->Handle(), BitmapRectCache_);
 }
 
-// Layers that draw over the window come with the layers; then OnGDIOverlay.
-void TCustomImage32::DoPaintGDIOverlay() { TCustomPaintBox32::DoPaintGDIOverlay(); }
+// Layers that draw over the window, bottom first; then OnGDIOverlay.
+void TCustomImage32::DoPaintGDIOverlay() {
+    for (int32_t I = 0; I < Layers_->Count(); ++I) {
+        TCustomLayer* Layer = Layers_->Items(I);
+        if (Layer->LayerOptions() & LayerOptGdiOverlay) Layer->PaintGDI(Canvas());
+    }
+    TCustomPaintBox32::DoPaintGDIOverlay();
+}
 
 } // namespace gfx

@@ -1,4 +1,5 @@
-// Holds a lockable object's lock for a scope, released also when it raises.
+// Scope guards: a lockable object's lock held, or a flag set, for a scope,
+// released or cleared also when the scope raises.
 #pragma once
 
 #include "gfx/thread_persistent.h"
@@ -14,6 +15,17 @@ class TLockScope {
 
   private:
     TThreadPersistent& Object_;
+};
+
+class TFlagScope {
+  public:
+    explicit TFlagScope(bool& Flag) : Flag_(Flag) { Flag_ = true; }
+    ~TFlagScope() { Flag_ = false; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+  private:
+    bool& Flag_;
 };
 
 } // namespace gfx

@@ -11,7 +11,7 @@ std::optional<TMouseButton> MouseButtonOf(const QMouseEvent& Event) {
     }
 }
 
-TShiftState ShiftStateOf(const QMouseEvent& Event) {
+TShiftState ShiftStateOf(const QSinglePointEvent& Event) {
     const Qt::KeyboardModifiers Keys = Event.modifiers();
     const Qt::MouseButtons Buttons = Event.buttons();
     TShiftState S = 0;

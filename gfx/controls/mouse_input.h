@@ -1,5 +1,5 @@
 // The class library's mouse button and shift state, as the controls' events
-// pass them, made from Qt's mouse events.
+// pass them, made from Qt's mouse and wheel events.
 #pragma once
 
 #include <QMouseEvent>
@@ -24,6 +24,6 @@ using TShiftState = uint8_t;
 
 // The button of a press or release; none for buttons the class library has no name for.
 std::optional<TMouseButton> MouseButtonOf(const QMouseEvent& Event);
-TShiftState ShiftStateOf(const QMouseEvent& Event);
+TShiftState ShiftStateOf(const QSinglePointEvent& Event);
 
 } // namespace gfx
