@@ -2,11 +2,10 @@
 
 #include "platform_qt/guarded.h"
 #include "platform_qt/message_box.h"
+#include "ui/app/form_style.h"
 #include "ui/wav/wav_conversion.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QScreen>
 #include <QStyle>
 
 TConvertForm* ConvertForm = nullptr;
@@ -60,12 +59,7 @@ void TConvertForm::Button1Click() { InfoMemo->clear(); }
 
 void TConvertForm::showEvent(QShowEvent* event) {
     // Centred on the screen each time it is shown, not over the window that opened it.
-    const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    form_style::CenterOnScreen(this);
     QDialog::showEvent(event);
 }
 

@@ -1,8 +1,8 @@
 #include "ui/app/io_form.h"
 
 #include "platform_qt/guarded.h"
+#include "ui/app/form_style.h"
 
-#include <QFont>
 #include <QPushButton>
 
 TIOForm* IOForm = nullptr;
@@ -11,16 +11,8 @@ TIOForm::TIOForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
     setupUi(this);
     setFixedSize(size());
 
-    QFont font;
-    font.setFamilies({"MS Sans Serif", "DejaVu Sans", "Sans Serif"});
-    font.setPixelSize(11);
-    setFont(font);
-    QFont logFont;
-    logFont.setFamilies({"Monospac821 BT", "DejaVu Sans Mono", "Monospace"});
-    logFont.setStyleHint(QFont::TypeWriter);
-    logFont.setFixedPitch(true);
-    logFont.setPixelSize(12);
-    IOLog->setFont(logFont);
+    setFont(form_style::FormFont());
+    IOLog->setFont(form_style::FixedFont("Monospac821 BT", 12));
     IOLog->SetMaxLines(MaxLogLines);
 
     PiaA = {PIA_A0, PIA_A1, PIA_A2, PIA_A3, PIA_A4, PIA_A5, PIA_A6, PIA_A7};

@@ -1,0 +1,62 @@
+// TDebugForm: the Z80 debugger, and the emulation's clock. Its CPUTimer ticks
+// every 10 ms while the emulation runs; each tick runs one time slice of the
+// machine through DoCPU. BtnRun is the program's one run/stop switch: pressing
+// Run means calling BtnRunClick, which acts whether or not the button is
+// enabled. The window shows the registers and flags, eight rows of memory and a
+// 50-line disassembly from PC, and offers single step, step over and reset.
+//
+// The debugger's two counters that the machine's tick updates after every
+// instruction, StepOverAddress and ExecutedTStates, are fields of the machine's
+// host interface (TMachineServices in machine/machine_services.h).
+#pragma once
+
+#include "ui/timer/threaded_timer.h"
+#include "ui_debug_form.h"
+
+#include <QWidget>
+#include <cstdint>
+
+class QShowEvent;
+
+class TDebugForm : public QWidget, public Ui::TDebugForm {
+    Q_OBJECT
+
+  public:
+    explicit TDebugForm(QWidget* parent = nullptr);
+    ~TDebugForm() override;
+
+    // CPUTimer's tick: one time slice sized by the speed control, then RefreshView.
+    void DoCPU();
+    // Toggles between running and stopped.
+    void BtnRunClick();
+    // Executes one instruction and refreshes.
+    void BtnStepClick();
+    // Arms StepOverAddress at the next instruction and starts the run.
+    void BtnStepOverClick();
+    // Resets the machine and refreshes.
+    void BtnResetClick();
+    // Each time the window is shown: memory grid column widths, full refresh.
+    void PrepareGrids();
+    // MemoryScroll moved.
+    void ScrollChange();
+    // Registers, flags, and the memory grid and listing when they are out of date.
+    void RefreshView();
+
+    // The emulation clock: interval 10 ms, disabled until Run; ticks run DoCPU.
+    TThreadedTimer CPUTimer;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+};
+
+// Set when the program creates its windows.
+extern TDebugForm* DebugForm;
+
+// T-states granted to the current slice.
+extern std::int32_t SliceBudget;
+// T-states per tick that automatic speed control aims at.
+inline constexpr std::int32_t TargetTStates = 80000;
+// MemoryScroll position for which the memory grid was last drawn; -1 forces a redraw.
+extern std::int32_t LastGridRow;
+// PC for which the disassembly listing was last built; -1 = none.
+extern std::int32_t LastListedPC;

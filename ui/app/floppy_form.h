@@ -1,0 +1,34 @@
+// TFloppyForm: mounts and unmounts disc image files in the four drives of the
+// machine's disc controller. Each drive has a group with the label of the file
+// mounted through this window and the buttons "Mount", "UnMount" and "Create
+// Disk"; the buttons carry their drive (0 for A to 3 for D) in the dynamic
+// property "Tag". Shown without being modal.
+#pragma once
+
+#include "platform_qt/open_dialog.h"
+#include "ui_floppy_form.h"
+
+#include <QDialog>
+
+class TFloppyForm : public QDialog, public Ui::TFloppyForm {
+    Q_OBJECT
+
+  public:
+    explicit TFloppyForm(QWidget* parent = nullptr);
+    ~TFloppyForm() override;
+
+    // "Mount" of the drive in Sender's Tag: chooses a file and mounts it.
+    void Button1Click(QObject* Sender);
+    // "UnMount" of the drive in Sender's Tag.
+    void Button2Click(QObject* Sender);
+    // "Create Disk" (disabled): nothing.
+    void Button3Click(QObject* Sender);
+    // OK: closes the window.
+    void BitBtn1Click();
+
+    // Title "Mount Disk Image", disc images only.
+    platform_qt::TOpenDialog OpenDialog;
+};
+
+// Set when the program creates its windows.
+extern TFloppyForm* FloppyForm;
