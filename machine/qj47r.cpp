@@ -64,6 +64,7 @@ TQJ47R::TQJ47R(const TQJ47RSetup& setup)
     : Services(setup.Services), OwnServices(Services ? nullptr : std::make_unique<TMachineServices>()),
       RomFolder(setup.RomFolder.empty() ? DefaultRomFolder() : setup.RomFolder), SoundOutput(setup.Sound) {
     if (!Services) Services = OwnServices.get();
+    UseHostLoop<TQJ47R>();
     WireChips();
     Remap();
     std::memset(TextVram, 0, sizeof TextVram);
