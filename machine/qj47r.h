@@ -210,17 +210,27 @@ class TQJ47R final : public z80cpu {
     std::int32_t DeviceDue = 0;     // when DeviceTStates reaches this, a device fires
 
     // ---- Video (qj47r_video.cpp) ----
+    static constexpr int TextColumns40 = 40, TextColumns80 = 80, TextRows = 25;
+    static constexpr std::uint32_t Plane2Weight = 127; // plane II's master alpha over the text
     void DrawFontByte(int k, std::uint8_t v);
     void WriteText(int position, std::uint8_t value);
+    template <int Columns> void DrawCell(int position, std::uint8_t glyph);
     void WriteGraphics(int offset, std::uint8_t value);
     void RedrawText();
-    void MaxCombine(std::uint32_t F, std::uint32_t& B, std::uint32_t M);
-    void XorCombine(std::uint32_t F, std::uint32_t& B, std::uint32_t M);
+    // The pixel combines of the cells: a shown plane I, and the reverse-video mask.
+    static void MaxCombine(std::uint32_t F, std::uint32_t& B, std::uint32_t M);
+    static void XorCombine(std::uint32_t F, std::uint32_t& B, std::uint32_t M);
+    // What a cell shows: its glyph and the modes it was drawn in.
+    std::uint16_t CellKey(std::uint8_t glyph) const;
 
-    std::unique_ptr<gfx::TBitmap32> Font40Bitmap, Font80Bitmap, Plane1Image, Plane2Image, CellBitmap;
-    std::uint32_t CellMask = Black; // the colour CellBitmap is filled with
+    std::unique_ptr<gfx::TBitmap32> Font40Bitmap, Font80Bitmap, Plane1Image, Plane2Image;
     gfx::TBitmap32* ScreenBitmap = nullptr;
     std::unique_ptr<gfx::TBitmap32> OwnScreen;
+    // The key of what each cell of either width shows on the screen; 0 when
+    // something else was drawn there since (the other width, a plane dot).
+    static constexpr std::uint16_t CellDrawn = 0x800;
+    std::array<std::uint16_t, TextColumns40 * TextRows> Drawn40{};
+    std::array<std::uint16_t, TextColumns80 * TextRows> Drawn80{};
 
     // ---- Speaker (qj47r_sound.cpp) ----
     void InitSound();
