@@ -11,7 +11,7 @@ struct z80regs {
     int32_t AF, BC, DE, HL, IX, IY, PC, SP, AltAF, AltBC, AltDE, AltHL, IFF1, IFF2, halted, IM, I, R, R7;
 };
 
-struct Z80TableBuilder;
+struct Z80Tables;
 
 class z80cpu {
   public:
@@ -81,14 +81,8 @@ class z80cpu {
     template <Handler h> [[gnu::flatten]] static void RunHandler(z80cpu& cpu) { (cpu.*h)(); }
     void Run(const HandlerTable& ops, int op) { ops[op](*this); }
     using CycleTable = std::array<int32_t, 256>;
-    // The handler tables of the host class H: z80cpu for the virtual loop.
-    template <class H> static const HandlerTable OpsMain;
-    template <class H> static const HandlerTable OpsCB;
-    template <class H> static const HandlerTable OpsED;
-    template <class H> static const HandlerTable OpsDD;
-    template <class H> static const HandlerTable OpsFD;
-    template <class H> static const HandlerTable OpsDDCB;
-    template <class H> static const HandlerTable OpsFDCB;
+    // The handler tables of each host class H are Z80Tables::OpsMain<H>
+    // and the rest (cpu/z80handlers.h).
     static const CycleTable CyclesMain, CyclesCB, CyclesED, CyclesIndex, CyclesIndexCB;
 
     // The execution loop of the host class H (cpu/z80exec.h).
@@ -319,5 +313,5 @@ class z80cpu {
     template <class H, int step> void Cpx();
     template <class H, int step> void Cpxr();
 
-    friend struct Z80TableBuilder;
+    friend struct Z80Tables;
 };

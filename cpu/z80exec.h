@@ -45,7 +45,7 @@ template <class H> [[gnu::hot, gnu::flatten]] int z80cpu::Slice() {
 #define Z80_ROW(n)                                                                                           \
     Row##n : {                                                                                               \
         TStates -= CyclesMain[n];                                                                            \
-        constexpr Row row = OpsMain<H>[n];                                                                   \
+        constexpr Row row = Z80Tables::OpsMain<H>[n];                                                        \
         row(*this);                                                                                          \
         const int32_t cost = before - TStates;                                                               \
         if (host.CheckInterrupt(cost)) [[unlikely]]                                                          \
@@ -77,13 +77,13 @@ template <class H> void z80cpu::Dispatch(const HandlerTable& ops, const CycleTab
     Run(ops, op);
 }
 
-template <class H> void z80cpu::ExecCB() { Dispatch<H>(OpsCB<H>, CyclesCB); }
+template <class H> void z80cpu::ExecCB() { Dispatch<H>(Z80Tables::OpsCB<H>, CyclesCB); }
 
-template <class H> void z80cpu::ExecED() { Dispatch<H>(OpsED<H>, CyclesED); }
+template <class H> void z80cpu::ExecED() { Dispatch<H>(Z80Tables::OpsED<H>, CyclesED); }
 
-template <class H> void z80cpu::ExecDD() { Dispatch<H>(OpsDD<H>, CyclesIndex); }
+template <class H> void z80cpu::ExecDD() { Dispatch<H>(Z80Tables::OpsDD<H>, CyclesIndex); }
 
-template <class H> void z80cpu::ExecFD() { Dispatch<H>(OpsFD<H>, CyclesIndex); }
+template <class H> void z80cpu::ExecFD() { Dispatch<H>(Z80Tables::OpsFD<H>, CyclesIndex); }
 
 // DD CB d op: the opcode is the fourth byte, read ahead without counting R;
 // the handler fetches d, then PC moves past the opcode.
@@ -94,9 +94,9 @@ template <class H> void z80cpu::DispatchIndexCB(const HandlerTable& ops) {
     Regs.PC = (Regs.PC + 1) & 0xFFFF;
 }
 
-template <class H> void z80cpu::ExecDDCB() { DispatchIndexCB<H>(OpsDDCB<H>); }
+template <class H> void z80cpu::ExecDDCB() { DispatchIndexCB<H>(Z80Tables::OpsDDCB<H>); }
 
-template <class H> void z80cpu::ExecFDCB() { DispatchIndexCB<H>(OpsFDCB<H>); }
+template <class H> void z80cpu::ExecFDCB() { DispatchIndexCB<H>(Z80Tables::OpsFDCB<H>); }
 
 template <class H> void z80cpu::EdTrap() { Host<H>().HostTrap(&Regs); }
 
@@ -121,7 +121,7 @@ template <class H> void z80cpu::Interrupt(int vector) {
         Regs.PC = ReadWord<H>(((Regs.I & 0xFF) << 8) | (vector & 0xFF));
     } else if (Regs.IM == 1) {
         TStates -= CyclesMain[0xFF];
-        Run(OpsMain<H>, 0xFF);
+        Run(Z80Tables::OpsMain<H>, 0xFF);
     } else {
         const int op = (vector >> 16) & 0xFF;
         if (op == 0xC3) {
@@ -132,7 +132,7 @@ template <class H> void z80cpu::Interrupt(int vector) {
         } else {
             const int opcode = vector & 0xFF;
             TStates -= CyclesMain[opcode];
-            Run(OpsMain<H>, opcode);
+            Run(Z80Tables::OpsMain<H>, opcode);
         }
     }
 }
@@ -149,6 +149,6 @@ template <class H> void z80cpu::Ei() {
     CountR();
     const int op = FetchByte<H>();
     TStates -= CyclesMain[op];
-    Run(OpsMain<H>, op);
+    Run(Z80Tables::OpsMain<H>, op);
     Interrupt<H>(PendingVector);
 }

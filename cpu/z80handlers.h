@@ -12,7 +12,7 @@
 #include "cpu/z80ops_jump.h"
 #include "cpu/z80ops_load.h"
 
-struct Z80TableBuilder {
+struct Z80Tables {
     using C = z80cpu;
     using H = z80cpu::Handler;
     static constexpr int rp[4] = {C::rBC, C::rDE, C::rHL, C::rSP};
@@ -318,23 +318,13 @@ struct Z80TableBuilder {
         return {&C::RunHandler<IndexCB<Host, X, I>()>...};
     }
     static constexpr auto Rows = std::make_index_sequence<256>{};
-};
 
-template <class H>
-inline constexpr z80cpu::HandlerTable z80cpu::OpsMain = Z80TableBuilder::MainTable<H>(Z80TableBuilder::Rows);
-template <class H>
-inline constexpr z80cpu::HandlerTable z80cpu::OpsCB = Z80TableBuilder::CBTable<H>(Z80TableBuilder::Rows);
-template <class H>
-inline constexpr z80cpu::HandlerTable z80cpu::OpsED = Z80TableBuilder::EDTable<H>(Z80TableBuilder::Rows);
-template <class H>
-inline constexpr z80cpu::HandlerTable
-    z80cpu::OpsDD = Z80TableBuilder::IndexTable<H, z80cpu::rIX>(Z80TableBuilder::Rows);
-template <class H>
-inline constexpr z80cpu::HandlerTable
-    z80cpu::OpsFD = Z80TableBuilder::IndexTable<H, z80cpu::rIY>(Z80TableBuilder::Rows);
-template <class H>
-inline constexpr z80cpu::HandlerTable
-    z80cpu::OpsDDCB = Z80TableBuilder::IndexCBTable<H, z80cpu::rIX>(Z80TableBuilder::Rows);
-template <class H>
-inline constexpr z80cpu::HandlerTable
-    z80cpu::OpsFDCB = Z80TableBuilder::IndexCBTable<H, z80cpu::rIY>(Z80TableBuilder::Rows);
+    // The handler tables of the host class H: z80cpu for the virtual loop.
+    template <class H> static constexpr C::HandlerTable OpsMain = MainTable<H>(Rows);
+    template <class H> static constexpr C::HandlerTable OpsCB = CBTable<H>(Rows);
+    template <class H> static constexpr C::HandlerTable OpsED = EDTable<H>(Rows);
+    template <class H> static constexpr C::HandlerTable OpsDD = IndexTable<H, C::rIX>(Rows);
+    template <class H> static constexpr C::HandlerTable OpsFD = IndexTable<H, C::rIY>(Rows);
+    template <class H> static constexpr C::HandlerTable OpsDDCB = IndexCBTable<H, C::rIX>(Rows);
+    template <class H> static constexpr C::HandlerTable OpsFDCB = IndexCBTable<H, C::rIY>(Rows);
+};
