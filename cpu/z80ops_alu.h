@@ -32,11 +32,11 @@ template <int k> void z80cpu::Alu(int s) {
 
 template <int k, int r> void z80cpu::AluR() { Alu<k>(Get8<r>()); }
 
-template <int k> void z80cpu::AluHL() { Alu<k>(ReadMem(Regs.HL & 0xFFFF)); }
+template <class H, int k> void z80cpu::AluHL() { Alu<k>(Host<H>().ReadMem(Regs.HL & 0xFFFF)); }
 
-template <int k> void z80cpu::AluN() { Alu<k>(FetchByte()); }
+template <class H, int k> void z80cpu::AluN() { Alu<k>(FetchByte<H>()); }
 
-template <int k, int x> void z80cpu::AluIdx() { Alu<k>(ReadIndexed<x>()); }
+template <class H, int k, int x> void z80cpu::AluIdx() { Alu<k>(ReadIndexed<H, x>()); }
 
 // SUB A and XOR A in one store: A = 0 with Z+N, respectively Z+P/V.
 inline void z80cpu::SubA() { Regs.AF = (Regs.AF & ~0xFFFF) | z80flag::Z | z80flag::N; }
@@ -60,24 +60,24 @@ template <int r> void z80cpu::Inc8() { Set8<r>(IncValue(Get8<r>())); }
 
 template <int r> void z80cpu::Dec8() { Set8<r>(DecValue(Get8<r>())); }
 
-inline void z80cpu::IncHL() {
+template <class H> void z80cpu::IncHL() {
     const int a = Regs.HL & 0xFFFF;
-    WriteMem(a, IncValue(ReadMem(a)));
+    Host<H>().WriteMem(a, IncValue(Host<H>().ReadMem(a)));
 }
 
-inline void z80cpu::DecHL() {
+template <class H> void z80cpu::DecHL() {
     const int a = Regs.HL & 0xFFFF;
-    WriteMem(a, DecValue(ReadMem(a)));
+    Host<H>().WriteMem(a, DecValue(Host<H>().ReadMem(a)));
 }
 
-template <int x> void z80cpu::IncIdx() {
-    const int a = IndexedAddress<x>();
-    WriteMem(a, IncValue(ReadMem(a)));
+template <class H, int x> void z80cpu::IncIdx() {
+    const int a = IndexedAddress<H, x>();
+    Host<H>().WriteMem(a, IncValue(Host<H>().ReadMem(a)));
 }
 
-template <int x> void z80cpu::DecIdx() {
-    const int a = IndexedAddress<x>();
-    WriteMem(a, DecValue(ReadMem(a)));
+template <class H, int x> void z80cpu::DecIdx() {
+    const int a = IndexedAddress<H, x>();
+    Host<H>().WriteMem(a, DecValue(Host<H>().ReadMem(a)));
 }
 
 inline void z80cpu::Neg() {

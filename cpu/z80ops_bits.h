@@ -66,14 +66,14 @@ template <int k, int r> void z80cpu::ShiftR() {
     Set8<r>(t);
 }
 
-template <int k> void z80cpu::ShiftHL() {
+template <class H, int k> void z80cpu::ShiftHL() {
     const int a = Regs.HL & 0xFFFF;
-    WriteMem(a, Shift<k>(ReadMem(a)));
+    Host<H>().WriteMem(a, Shift<k>(Host<H>().ReadMem(a)));
 }
 
-template <int k, int x> void z80cpu::ShiftIdx() {
-    const int a = IndexedAddress<x>();
-    WriteMem(a, Shift<k>(ReadMem(a)));
+template <class H, int k, int x> void z80cpu::ShiftIdx() {
+    const int a = IndexedAddress<H, x>();
+    Host<H>().WriteMem(a, Shift<k>(Host<H>().ReadMem(a)));
 }
 
 // BIT: H set, N and P/V cleared, C kept; Z when the bit is 0, S only for bit 7.
@@ -86,48 +86,48 @@ template <int b> void z80cpu::BitFlags(int v) {
 
 template <int b, int r> void z80cpu::BitR() { BitFlags<b>(Get8<r>()); }
 
-template <int b> void z80cpu::BitHL() { BitFlags<b>(ReadMem(Regs.HL & 0xFFFF)); }
+template <class H, int b> void z80cpu::BitHL() { BitFlags<b>(Host<H>().ReadMem(Regs.HL & 0xFFFF)); }
 
-template <int b, int x> void z80cpu::BitIdx() { BitFlags<b>(ReadIndexed<x>()); }
+template <class H, int b, int x> void z80cpu::BitIdx() { BitFlags<b>(ReadIndexed<H, x>()); }
 
 template <int b, int r> void z80cpu::ResR() { Set8<r>(Get8<r>() & ~(1 << b)); }
 
-template <int b> void z80cpu::ResHL() {
+template <class H, int b> void z80cpu::ResHL() {
     const int a = Regs.HL & 0xFFFF;
-    WriteMem(a, ReadMem(a) & ~(1 << b));
+    Host<H>().WriteMem(a, Host<H>().ReadMem(a) & ~(1 << b));
 }
 
-template <int b, int x> void z80cpu::ResIdx() {
-    const int a = IndexedAddress<x>();
-    WriteMem(a, ReadMem(a) & ~(1 << b));
+template <class H, int b, int x> void z80cpu::ResIdx() {
+    const int a = IndexedAddress<H, x>();
+    Host<H>().WriteMem(a, Host<H>().ReadMem(a) & ~(1 << b));
 }
 
 template <int b, int r> void z80cpu::SetR() { Set8<r>(Get8<r>() | (1 << b)); }
 
-template <int b> void z80cpu::SetHL() {
+template <class H, int b> void z80cpu::SetHL() {
     const int a = Regs.HL & 0xFFFF;
-    WriteMem(a, ReadMem(a) | (1 << b));
+    Host<H>().WriteMem(a, Host<H>().ReadMem(a) | (1 << b));
 }
 
-template <int b, int x> void z80cpu::SetIdx() {
-    const int a = IndexedAddress<x>();
-    WriteMem(a, ReadMem(a) | (1 << b));
+template <class H, int b, int x> void z80cpu::SetIdx() {
+    const int a = IndexedAddress<H, x>();
+    Host<H>().WriteMem(a, Host<H>().ReadMem(a) | (1 << b));
 }
 
-inline void z80cpu::Rld() {
+template <class H> void z80cpu::Rld() {
     const int hl = Regs.HL & 0xFFFF;
-    const int m = ReadMem(hl);
+    const int m = Host<H>().ReadMem(hl);
     const int a = GetA();
-    WriteMem(hl, ((m << 4) | (a & 0x0F)) & 0xFF);
+    Host<H>().WriteMem(hl, ((m << 4) | (a & 0x0F)) & 0xFF);
     const int na = (a & 0xF0) | (m >> 4);
     SetAF(na, (GetF() & z80flag::C) | SZP[na]);
 }
 
-inline void z80cpu::Rrd() {
+template <class H> void z80cpu::Rrd() {
     const int hl = Regs.HL & 0xFFFF;
-    const int m = ReadMem(hl);
+    const int m = Host<H>().ReadMem(hl);
     const int a = GetA();
-    WriteMem(hl, ((a << 4) | (m >> 4)) & 0xFF);
+    Host<H>().WriteMem(hl, ((a << 4) | (m >> 4)) & 0xFF);
     const int na = (a & 0xF0) | (m & 0x0F);
     SetAF(na, (GetF() & z80flag::C) | SZP[na]);
 }

@@ -5,33 +5,33 @@
 #include "cpu/z80flags.h"
 
 // IN r,(C); r = rMem is IN 0,(C), which sets the flags only.
-template <int r> void z80cpu::InC() {
-    const int v = ReadPort(Regs.BC & 0xFFFF) & 0xFF;
+template <class H, int r> void z80cpu::InC() {
+    const int v = Host<H>().ReadPort(Regs.BC & 0xFFFF) & 0xFF;
     if constexpr (r != rMem) Set8<r>(v);
     SetF((GetF() & z80flag::C) | SZP[v]);
 }
 
 // OUT (C),r; r = rMem is OUT (C),0.
-template <int r> void z80cpu::OutC() {
+template <class H, int r> void z80cpu::OutC() {
     if constexpr (r == rMem)
-        WritePort(Regs.BC & 0xFFFF, 0);
+        Host<H>().WritePort(Regs.BC & 0xFFFF, 0);
     else
-        WritePort(Regs.BC & 0xFFFF, Get8<r>());
+        Host<H>().WritePort(Regs.BC & 0xFFFF, Get8<r>());
 }
 
-inline void z80cpu::InAN() {
-    const int n = FetchByte();
-    Regs.AF = (Regs.AF & ~0xFF00) | ((ReadPort((GetA() << 8) | n) & 0xFF) << 8);
+template <class H> void z80cpu::InAN() {
+    const int n = FetchByte<H>();
+    Regs.AF = (Regs.AF & ~0xFF00) | ((Host<H>().ReadPort((GetA() << 8) | n) & 0xFF) << 8);
 }
 
-inline void z80cpu::OutNA() {
-    const int n = FetchByte();
-    WritePort((GetA() << 8) | n, GetA());
+template <class H> void z80cpu::OutNA() {
+    const int n = FetchByte<H>();
+    Host<H>().WritePort((GetA() << 8) | n, GetA());
 }
 
 // Block input/output: Z from the new B, N set, every other flag 0.
-template <int step> void z80cpu::Inx() {
-    WriteMem(Regs.HL & 0xFFFF, ReadPort(Regs.BC & 0xFFFF) & 0xFF);
+template <class H, int step> void z80cpu::Inx() {
+    Host<H>().WriteMem(Regs.HL & 0xFFFF, Host<H>().ReadPort(Regs.BC & 0xFFFF) & 0xFF);
     Regs.HL = (Regs.HL + step) & 0xFFFF;
     const int b = (Get8<rB>() - 1) & 0xFF;
     Set8<rB>(b);
@@ -39,27 +39,27 @@ template <int step> void z80cpu::Inx() {
 }
 
 // OUTI/OUTD put the decremented B on the port's high byte.
-template <int step> void z80cpu::Outx() {
+template <class H, int step> void z80cpu::Outx() {
     const int b = (Get8<rB>() - 1) & 0xFF;
     Set8<rB>(b);
-    WritePort(Regs.BC & 0xFFFF, ReadMem(Regs.HL & 0xFFFF));
+    Host<H>().WritePort(Regs.BC & 0xFFFF, Host<H>().ReadMem(Regs.HL & 0xFFFF));
     Regs.HL = (Regs.HL + step) & 0xFFFF;
     SetF(b == 0 ? z80flag::Z | z80flag::N : z80flag::N);
 }
 
-template <int step> void z80cpu::Inxr() {
-    Inx<step>();
+template <class H, int step> void z80cpu::Inxr() {
+    Inx<H, step>();
     RepeatBlock(Get8<rB>() != 0);
 }
 
-template <int step> void z80cpu::Otxr() {
-    Outx<step>();
+template <class H, int step> void z80cpu::Otxr() {
+    Outx<H, step>();
     RepeatBlock(Get8<rB>() != 0);
 }
 
 // CPI/CPD: A - (HL) for the flags, C kept, P/V while BC is not 0.
-template <int step> void z80cpu::Cpx() {
-    const int v = ReadMem(Regs.HL & 0xFFFF);
+template <class H, int step> void z80cpu::Cpx() {
+    const int v = Host<H>().ReadMem(Regs.HL & 0xFFFF);
     Regs.HL = (Regs.HL + step) & 0xFFFF;
     Regs.BC = (Regs.BC - 1) & 0xFFFF;
     const int a = GetA();
@@ -69,7 +69,7 @@ template <int step> void z80cpu::Cpx() {
 }
 
 // CPIR/CPDR stop at a match or when BC reaches 0.
-template <int step> void z80cpu::Cpxr() {
-    Cpx<step>();
+template <class H, int step> void z80cpu::Cpxr() {
+    Cpx<H, step>();
     RepeatBlock(Regs.BC != 0 && !(Regs.AF & z80flag::Z));
 }

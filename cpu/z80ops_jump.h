@@ -12,79 +12,79 @@ template <int cc> bool z80cpu::Cond() const {
     return (cc & 1) ? set : !set;
 }
 
-inline void z80cpu::JpNN() {
-    const int lo = FetchMem(Regs.PC & 0xFFFF);
-    const int hi = FetchMem((Regs.PC + 1) & 0xFFFF);
+template <class H> void z80cpu::JpNN() {
+    const int lo = Host<H>().FetchMem(Regs.PC & 0xFFFF);
+    const int hi = Host<H>().FetchMem((Regs.PC + 1) & 0xFFFF);
     Regs.PC = lo | (hi << 8);
 }
 
-template <int cc> void z80cpu::JpCC() {
+template <class H, int cc> void z80cpu::JpCC() {
     if (Cond<cc>())
-        JpNN();
+        JpNN<H>();
     else
         Regs.PC = (Regs.PC + 2) & 0xFFFF;
 }
 
 template <int rr> void z80cpu::JpRR() { Regs.PC = Reg16<rr>() & 0xFFFF; }
 
-inline void z80cpu::Jr() {
-    const int d = static_cast<int8_t>(FetchMem(Regs.PC & 0xFFFF));
+template <class H> void z80cpu::Jr() {
+    const int d = static_cast<int8_t>(Host<H>().FetchMem(Regs.PC & 0xFFFF));
     Regs.PC = (Regs.PC + 1 + d) & 0xFFFF;
     TStates -= 5;
 }
 
-template <int cc> void z80cpu::JrCC() {
+template <class H, int cc> void z80cpu::JrCC() {
     if (Cond<cc>())
-        Jr();
+        Jr<H>();
     else
         Regs.PC = (Regs.PC + 1) & 0xFFFF;
 }
 
-inline void z80cpu::Djnz() {
+template <class H> void z80cpu::Djnz() {
     const int b = (Get8<rB>() - 1) & 0xFF;
     Set8<rB>(b);
     if (b != 0)
-        Jr();
+        Jr<H>();
     else
         Regs.PC = (Regs.PC + 1) & 0xFFFF;
 }
 
-inline void z80cpu::CallNN() {
-    const int target = FetchWord();
-    PushWord(Regs.PC);
+template <class H> void z80cpu::CallNN() {
+    const int target = FetchWord<H>();
+    PushWord<H>(Regs.PC);
     Regs.PC = target;
     TStates -= 7;
 }
 
-template <int cc> void z80cpu::CallCC() {
+template <class H, int cc> void z80cpu::CallCC() {
     if (Cond<cc>())
-        CallNN();
+        CallNN<H>();
     else
         Regs.PC = (Regs.PC + 2) & 0xFFFF;
 }
 
-inline void z80cpu::Ret() {
-    Regs.PC = PopWord();
+template <class H> void z80cpu::Ret() {
+    Regs.PC = PopWord<H>();
     TStates -= 6;
 }
 
-template <int cc> void z80cpu::RetCC() {
-    if (Cond<cc>()) Ret();
+template <class H, int cc> void z80cpu::RetCC() {
+    if (Cond<cc>()) Ret<H>();
 }
 
-inline void z80cpu::Retn() {
+template <class H> void z80cpu::Retn() {
     Regs.IFF1 = Regs.IFF2;
-    OnRetn();
-    Ret();
+    Host<H>().OnRetn();
+    Ret<H>();
 }
 
-inline void z80cpu::Reti() {
-    OnReti();
-    Ret();
+template <class H> void z80cpu::Reti() {
+    Host<H>().OnReti();
+    Ret<H>();
 }
 
-template <int p> void z80cpu::Rst() {
-    PushWord(Regs.PC);
+template <class H, int p> void z80cpu::Rst() {
+    PushWord<H>(Regs.PC);
     Regs.PC = p;
 }
 

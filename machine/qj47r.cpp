@@ -64,6 +64,7 @@ TQJ47R::TQJ47R(const TQJ47RSetup& setup)
     : Services(setup.Services), OwnServices(Services ? nullptr : std::make_unique<TMachineServices>()),
       RomFolder(setup.RomFolder.empty() ? DefaultRomFolder() : setup.RomFolder), SoundOutput(setup.Sound) {
     if (!Services) Services = OwnServices.get();
+    UseHostLoop<TQJ47R>();
     WireChips();
     Remap();
     std::memset(TextVram, 0, sizeof TextVram);
@@ -74,21 +75,6 @@ TQJ47R::TQJ47R(const TQJ47RSetup& setup)
     Font80Bitmap = NewBitmap(129, 257);
     Plane1Image = NewBitmap(640, 400);
     Plane2Image = NewBitmap(640, 400);
-    const auto maxCombine = [this](std::uint32_t F, std::uint32_t& B, std::uint32_t M) {
-        MaxCombine(F, B, M);
-    };
-    Plane1Image->SetDrawMode(gfx::dmCustom);
-    Plane1Image->OnPixelCombine = maxCombine;
-    Plane1Image->SetMasterAlpha(255);
-    Plane2Image->SetDrawMode(gfx::dmBlend);
-    Plane2Image->OnPixelCombine = maxCombine;
-    Plane2Image->SetMasterAlpha(127);
-    CellBitmap = NewBitmap(32, 32);
-    CellBitmap->SetDrawMode(gfx::dmCustom);
-    CellBitmap->OnPixelCombine = [this](std::uint32_t F, std::uint32_t& B, std::uint32_t M) {
-        XorCombine(F, B, M);
-    };
-    CellBitmap->SetMasterAlpha(255);
 
     LoadSettings();
     LoadFont((std::filesystem::path(RomFolder) / FontFileName).string());

@@ -13,7 +13,10 @@
 #include "machine/varnel_cmt.h"
 #include "machine/z80pio.h"
 
+#include "machine/machine_services.h"
+
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -25,7 +28,6 @@ namespace platform {
 class SoundDevice;
 class LoopingSoundBuffer;
 } // namespace platform
-class TMachineServices;
 
 // The board's memories and inputs, shared with the debugger, the loader and the
 // key handler. They keep their contents from one machine to the next.
@@ -61,7 +63,7 @@ struct TQJ47RSettings {
     std::uint8_t ScanDouble = 0;   // each emulated scan line is drawn on two screen rows
 };
 
-class TQJ47R : public z80cpu {
+class TQJ47R final : public z80cpu {
   public:
     static constexpr int KeyRows = 12;
     static constexpr std::uint32_t Green = 0xFF00FF00u, Black = 0xFF000000u;
@@ -110,7 +112,9 @@ class TQJ47R : public z80cpu {
     std::uint8_t NmiRequest = 0;
 
     // ---- The processor's operations ----
-    // Memory (qj47r_memory.cpp); the debugger reads through FetchMem.
+    // The processor runs the loop compiled for this class (qj47r_loop.cpp),
+    // which inlines the operations defined at the end of this header.
+    // Memory (below and qj47r_memory.cpp); the debugger reads through FetchMem.
     int ReadMem(int address) override;
     void WriteMem(int address, int value) override;
     int FetchMem(int address) override;
@@ -118,7 +122,7 @@ class TQJ47R : public z80cpu {
     // Ports (qj47r_ports.cpp).
     int ReadPort(int port) override;
     void WritePort(int port, int value) override;
-    // Device tick (qj47r_tick.cpp).
+    // Device tick (below and qj47r_tick.cpp).
     bool CheckInterrupt(int tstates) override;
     int GetInterruptVector() override;
     void HostTrap(z80regs*) override {}
@@ -206,17 +210,27 @@ class TQJ47R : public z80cpu {
     std::int32_t DeviceDue = 0;     // when DeviceTStates reaches this, a device fires
 
     // ---- Video (qj47r_video.cpp) ----
+    static constexpr int TextColumns40 = 40, TextColumns80 = 80, TextRows = 25;
+    static constexpr std::uint32_t Plane2Weight = 127; // plane II's master alpha over the text
     void DrawFontByte(int k, std::uint8_t v);
     void WriteText(int position, std::uint8_t value);
+    template <int Columns> void DrawCell(int position, std::uint8_t glyph);
     void WriteGraphics(int offset, std::uint8_t value);
     void RedrawText();
-    void MaxCombine(std::uint32_t F, std::uint32_t& B, std::uint32_t M);
-    void XorCombine(std::uint32_t F, std::uint32_t& B, std::uint32_t M);
+    // The pixel combines of the cells: a shown plane I, and the reverse-video mask.
+    static void MaxCombine(std::uint32_t F, std::uint32_t& B, std::uint32_t M);
+    static void XorCombine(std::uint32_t F, std::uint32_t& B, std::uint32_t M);
+    // What a cell shows: its glyph and the modes it was drawn in.
+    std::uint16_t CellKey(std::uint8_t glyph) const;
 
-    std::unique_ptr<gfx::TBitmap32> Font40Bitmap, Font80Bitmap, Plane1Image, Plane2Image, CellBitmap;
-    std::uint32_t CellMask = Black; // the colour CellBitmap is filled with
+    std::unique_ptr<gfx::TBitmap32> Font40Bitmap, Font80Bitmap, Plane1Image, Plane2Image;
     gfx::TBitmap32* ScreenBitmap = nullptr;
     std::unique_ptr<gfx::TBitmap32> OwnScreen;
+    // The key of what each cell of either width shows on the screen; 0 when
+    // something else was drawn there since (the other width, a plane dot).
+    static constexpr std::uint16_t CellDrawn = 0x800;
+    std::array<std::uint16_t, TextColumns40 * TextRows> Drawn40{};
+    std::array<std::uint16_t, TextColumns80 * TextRows> Drawn80{};
 
     // ---- Speaker (qj47r_sound.cpp) ----
     void InitSound();
@@ -243,3 +257,59 @@ class TQJ47R : public z80cpu {
     // are large and the fields above are touched after every instruction.
     TDskHandler Fdc;
 };
+
+// ---- The operations of every instruction, inline ----
+
+// The memory map: a data access off the page tables reaches the video window.
+inline int TQJ47R::ReadMem(int address) {
+    const int a = address & 0xFFFF;
+    if (const std::uint8_t* page = Map.Data.Read[a >> TMemoryMap::PageBits])
+        return page[a & TMemoryMap::PageMask];
+    return ReadWindow(a);
+}
+
+inline void TQJ47R::WriteMem(int address, int value) {
+    const int a = address & 0xFFFF;
+    if (std::uint8_t* page = Map.Data.Write[a >> TMemoryMap::PageBits])
+        page[a & TMemoryMap::PageMask] = static_cast<std::uint8_t>(value);
+    else
+        WriteWindow(a, static_cast<std::uint8_t>(value));
+}
+
+inline int TQJ47R::FetchMem(int address) {
+    const int a = address & 0xFFFF;
+    return Map.Code.Read[a >> TMemoryMap::PageBits][a & TMemoryMap::PageMask];
+}
+
+inline void TQJ47R::PushMem(int address, int value) {
+    const int a = address & 0xFFFF;
+    Map.Code.Write[a >> TMemoryMap::PageBits][a & TMemoryMap::PageMask] = static_cast<std::uint8_t>(value);
+}
+
+// The device tick after every instruction: the debugger's counters, the timed
+// devices when the first of them is due, and whether an interrupt is wanted.
+inline bool TQJ47R::CheckInterrupt(int tstates) {
+    // A processor reset inside an instruction (IPL exit, reset line) reloads the
+    // T-state counter, so that instruction's cost can come out negative.
+    const int t = tstates > 0 ? tstates : 0;
+
+    // Nothing resets the counter while automatic speed control is off: it stops
+    // at its largest value instead of overflowing.
+    std::int32_t& executed = Services->ExecutedTStates;
+    executed = executed > INT32_MAX - t ? INT32_MAX : executed + t;
+    if ((Regs.PC & 0xFFFF) == Services->StepOverAddress) [[unlikely]] {
+        TStates = -10;
+        RunFlag = 0;
+    }
+
+    // The timed devices: nothing of theirs happens before the first of them is
+    // due, so the T-states gather here until then.
+    DeviceTStates += t;
+    if (DeviceTStates >= DeviceDue) RunDevices();
+
+    // While the PIO is quiet an acknowledge changes nothing and yields port A's
+    // vector: skip the call.
+    const std::uint8_t vector =
+        Pio.Quiet() ? static_cast<std::uint8_t>(Pio.PioVector[0]) : Pio.AcknowledgeInterrupt();
+    return vector != 0 || NmiRequest == 1;
+}

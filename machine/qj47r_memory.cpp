@@ -53,31 +53,6 @@ void TQJ47R::Remap() {
     }
 }
 
-int TQJ47R::ReadMem(int address) {
-    const int a = address & 0xFFFF;
-    if (const std::uint8_t* page = Map.Data.Read[a >> TMemoryMap::PageBits])
-        return page[a & TMemoryMap::PageMask];
-    return ReadWindow(a);
-}
-
-void TQJ47R::WriteMem(int address, int value) {
-    const int a = address & 0xFFFF;
-    if (std::uint8_t* page = Map.Data.Write[a >> TMemoryMap::PageBits])
-        page[a & TMemoryMap::PageMask] = static_cast<std::uint8_t>(value);
-    else
-        WriteWindow(a, static_cast<std::uint8_t>(value));
-}
-
-int TQJ47R::FetchMem(int address) {
-    const int a = address & 0xFFFF;
-    return Map.Code.Read[a >> TMemoryMap::PageBits][a & TMemoryMap::PageMask];
-}
-
-void TQJ47R::PushMem(int address, int value) {
-    const int a = address & 0xFFFF;
-    Map.Code.Write[a >> TMemoryMap::PageBits][a & TMemoryMap::PageMask] = static_cast<std::uint8_t>(value);
-}
-
 // Only pages of the video window lead here.
 int TQJ47R::ReadWindow(int address) const {
     const int o = address - (Mapping.WindowLow ? WindowLow : WindowHigh);

@@ -1,7 +1,7 @@
-// The device tick after every instruction: the debugger's counters, the timed
-// devices by T-state accumulators, and whether an interrupt is wanted. The
-// board delivers only the NMI; a PIO request is acknowledged and answered with
-// no vector.
+// The timed devices of the device tick (TQJ47R::CheckInterrupt, inline in
+// qj47r.h, runs after every instruction) by T-state accumulators. The board
+// delivers only the NMI; a PIO request is acknowledged and answered with no
+// vector.
 #include "machine/qj47r.h"
 
 #include "machine/machine_services.h"
@@ -25,32 +25,6 @@ void Accumulate(std::int32_t& ticks, int t) {
     if (ticks > BacklogLimit) ticks = BacklogLimit;
 }
 } // namespace
-
-bool TQJ47R::CheckInterrupt(int tstates) {
-    // A processor reset inside an instruction (IPL exit, reset line) reloads the
-    // T-state counter, so that instruction's cost can come out negative.
-    const int t = tstates > 0 ? tstates : 0;
-
-    // Nothing resets the counter while automatic speed control is off: it stops
-    // at its largest value instead of overflowing.
-    std::int32_t& executed = Services->ExecutedTStates;
-    executed = executed > INT32_MAX - t ? INT32_MAX : executed + t;
-    if ((Regs.PC & 0xFFFF) == Services->StepOverAddress) {
-        TStates = -10;
-        RunFlag = 0;
-    }
-
-    // The timed devices: nothing of theirs happens before the first of them is
-    // due, so the T-states gather here until then.
-    DeviceTStates += t;
-    if (DeviceTStates >= DeviceDue) RunDevices();
-
-    // While the PIO is quiet an acknowledge changes nothing and yields port A's
-    // vector: skip the call.
-    const std::uint8_t vector =
-        Pio.Quiet() ? static_cast<std::uint8_t>(Pio.PioVector[0]) : Pio.AcknowledgeInterrupt();
-    return vector != 0 || NmiRequest == 1;
-}
 
 // Every device, in this order, as if each instruction since the last run had
 // been handed to it on its own: none of them fired in between.

@@ -5,13 +5,13 @@
 
 #include "gfx/gfx.h"
 
+#include <cstring>
+
 namespace {
 
-constexpr int TextColumns40 = 40, TextColumns80 = 80, TextRows = 25;
+constexpr int ScreenWidth = 640, ScreenHeight = 400;
 constexpr int GraphicsBytesPerLine = 40;
 constexpr int GraphicsLinesPerTextRow = 8;
-
-gfx::TRect Cell(int left, int top, int width, int height) { return {left, top, left + width, top + height}; }
 
 // One run of `width` pixels at (x, y), and at (x, y + 1) as well when doubled,
 // clipped to the bitmap. Its last pixel is drawn also where the run ends at the
@@ -37,35 +37,70 @@ void TQJ47R::DrawFontByte(int k, std::uint8_t v) {
 void TQJ47R::WriteText(int p, std::uint8_t v) {
     if (p < 0 || p >= int(sizeof TextVram)) return; // the upper half of the window's text part has no memory
     TextVram[p] = v;
-    if (p >= (Columns80 ? TextColumns80 : TextColumns40) * TextRows) return;
-
-    const int g = v;
-    gfx::TRect src, dst;
-    gfx::TBitmap32* font;
     if (Columns80) {
-        src = Cell((g >> 4) * 8, (g & 15) * 16, 8, 16);
-        dst = Cell((p % TextColumns80) * 8, (p / TextColumns80) * 16, 8, 16);
-        font = Font80Bitmap.get();
+        if (p < TextColumns80 * TextRows) DrawCell<TextColumns80>(p, v);
     } else {
-        src = Cell((g >> 4) * 16, (g & 15) * 16, 16, 16);
-        dst = Cell((p % TextColumns40) * 16, (p / TextColumns40) * 16, 16, 16);
-        font = Font40Bitmap.get();
+        if (p < TextColumns40 * TextRows) DrawCell<TextColumns40>(p, v);
     }
-    font->DrawTo(ScreenBitmap, dst, src);
+}
 
-    // The planes' draw modes and combine are set once at construction.
-    if (Plane1Shown)
-        Plane1Image->DrawTo(ScreenBitmap, dst, dst); // per channel maximum: lit dots light the cell
-    if (Plane2Shown)
-        Plane2Image->DrawTo(ScreenBitmap, dst, dst); // blended at half weight: dark dots darken it
+void TQJ47R::MaxCombine(std::uint32_t F, std::uint32_t& B, std::uint32_t) { B = gfx::ColorMax(F, B); }
 
-    // The mask is only ever drawn from: it is filled again only when the mode changed.
+void TQJ47R::XorCombine(std::uint32_t F, std::uint32_t& B, std::uint32_t) { B = (F ^ B) & 0x00FFFFFFu; }
+
+// A cell is its glyph copied from the font bitmap, each shown plane mixed in
+// (plane I by per-channel maximum, so lit dots light the cell; plane II
+// blended at half weight, so dark dots darken it) and the reverse-video mask
+// applied: the screen pixels depend on nothing else, so a cell drawn again
+// with the same glyph and modes over unchanged planes is left as it is.
+template <int Columns> void TQJ47R::DrawCell(int p, std::uint8_t g) {
+    constexpr bool wide = Columns == TextColumns40;
+    constexpr int w = wide ? 16 : 8, h = 16;
+    const std::uint16_t key = CellKey(g);
+    std::uint16_t& drawn = wide ? Drawn40[p] : Drawn80[p];
+    if (drawn == key) return;
+    gfx::TBitmap32& screen = *ScreenBitmap;
+    if (screen.Width() != ScreenWidth || screen.Height() != ScreenHeight) return;
+
+    // The cells of the other width under this one no longer show what they held.
+    const int row = p / Columns, column = p % Columns;
+    if (wide) {
+        Drawn80[row * TextColumns80 + 2 * column] = 0;
+        Drawn80[row * TextColumns80 + 2 * column + 1] = 0;
+    } else {
+        Drawn40[row * TextColumns40 + column / 2] = 0;
+    }
+    drawn = key;
+
+    const gfx::TBitmap32& font = wide ? *Font40Bitmap : *Font80Bitmap;
+    const int x = column * w, y = row * h;
     const std::uint32_t mask = NormalVideo ? Black : Green;
-    if (mask != CellMask) {
-        CellBitmap->Clear(mask);
-        CellMask = mask;
+    std::uint32_t* out = screen.PixelPtr(x, y);
+    const std::uint32_t* glyph = font.PixelPtr((g >> 4) * w, (g & 15) * h);
+    const std::uint32_t* plane1 = Plane1Shown ? Plane1Image->PixelPtr(x, y) : nullptr;
+    const std::uint32_t* plane2 = Plane2Shown ? Plane2Image->PixelPtr(x, y) : nullptr;
+    const int fontStride = font.Width(), planeStride = Plane1Image->Width();
+    for (int dy = 0; dy < h; ++dy) {
+        // Each row is built apart and stored into the screen whole.
+        std::uint32_t pixels[w];
+        std::memcpy(pixels, glyph, sizeof pixels);
+        if (plane1) {
+            for (int i = 0; i < w; ++i)
+                MaxCombine(plane1[i], pixels[i], 255);
+            plane1 += planeStride;
+        }
+        if (plane2) {
+            gfx::BlendLineEx(plane2, pixels, w, Plane2Weight);
+            plane2 += planeStride;
+        }
+        for (int i = 0; i < w; ++i)
+            XorCombine(mask, pixels[i], 255);
+        std::memcpy(out, pixels, sizeof pixels);
+        glyph += fontStride;
+        out += ScreenWidth;
     }
-    CellBitmap->DrawTo(ScreenBitmap, dst, Cell(0, 0, dst.Right - dst.Left, 16));
+    gfx::EMMS();
+    screen.Changed();
 }
 
 void TQJ47R::RedrawText() {
@@ -94,8 +129,15 @@ void TQJ47R::WriteGraphics(int offset, std::uint8_t value) {
     for (int b = 0; b < 8; ++b)
         Dot(*plane, (drawn & (1 << b)) ? Green : Black, x0 + 2 * b, y, 2, Setting.ScanDouble);
 
-    if (!Plane1Shown && !Plane2Shown) return;
+    // The cells over the byte show the plane's old dots until drawn again.
     const int r = o / (GraphicsBytesPerLine * GraphicsLinesPerTextRow), c = o % GraphicsBytesPerLine;
+    if (r < TextRows) {
+        Drawn40[r * TextColumns40 + c] = 0;
+        Drawn80[r * TextColumns80 + 2 * c] = 0;
+        Drawn80[r * TextColumns80 + 2 * c + 1] = 0;
+    }
+
+    if (!Plane1Shown && !Plane2Shown) return;
     if (Columns80) {
         const int p = r * TextColumns80 + 2 * c;
         if (p < TextColumns80 * TextRows) {
@@ -108,6 +150,7 @@ void TQJ47R::WriteGraphics(int offset, std::uint8_t value) {
     }
 }
 
-void TQJ47R::MaxCombine(std::uint32_t F, std::uint32_t& B, std::uint32_t) { B = gfx::ColorMax(F, B); }
-
-void TQJ47R::XorCombine(std::uint32_t F, std::uint32_t& B, std::uint32_t) { B = (F ^ B) & 0x00FFFFFFu; }
+std::uint16_t TQJ47R::CellKey(std::uint8_t g) const {
+    return static_cast<std::uint16_t>(CellDrawn | g | (NormalVideo ? 0x100 : 0) | (Plane1Shown ? 0x200 : 0) |
+                                      (Plane2Shown ? 0x400 : 0));
+}
