@@ -1,6 +1,8 @@
 // The routines of both blend sets against their formulas written channel by
 // channel, over every combination of a channel value laid on top, a channel
-// value underneath and a weight, and over random colours.
+// value underneath and a weight, and over random colours; the colour
+// operations over every pair of channel values.
+#include <algorithm>
 #include <random>
 
 #include "blend_reference.h"
@@ -154,6 +156,25 @@ TEST_P(BlendExhaustive, RandomColoursAndRows) {
         }
         ASSERT_EQ(Dst, Want) << Count << " " << M;
     }
+}
+
+TEST(ColourOperations, EveryPairOfChannelValues) {
+    for (int A = 0; A < 256; ++A)
+        for (int B = 0; B < 256; ++B) {
+            // (A, B) in one channel, (B, A), (255 - A, B) and (A, 255 - B) in the others.
+            const TColor32 C1 = TColor32(A) << 24 | TColor32(B) << 16 | TColor32(255 - A) << 8 | TColor32(A);
+            const TColor32 C2 = TColor32(B) << 24 | TColor32(A) << 16 | TColor32(B) << 8 | TColor32(255 - B);
+            auto Each = [&](auto Fn) {
+                return PerChannel([&](int S) { return Fn(Chan(C1, S), Chan(C2, S)); });
+            };
+            ASSERT_EQ(ColorAdd(C1, C2), Each([](int X, int Y) { return std::min(X + Y, 255); }))
+                << A << " " << B;
+            ASSERT_EQ(ColorSub(C1, C2), Each([](int X, int Y) { return std::max(X - Y, 0); }))
+                << A << " " << B;
+            ASSERT_EQ(ColorMax(C1, C2), Each([](int X, int Y) { return std::max(X, Y); })) << A << " " << B;
+            ASSERT_EQ(ColorMin(C1, C2), Each([](int X, int Y) { return std::min(X, Y); })) << A << " " << B;
+            ASSERT_EQ(ColorModulate(C1, C2), Each([](int X, int Y) { return X * Y / 256; })) << A << " " << B;
+        }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sets, BlendExhaustive, ::testing::Values(false, true),
