@@ -41,8 +41,9 @@ TColor32 ScaleAlpha(TColor32 C, int64_t F) {
 // The plots of a 16.16 line: one per pixel of its length (one more with L),
 // then a last plot whose alpha is the fraction of a pixel left over. The
 // stippled form takes each colour from the pattern and its step through an
-// extended-precision quotient. Plot(X, Y, Color) draws at 24.8. Returns False
-// when the line is shorter than 1/256 pixel and nothing was plotted.
+// extended-precision quotient. Plot(X, Y, Color, Pairs) draws at 24.8 (see
+// TPairs). Returns False when the line is shorter than 1/256 pixel and
+// nothing was plotted.
 template <bool Stippled, typename PlotFn>
 bool PlotChain(TBitmap32& B, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, TColor32 V, bool L,
                PlotFn Plot) {

@@ -84,7 +84,6 @@ template <bool Columns, bool Forward = true> struct TPairs {
     static constexpr bool kColumns = Columns, kForward = Forward;
 };
 using TRowPairs = TPairs<false>;
-using TColumnPairs = TPairs<true>;
 
 #if defined(__SSE2__)
 // GAMMA_TABLE as 16-bit words: Pair[f] holds GAMMA_TABLE[255 - f] four times
@@ -157,16 +156,14 @@ template <bool Mmx> class TVectorPlots {
 // through K for every pixel.
 template <typename Kernels, typename DrawFn>
 [[gnu::always_inline]] inline void WithInsidePlots(const TPlotTarget& T, const Kernels& K, DrawFn&& Draw) {
-    constexpr bool kMmx = std::is_same_v<Kernels, blend_kernels::TMmxKernels>;
 #if defined(__SSE2__)
-    constexpr bool kVector = kMmx || std::is_same_v<Kernels, blend_kernels::TPlainKernels>;
-#else
-    constexpr bool kVector = false;
-#endif
-    if constexpr (kVector) {
+    constexpr bool kMmx = std::is_same_v<Kernels, blend_kernels::TMmxKernels>;
+    if constexpr (kMmx || std::is_same_v<Kernels, blend_kernels::TPlainKernels>) {
         const TVectorPlots<kMmx> Plots(T);
         Draw([&](int64_t X, int64_t Y, TColor32 Color, auto Pairs) { Plots.Plot(X, Y, Color, Pairs); });
-    } else {
+    } else
+#endif
+    {
         Draw([&](int64_t X, int64_t Y, TColor32 Color, auto) {
             PlotT256(T, int32_t(X), int32_t(Y), Color, K);
         });
