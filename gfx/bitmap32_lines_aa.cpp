@@ -41,8 +41,8 @@ TColor32 ScaleAlpha(TColor32 C, int64_t F) {
 // The plots of a 16.16 line: one per pixel of its length (one more with L),
 // then a last plot whose alpha is the fraction of a pixel left over. The
 // stippled form takes each colour from the pattern and its step through an
-// extended-precision quotient. Plot(X, Y, Color, Pairs) draws at 24.8 (see
-// TPairs). Returns False when the line is shorter than 1/256 pixel and
+// extended-precision quotient. Plot(X, Y, Color, Pairs, Ahead) draws at 24.8
+// (see WithInsidePlots). Returns False when the line is shorter than 1/256 pixel and
 // nothing was plotted.
 template <bool Stippled, typename PlotFn>
 bool PlotChain(TBitmap32& B, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, TColor32 V, bool L,
@@ -63,20 +63,14 @@ bool PlotChain(TBitmap32& B, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, TCo
             Dy = Round64(Dy * static_cast<long double>(S));
         }
         // Plots that run more across than down pair their pixels in columns.
-        // A line that runs more down than across reaches a new row with each
-        // plot: the row a few plots ahead is fetched into the cache while
-        // this one is drawn (a fetch never faults, wherever it points).
+        // The pixels a few plots ahead are fetched into the cache while this
+        // plot is drawn: Ahead is their distance from the plot's top-left
+        // pixel, in pixels, within one row or column of the truth.
         constexpr int64_t kAhead = 12;
-        const intptr_t Bits = reinterpret_cast<intptr_t>(B.Bits());
-        const int64_t Width = B.Width();
+        const int64_t Ahead = ((kAhead * Dy) >> 16) * B.Width() + ((kAhead * Dx) >> 16);
         auto Run = [&, X = X1, Y = Y1](auto Pairs) mutable {
             for (int64_t I = 0; I < Whole; ++I, X += Dx, Y += Dy) {
-                if constexpr (!decltype(Pairs)::kColumns) {
-                    const int64_t Ahead = (((Y + kAhead * Dy) >> 16) + 1) * Width + ((X + kAhead * Dx) >> 16);
-                    __builtin_prefetch(
-                        reinterpret_cast<const void*>(Bits + Ahead * int64_t(sizeof(TColor32))), 1);
-                }
-                Plot(X >> 8, Y >> 8, Stippled ? B.GetStippleColor() : V, Pairs);
+                Plot(X >> 8, Y >> 8, Stippled ? B.GetStippleColor() : V, Pairs, Ahead);
                 if constexpr (Stippled) EMMS();
             }
         };
@@ -96,7 +90,7 @@ bool PlotChain(TBitmap32& B, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, TCo
     }
     // Halfway between the current position and one step before the end point.
     const TColor32 Last = ScaleAlpha(Stippled ? B.GetStippleColor() : V, N - Whole * kOne);
-    Plot((X1 + X2 - Dx) >> 9, (Y1 + Y2 - Dy) >> 9, Last, TRowPairs{});
+    Plot((X1 + X2 - Dx) >> 9, (Y1 + Y2 - Dy) >> 9, Last, TRowPairs{}, 0);
     if constexpr (Stippled) EMMS();
     return true;
 }
@@ -111,11 +105,13 @@ bool DrawChain(TBitmap32& B, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, TCo
     blend_kernels::WithBlendKernels([&](const auto& K) {
         WithInsidePlots(T, K, [&](auto Inside) {
             if constexpr (Clipped) {
-                Drawn = PlotChain<Stippled>(
-                    B, X1, Y1, X2, Y2, V, L, [&](int64_t X, int64_t Y, TColor32 C, auto Pairs) {
-                        PlotTS256(T, int32_t(X), int32_t(Y), C, K,
-                                  [&](int32_t Xi, int32_t Yi, TColor32 Ci) { Inside(Xi, Yi, Ci, Pairs); });
-                    });
+                Drawn = PlotChain<Stippled>(B, X1, Y1, X2, Y2, V, L,
+                                            [&](int64_t X, int64_t Y, TColor32 C, auto Pairs, int64_t Ahead) {
+                                                PlotTS256(T, int32_t(X), int32_t(Y), C, K,
+                                                          [&](int32_t Xi, int32_t Yi, TColor32 Ci) {
+                                                              Inside(Xi, Yi, Ci, Pairs, Ahead);
+                                                          });
+                                            });
             } else {
                 Drawn = PlotChain<Stippled>(B, X1, Y1, X2, Y2, V, L, Inside);
             }

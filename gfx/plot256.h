@@ -105,9 +105,11 @@ template <bool Mmx> class TVectorPlots {
   public:
     TVectorPlots(const TPlotTarget& T) : Bits_(T.Bits), Row_(T.Width), Gamma_(CurrentGammaWords()) {}
 
-    // The plot at 24.8 position (X, Y), whose four pixels lie inside.
+    // The plot at 24.8 position (X, Y), whose four pixels lie inside. The
+    // pixel Ahead pixels from its top-left one and the one below it are
+    // fetched into the cache for a plot to come (a fetch never faults).
     template <typename Pairs>
-    [[gnu::always_inline]] void Plot(int64_t X, int64_t Y, TColor32 Color, Pairs) const {
+    [[gnu::always_inline]] void Plot(int64_t X, int64_t Y, TColor32 Color, Pairs, int64_t Ahead) const {
         constexpr bool kColumns = Pairs::kColumns;
         const uint32_t Fx = uint32_t(X) & 255, Fy = uint32_t(Y) & 255;
         // The weights (Wl * Wt) shr 16 and so on, where Wl is gamma times
@@ -121,6 +123,9 @@ template <bool Mmx> class TVectorPlots {
         const __m128i F = blend_kernels::sse2::ColourWords(Color);
         TColor32* P0 = Bits_ + (Y >> 8) * Row_ + (X >> 8);
         TColor32* P1 = P0 + (kColumns ? 1 : Row_);
+        const intptr_t Next = reinterpret_cast<intptr_t>(P0) + Ahead * intptr_t(sizeof(TColor32));
+        __builtin_prefetch(reinterpret_cast<const void*>(Next), 1);
+        __builtin_prefetch(reinterpret_cast<const void*>(Next + Row_ * intptr_t(sizeof(TColor32))), 1);
         if constexpr (Pairs::kForward) {
             CombinePair<kColumns>(F, P1, W1);
             CombinePair<kColumns>(F, P0, W0);
@@ -151,7 +156,8 @@ template <bool Mmx> class TVectorPlots {
 #endif
 
 // Calls Draw(Plot) with a plotter for the plots of one line whose four pixels
-// lie inside: Plot(X, Y, Color, Pairs) at 24.8 position (X, Y). The vector
+// lie inside: Plot(X, Y, Color, Pairs, Ahead) at 24.8 position (X, Y), where
+// Ahead points from the plot to one a few plots on, in pixels. The vector
 // plots serve the library's own blend sets; any other CombineMem is called
 // through K for every pixel.
 template <typename Kernels, typename DrawFn>
@@ -160,11 +166,13 @@ template <typename Kernels, typename DrawFn>
     constexpr bool kMmx = std::is_same_v<Kernels, blend_kernels::TMmxKernels>;
     if constexpr (kMmx || std::is_same_v<Kernels, blend_kernels::TPlainKernels>) {
         const TVectorPlots<kMmx> Plots(T);
-        Draw([&](int64_t X, int64_t Y, TColor32 Color, auto Pairs) { Plots.Plot(X, Y, Color, Pairs); });
+        Draw([&](int64_t X, int64_t Y, TColor32 Color, auto Pairs, int64_t Ahead) {
+            Plots.Plot(X, Y, Color, Pairs, Ahead);
+        });
     } else
 #endif
     {
-        Draw([&](int64_t X, int64_t Y, TColor32 Color, auto) {
+        Draw([&](int64_t X, int64_t Y, TColor32 Color, auto, int64_t) {
             PlotT256(T, int32_t(X), int32_t(Y), Color, K);
         });
     }
