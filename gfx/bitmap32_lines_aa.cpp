@@ -3,17 +3,21 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 #include "gfx/bitmap32.h"
+#include "gfx/blend_kernels.h"
 #include "gfx/drawing_ex.h"
 #include "gfx/float_math.h"
+#include "gfx/plot256.h"
 
 namespace gfx {
 
 namespace {
 constexpr int64_t kOne = 65536; // one pixel in 16.16
 
-int64_t Round64(long double X) { return int64_t(std::nearbyintl(CheckFinite(X))); }
+// The default rounding mode rounds halves to even; every value here fits.
+int64_t Round64(long double X) { return std::llrintl(CheckFinite(X)); }
 long double Hypot(long double A, long double B) { return std::sqrt(A * A + B * B); }
 
 // Runs Draw, then EMMS (unless the drawing called it after each plot) and
@@ -37,8 +41,9 @@ TColor32 ScaleAlpha(TColor32 C, int64_t F) {
 // The plots of a 16.16 line: one per pixel of its length (one more with L),
 // then a last plot whose alpha is the fraction of a pixel left over. The
 // stippled form takes each colour from the pattern and its step through an
-// extended-precision quotient. Plot(X, Y, Color) draws at 24.8. Returns False
-// when the line is shorter than 1/256 pixel and nothing was plotted.
+// extended-precision quotient. Plot(X, Y, Color, Pairs, Ahead) draws at 24.8
+// (see WithInsidePlots). Returns False when the line is shorter than 1/256 pixel and
+// nothing was plotted.
 template <bool Stippled, typename PlotFn>
 bool PlotChain(TBitmap32& B, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, TColor32 V, bool L,
                PlotFn Plot) {
@@ -57,18 +62,62 @@ bool PlotChain(TBitmap32& B, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, TCo
             Dx = Round64(Dx * static_cast<long double>(S));
             Dy = Round64(Dy * static_cast<long double>(S));
         }
-        for (int64_t I = 0; I < Whole; ++I) {
-            Plot(int32_t(X1 >> 8), int32_t(Y1 >> 8), Stippled ? B.GetStippleColor() : V);
-            if constexpr (Stippled) EMMS();
-            X1 += Dx;
-            Y1 += Dy;
+        // Plots that run more across than down pair their pixels in columns.
+        // The pixels a few plots ahead are fetched into the cache while this
+        // plot is drawn: Ahead is their distance from the plot's top-left
+        // pixel, in pixels, within one row or column of the truth.
+        constexpr int64_t kAhead = 12;
+        const int64_t Ahead = ((kAhead * Dy) >> 16) * B.Width() + ((kAhead * Dx) >> 16);
+        auto Run = [&, X = X1, Y = Y1](auto Pairs) mutable {
+            for (int64_t I = 0; I < Whole; ++I, X += Dx, Y += Dy) {
+                Plot(X >> 8, Y >> 8, Stippled ? B.GetStippleColor() : V, Pairs, Ahead);
+                if constexpr (Stippled) EMMS();
+            }
+        };
+        if (std::llabs(Dx) >= std::llabs(Dy)) {
+            if (Dx >= 0)
+                Run(TPairs<true, true>{});
+            else
+                Run(TPairs<true, false>{});
+        } else {
+            if (Dy >= 0)
+                Run(TPairs<false, true>{});
+            else
+                Run(TPairs<false, false>{});
         }
+        X1 += Whole * Dx;
+        Y1 += Whole * Dy;
     }
     // Halfway between the current position and one step before the end point.
     const TColor32 Last = ScaleAlpha(Stippled ? B.GetStippleColor() : V, N - Whole * kOne);
-    Plot(int32_t((X1 + X2 - Dx) >> 9), int32_t((Y1 + Y2 - Dy) >> 9), Last);
+    Plot((X1 + X2 - Dx) >> 9, (Y1 + Y2 - Dy) >> 9, Last, TRowPairs{}, 0);
     if constexpr (Stippled) EMMS();
     return true;
+}
+
+// The plots of a line with the kernels of the blend routines in use: every
+// plot inside the bitmap (Clipped False) or each pixel only where it lies
+// inside. Returns what PlotChain returns.
+template <bool Stippled, bool Clipped>
+bool DrawChain(TBitmap32& B, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, TColor32 V, bool L) {
+    const TPlotTarget T{B.Bits(), B.Width(), B.Height()};
+    bool Drawn = false;
+    blend_kernels::WithBlendKernels([&](const auto& K) {
+        WithInsidePlots(T, K, [&](auto Inside) {
+            if constexpr (Clipped) {
+                Drawn = PlotChain<Stippled>(B, X1, Y1, X2, Y2, V, L,
+                                            [&](int64_t X, int64_t Y, TColor32 C, auto Pairs, int64_t Ahead) {
+                                                PlotTS256(T, int32_t(X), int32_t(Y), C, K,
+                                                          [&](int32_t Xi, int32_t Yi, TColor32 Ci) {
+                                                              Inside(Xi, Yi, Ci, Pairs, Ahead);
+                                                          });
+                                            });
+            } else {
+                Drawn = PlotChain<Stippled>(B, X1, Y1, X2, Y2, V, L, Inside);
+            }
+        });
+    });
+    return Drawn;
 }
 
 // The clip rectangle of the clipped X lines reaches one pixel beyond every
@@ -85,8 +134,11 @@ bool WellInside(int64_t A, int64_t B, int32_t Size) {
 // An integer line as pairs of pixels along the major axis: the pixel on the
 // line at the weight left in the 16-bit accumulator E and its minor-axis
 // neighbour at the weight accumulated. The minor axis steps when E carries
-// past 65536; a neighbour outside the bitmap is skipped.
-void AntiAliasedPairs(TBitmap32& B, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 V, bool L) {
+// past 65536; a neighbour outside the bitmap is skipped. The carry is added
+// without a branch, since it follows no pattern the processor could predict.
+template <typename Kernels>
+void AntiAliasedPairs(TBitmap32& B, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 V, bool L,
+                      const Kernels& K) {
     int64_t Dx = int64_t(X2) - X1, Dy = int64_t(Y2) - Y1;
     const int64_t Sx = Dx > 0 ? 1 : -1, Sy = Dy > 0 ? 1 : -1;
     Dx = std::llabs(Dx);
@@ -99,34 +151,47 @@ void AntiAliasedPairs(TBitmap32& B, int32_t X1, int32_t Y1, int32_t X2, int32_t 
     // neighbour on the minor axis.
     const int64_t Row = B.Width();
     const int64_t MajorStep = YMajor ? Sy * Row : Sx, MinorStep = YMajor ? Sx : Sy * Row;
-    int64_t MinorPos = YMajor ? X1 : Y1;
-    const int64_t MinorSize = YMajor ? B.Width() : B.Height(), MinorDir = YMajor ? Sx : Sy;
-    const TBlendMemEx Blend = BlendMemEx;
+    const int64_t MinorDir = YMajor ? Sx : Sy;
+    const uint64_t MinorSize = uint64_t(YMajor ? B.Width() : B.Height());
+    // The neighbours' minor coordinates run from the start's to the end's,
+    // one further on: when the end's neighbour is inside, all of them are.
+    const bool NeighboursInside = uint64_t((YMajor ? X2 : Y2) + MinorDir) < MinorSize;
+    // The pixel a few steps ahead is fetched into the cache while this one is
+    // blended (off by at most one minor step; a fetch never faults).
+    constexpr int64_t kAhead = 16;
+    const intptr_t AheadBytes =
+        intptr_t((kAhead * MajorStep + ((kAhead * EA) >> 16) * MinorStep) * int64_t(sizeof(TColor32)));
 
     TColor32* P = B.GetPixelPtr(X1, Y1);
-    BlendMem(V, *P);
-    uint32_t E = 0;
-    for (int64_t Count = L ? Major : Major - 1; Count > 0; --Count) {
-        E += EA;
-        if (E > 0xFFFF) {
+    K.BlendMem(V, *P);
+    auto Walk = [&](auto CheckNeighbour) {
+        int64_t MinorPos = YMajor ? X1 : Y1;
+        uint32_t E = 0;
+        for (int64_t Count = L ? Major : Major - 1; Count > 0; --Count) {
+            E += EA;
+            const int64_t CarryMask = -int64_t(E >> 16);
             E &= 0xFFFF;
-            P += MinorStep;
-            MinorPos += MinorDir;
+            P += (MinorStep & CarryMask) + MajorStep;
+            MinorPos += MinorDir & CarryMask;
+            __builtin_prefetch(reinterpret_cast<const void*>(intptr_t(P) + AheadBytes), 1);
+            const uint32_t W = E >> 8;
+            if constexpr (decltype(CheckNeighbour)::value) {
+                K.BlendMemEx(V, *P, GAMMA_TABLE[255 - W]);
+                if (uint64_t(MinorPos + MinorDir) < MinorSize) K.BlendMemEx(V, P[MinorStep], GAMMA_TABLE[W]);
+            } else {
+                K.BlendMemEx2(V, *P, GAMMA_TABLE[255 - W], P[MinorStep], GAMMA_TABLE[W]);
+            }
         }
-        P += MajorStep;
-        const uint32_t W = E >> 8;
-        Blend(V, *P, GAMMA_TABLE[255 - W]);
-        const int64_t Neighbour = MinorPos + MinorDir;
-        if (Neighbour >= 0 && Neighbour < MinorSize) Blend(V, P[MinorStep], GAMMA_TABLE[W]);
-    }
+    };
+    if (NeighboursInside)
+        Walk(std::false_type{});
+    else
+        Walk(std::true_type{});
 }
 } // namespace
 
 void TBitmap32::LineX(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, TColor32 Value, bool L) {
-    DrawThenChanged(*this, [&] {
-        PlotChain<false>(*this, X1, Y1, X2, Y2, Value, L,
-                         [this](int32_t X, int32_t Y, TColor32 C) { SET_T256(X, Y, C); });
-    });
+    DrawThenChanged(*this, [&] { DrawChain<false, false>(*this, X1, Y1, X2, Y2, Value, L); });
 }
 
 void TBitmap32::LineF(float X1, float Y1, float X2, float Y2, TColor32 Value, bool L) {
@@ -142,10 +207,7 @@ void TBitmap32::LineXS(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, TColor32 Valu
         LineX(X1, Y1, X2, Y2, Value, false);
         return;
     }
-    DrawThenChanged(*this, [&] {
-        PlotChain<false>(*this, X1, Y1, X2, Y2, Value, L,
-                         [this](int32_t X, int32_t Y, TColor32 C) { SET_TS256(X, Y, C); });
-    });
+    DrawThenChanged(*this, [&] { DrawChain<false, true>(*this, X1, Y1, X2, Y2, Value, L); });
 }
 
 void TBitmap32::LineFS(float X1, float Y1, float X2, float Y2, TColor32 Value, bool L) {
@@ -153,10 +215,7 @@ void TBitmap32::LineFS(float X1, float Y1, float X2, float Y2, TColor32 Value, b
 }
 
 void TBitmap32::LineXP(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, bool L) {
-    DrawThenChanged<false>(*this, [&] {
-        PlotChain<true>(*this, X1, Y1, X2, Y2, 0, L,
-                        [this](int32_t X, int32_t Y, TColor32 C) { SET_T256(X, Y, C); });
-    });
+    DrawThenChanged<false>(*this, [&] { DrawChain<true, false>(*this, X1, Y1, X2, Y2, 0, L); });
 }
 
 void TBitmap32::LineFP(float X1, float Y1, float X2, float Y2, bool L) {
@@ -183,8 +242,7 @@ void TBitmap32::LineXSP(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, bool L) {
     }
     DrawThenChanged<false>(*this, [&] {
         if (X1 != S1x || Y1 != S1y) AdvanceStippleCounter(float(Length(S1x, S1y, X1, Y1)));
-        const bool Drawn = PlotChain<true>(*this, X1, Y1, X2, Y2, 0, L,
-                                           [this](int32_t X, int32_t Y, TColor32 C) { SET_TS256(X, Y, C); });
+        const bool Drawn = DrawChain<true, true>(*this, X1, Y1, X2, Y2, 0, L);
         // The clipped-off end, less the border plot drawn in its place.
         if (Drawn && EndMoved) AdvanceStippleCounter(float(Length(X2, Y2, S2x, S2y) - 1));
     });
@@ -199,7 +257,10 @@ void TBitmap32::LineA(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 V
         LineT(X1, Y1, X2, Y2, Value, L);
         return;
     }
-    DrawThenChanged(*this, [&] { AntiAliasedPairs(*this, X1, Y1, X2, Y2, Value, L); });
+    DrawThenChanged(*this, [&] {
+        blend_kernels::WithBlendKernels(
+            [&](const auto& K) { AntiAliasedPairs(*this, X1, Y1, X2, Y2, Value, L, K); });
+    });
 }
 
 void TBitmap32::LineAS(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor32 Value, bool L) {

@@ -1,45 +1,26 @@
 // TBitmap32: the anti-aliased point plots at 1/256-pixel precision.
 #include "gfx/bitmap32.h"
+#include "gfx/blend_kernels.h"
+#include "gfx/plot256.h"
 
 namespace gfx {
 
 namespace {
-struct TPlotWeights {
-    int32_t X, Y;            // the top-left pixel
-    uint32_t TL, TR, BR, BL; // weights of the four pixels
-};
-
-TPlotWeights Weights(int32_t X, int32_t Y, TColor32 Color) {
-    const uint32_t A = Color >> 24;
-    const uint32_t Fx = uint32_t(X) & 255, Fy = uint32_t(Y) & 255;
-    const uint32_t Wl = GAMMA_TABLE[255 - Fx] * A, Wr = GAMMA_TABLE[Fx] * A;
-    const uint32_t Wt = GAMMA_TABLE[255 - Fy], Wb = GAMMA_TABLE[Fy];
-    return {X >> 8, Y >> 8, (Wl * Wt) >> 16, (Wr * Wt) >> 16, (Wr * Wb) >> 16, (Wl * Wb) >> 16};
-}
-
 // 16.16 to 24.8 with 127 added, so that exact halves go down.
 int32_t FixedTo256(TFixed V) { return int32_t((int64_t(V) + 127) >> 8); }
 } // namespace
 
 void TBitmap32::SET_T256(int32_t X, int32_t Y, TColor32 Color) {
-    const TPlotWeights P = Weights(X, Y, Color);
-    TColor32* Row = GetPixelPtr(P.X, P.Y);
-    CombineMem(Color, Row[0], P.TL);
-    CombineMem(Color, Row[1], P.TR);
-    CombineMem(Color, Row[Width() + 1], P.BR);
-    CombineMem(Color, Row[Width()], P.BL);
+    const TPlotTarget T{Bits(), Width(), Height()};
+    blend_kernels::WithBlendKernels([&](const auto& K) { PlotT256(T, X, Y, Color, K); });
 }
 
 void TBitmap32::SET_TS256(int32_t X, int32_t Y, TColor32 Color) {
-    if (X < -256 || Y < -256) return;
-    const TPlotWeights P = Weights(X, Y, Color);
-    if (P.X >= Width() || P.Y >= Height()) return;
-    const bool Left = P.X >= 0, Right = P.X < Width() - 1;
-    const bool Top = P.Y >= 0, Bottom = P.Y < Height() - 1;
-    if (Left && Top) CombineMem(Color, *GetPixelPtr(P.X, P.Y), P.TL);
-    if (Right && Top) CombineMem(Color, *GetPixelPtr(P.X + 1, P.Y), P.TR);
-    if (Right && Bottom) CombineMem(Color, *GetPixelPtr(P.X + 1, P.Y + 1), P.BR);
-    if (Left && Bottom) CombineMem(Color, *GetPixelPtr(P.X, P.Y + 1), P.BL);
+    const TPlotTarget T{Bits(), Width(), Height()};
+    blend_kernels::WithBlendKernels([&](const auto& K) {
+        PlotTS256(T, X, Y, Color, K,
+                  [&](int32_t Xi, int32_t Yi, TColor32 Ci) { PlotT256(T, Xi, Yi, Ci, K); });
+    });
 }
 
 void TBitmap32::SetPixelF(float X, float Y, TColor32 Value) {

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstdlib>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace gfx {
 
 TCombineReg CombineReg = CombineRegPlain;
@@ -80,20 +84,38 @@ template <typename Op> TColor32 PerChannel(TColor32 C1, TColor32 C2, Op Fn) {
 }
 } // namespace
 
+#if defined(__SSE2__)
+namespace {
+// The byte-wise saturating and comparing instructions on one pixel.
+template <__m128i (*Op)(__m128i, __m128i)> TColor32 Bytewise(TColor32 C1, TColor32 C2) {
+    return TColor32(_mm_cvtsi128_si32(Op(_mm_cvtsi32_si128(int(C1)), _mm_cvtsi32_si128(int(C2)))));
+}
+inline __m128i AddSaturated(__m128i A, __m128i B) { return _mm_adds_epu8(A, B); }
+inline __m128i SubSaturated(__m128i A, __m128i B) { return _mm_subs_epu8(A, B); }
+inline __m128i Larger(__m128i A, __m128i B) { return _mm_max_epu8(A, B); }
+inline __m128i Smaller(__m128i A, __m128i B) { return _mm_min_epu8(A, B); }
+} // namespace
+
+TColor32 ColorAdd(TColor32 C1, TColor32 C2) { return Bytewise<AddSaturated>(C1, C2); }
+TColor32 ColorSub(TColor32 C1, TColor32 C2) { return Bytewise<SubSaturated>(C1, C2); }
+TColor32 ColorMax(TColor32 C1, TColor32 C2) { return Bytewise<Larger>(C1, C2); }
+TColor32 ColorMin(TColor32 C1, TColor32 C2) { return Bytewise<Smaller>(C1, C2); }
+#else
 TColor32 ColorAdd(TColor32 C1, TColor32 C2) {
     return PerChannel(C1, C2, [](int A, int B) { return std::min(A + B, 255); });
 }
 TColor32 ColorSub(TColor32 C1, TColor32 C2) {
     return PerChannel(C1, C2, [](int A, int B) { return std::max(A - B, 0); });
 }
-TColor32 ColorModulate(TColor32 C1, TColor32 C2) {
-    return PerChannel(C1, C2, [](int A, int B) { return (A * B) >> 8; });
-}
 TColor32 ColorMax(TColor32 C1, TColor32 C2) {
     return PerChannel(C1, C2, [](int A, int B) { return std::max(A, B); });
 }
 TColor32 ColorMin(TColor32 C1, TColor32 C2) {
     return PerChannel(C1, C2, [](int A, int B) { return std::min(A, B); });
+}
+#endif
+TColor32 ColorModulate(TColor32 C1, TColor32 C2) {
+    return PerChannel(C1, C2, [](int A, int B) { return (A * B) >> 8; });
 }
 TColor32 Lighten(TColor32 Color, int32_t Amount) {
     const int64_t D = Amount;

@@ -1,11 +1,12 @@
 // Both blend sets swept over weights and channel values against their formulas.
-#include "gfx_test_support.h"
+#include "blend_reference.h"
 
 using namespace gfx;
-using gfx_test::Chan;
 using gfx_test::Mix;
+using gfx_test::Mmx4;
 using gfx_test::Part;
-using gfx_test::PerChannel;
+using gfx_test::Plain3;
+using gfx_test::Plain4;
 
 namespace {
 // Colours whose channels walk through the whole 0..255 range.
@@ -21,13 +22,6 @@ std::vector<TColor32> SampleColors() {
 const std::vector<TColor32> kColors = SampleColors();
 const int kWeights[] = {0, 1, 2, 64, 127, 128, 129, 200, 253, 254, 255};
 
-TColor32 Plain4(TColor32 X, TColor32 Y, int W) {
-    return PerChannel([&](int S) { return Part(Chan(X, S), W) + Part(Chan(Y, S), 255 - W); });
-}
-TColor32 Plain3(TColor32 X, TColor32 Y, int W) { return Plain4(X, Y, W) & 0x00FFFFFF; }
-TColor32 Mmx4(TColor32 X, TColor32 Y, int W) {
-    return PerChannel([&](int S) { return Mix(Chan(X, S), Chan(Y, S), W); });
-}
 } // namespace
 
 TEST(BlendPlain, CombineAndBlendFollowTheirFormulas) {
