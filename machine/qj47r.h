@@ -109,6 +109,18 @@ class TQJ47R : public z80cpu {
     std::uint8_t ColdBoot = 0;
     std::uint8_t NmiRequest = 0;
 
+    // The services the machine was built with; the debugger's two counters live there.
+    TMachineServices& Host() const { return *Services; }
+
+    // The emulation driver's calls to the speaker (qj47r_sound.cpp). While the
+    // emulation is stopped the sound output is paused, since the looping buffer
+    // would replay what it holds; Run resumes it.
+    void PauseSound();
+    void ResumeSound();
+    // Passes the last refill's counters to the I/O monitor: once per slice,
+    // rather than at every refill.
+    void ShowSoundCounters();
+
     // ---- The processor's operations ----
     // Memory (qj47r_memory.cpp); the debugger reads through FetchMem.
     int ReadMem(int address) override;
@@ -237,6 +249,13 @@ class TQJ47R : public z80cpu {
     std::uint32_t SoundWritePos = 0;
     std::uint32_t LastCursor = 0;              // the play cursor at the last refill
     std::uint32_t Unplayed = SoundBufferBytes; // written ahead of it then
+    bool SoundPaused = false;
+    // The I/O monitor's counters as the last refill left them: its sample count
+    // and the ring indices before it; Fresh until they are shown.
+    struct TSoundCounters {
+        int Count = 0, Read = 0, Write = 0;
+        bool Fresh = false;
+    } SoundCounters;
 
   public:
     // The floppy window mounts and unmounts its drives. Last: its four drives

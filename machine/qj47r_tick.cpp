@@ -31,10 +31,7 @@ bool TQJ47R::CheckInterrupt(int tstates) {
     // T-state counter, so that instruction's cost can come out negative.
     const int t = tstates > 0 ? tstates : 0;
 
-    // Nothing resets the counter while automatic speed control is off: it stops
-    // at its largest value instead of overflowing.
-    std::int32_t& executed = Services->ExecutedTStates;
-    executed = executed > INT32_MAX - t ? INT32_MAX : executed + t;
+    Services->ExecutedTStates += t;
     if ((Regs.PC & 0xFFFF) == Services->StepOverAddress) {
         TStates = -10;
         RunFlag = 0;
