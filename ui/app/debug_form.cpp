@@ -225,8 +225,10 @@ void TDebugForm::FillMemoryGrid(int firstAddress) {
 
 // ListingLines instructions from pc, as the processor will fetch them.
 void TDebugForm::FillListing(int pc) {
-    while (SourceList->count() < ListingLines)
-        SourceList->addItem(QString());
+    while (SourceList->count() < ListingLines) {
+        auto* item = new QListWidgetItem(SourceList);
+        item->setSizeHint(QSize(0, 14)); // the listing's line height; the width follows the view
+    }
     int address = pc;
     for (int i = 0; i < ListingLines; ++i) {
         char instruction[32], line[48];

@@ -345,6 +345,7 @@ TEST_F(DebuggerTest, ListingFollowsPcOnlyWhenTicked) {
     Debug.TagSourceTrace->setChecked(true);
     Debug.RefreshView();
     ASSERT_EQ(Debug.SourceList->count(), ListingLines);
+    EXPECT_EQ(Debug.SourceList->sizeHintForRow(0), 14);
     EXPECT_EQ(Line(0), "0101: nop");
     EXPECT_EQ(Line(1), "0102: nop");
     Debug.BtnStepClick();
