@@ -9,15 +9,13 @@
 #include <benchmark/benchmark.h>
 
 #include "fixtures/program_machine.h"
-#include "gfx/gfx.h"
-#include "platform_qt/guarded.h"
+#include "bench/window_bench.h"
 #include "ui/app/io_form.h"
 #include "ui/app/io_form_services.h"
 
 #include <QCoreApplication>
 #include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <functional>
 #include <memory>
 
@@ -46,12 +44,8 @@ struct CountingServices : TIOFormServices {
 
 // The chatty program on blank ROM images.
 struct Bench {
-    explicit Bench(TMachineServices& services) : Machine(services, BlankRoms(Roms), ChattyLoop) {}
-    static std::string BlankRoms(const fixtures::TempDir& folder) {
-        for (const char* name : {"ipl.BIN", "qjfont.bin"})
-            std::ofstream(folder.File(name), std::ios::binary) << std::string(2048, '\0');
-        return folder.Path.string();
-    }
+    explicit Bench(TMachineServices& services)
+        : Machine(services, window_bench::BlankRoms(Roms), ChattyLoop) {}
     // One slice as the debugger's tick runs it, then the event loop.
     void Slice() {
         Machine.RunSlice(SliceTStates);
@@ -106,13 +100,4 @@ BENCHMARK(BM_SliceLoggingToIOForm)->Unit(benchmark::kMillisecond)->Iterations(Sl
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    platform_qt::GuardedApplication app(argc, argv);
-    gfx::GfxInitialize();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    gfx::GfxFinalize();
-    return 0;
-}
+int main(int argc, char** argv) { return window_bench::Main(argc, argv); }

@@ -48,8 +48,9 @@ class TMachineServices {
     // every instruction (plain fields: no call per instruction).
     // StepOverAddress: the run ends when PC reaches it; 0x10000 = no address.
     std::int32_t StepOverAddress = 0x10000;
-    // T-states executed since the last automatic speed adjustment.
-    std::int32_t ExecutedTStates = 0;
+    // T-states executed since the last automatic speed adjustment. Nothing
+    // resets it while the speed is set by hand, so it is wide enough for years.
+    std::int64_t ExecutedTStates = 0;
 };
 
 // printf-style line into the log; nothing when services is null.

@@ -111,6 +111,18 @@ class TQJ47R final : public z80cpu {
     std::uint8_t ColdBoot = 0;
     std::uint8_t NmiRequest = 0;
 
+    // The services the machine was built with; the debugger's two counters live there.
+    TMachineServices& Host() const { return *Services; }
+
+    // The emulation driver's calls to the speaker (qj47r_sound.cpp). While the
+    // emulation is stopped the sound output is paused, since the looping buffer
+    // would replay what it holds; Run resumes it.
+    void PauseSound();
+    void ResumeSound();
+    // Passes the last refill's counters to the I/O monitor: once per slice,
+    // rather than at every refill.
+    void ShowSoundCounters();
+
     // ---- The processor's operations ----
     // The processor runs the loop compiled for this class (qj47r_loop.cpp),
     // which inlines the operations defined at the end of this header.
@@ -251,6 +263,13 @@ class TQJ47R final : public z80cpu {
     std::uint32_t SoundWritePos = 0;
     std::uint32_t LastCursor = 0;              // the play cursor at the last refill
     std::uint32_t Unplayed = SoundBufferBytes; // written ahead of it then
+    bool SoundPaused = false;
+    // The I/O monitor's counters as the last refill left them: its sample count
+    // and the ring indices before it; Fresh until they are shown.
+    struct TSoundCounters {
+        int Count = 0, Read = 0, Write = 0;
+        bool Fresh = false;
+    } SoundCounters;
 
   public:
     // The floppy window mounts and unmounts its drives. Last: its four drives
@@ -293,10 +312,8 @@ inline bool TQJ47R::CheckInterrupt(int tstates) {
     // T-state counter, so that instruction's cost can come out negative.
     const int t = tstates > 0 ? tstates : 0;
 
-    // Nothing resets the counter while automatic speed control is off: it stops
-    // at its largest value instead of overflowing.
-    std::int32_t& executed = Services->ExecutedTStates;
-    executed = executed > INT32_MAX - t ? INT32_MAX : executed + t;
+    // 64 bits wide: nothing resets it while automatic speed control is off.
+    Services->ExecutedTStates += t;
     if ((Regs.PC & 0xFFFF) == Services->StepOverAddress) [[unlikely]] {
         TStates = -10;
         RunFlag = 0;

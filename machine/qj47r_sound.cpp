@@ -79,7 +79,7 @@ void TQJ47R::UpdateSound() {
     if (!SecondaryBuffer->Lock(SoundWritePos, free, &part1, &size1, &part2, &size2)) {
         // One more try after bringing the buffer back; then this refill is skipped.
         SecondaryBuffer->Restore();
-        SecondaryBuffer->Play();
+        if (!SoundPaused) SecondaryBuffer->Play();
         if (!SecondaryBuffer->Lock(SoundWritePos, free, &part1, &size1, &part2, &size2)) return;
     }
     // The recorded entries first, then silence.
@@ -100,11 +100,7 @@ void TQJ47R::UpdateSound() {
 }
 
 void TQJ47R::FillSamples(std::uint8_t* d, int count) {
-    if (Services->HasIOMonitor()) {
-        Services->SetIOLabel(8, std::to_string(count));
-        Services->SetIOLabel(9, std::to_string(RingReadIndex));
-        Services->SetIOLabel(10, std::to_string(RingWriteIndex));
-    }
+    SoundCounters = {count, RingReadIndex, RingWriteIndex, true};
     const auto high = static_cast<std::uint16_t>(HighSample);
     for (int i = 0; i < count; ++i) {
         const std::uint16_t s = SpeakerRing[RingReadIndex] ? high : 0;
@@ -112,4 +108,24 @@ void TQJ47R::FillSamples(std::uint8_t* d, int count) {
         d[2 * i + 1] = static_cast<std::uint8_t>(s >> 8);
         if (++RingReadIndex >= RingSize) RingReadIndex = 0;
     }
+}
+
+void TQJ47R::ShowSoundCounters() {
+    if (!SoundCounters.Fresh || !Services->HasIOMonitor()) return;
+    SoundCounters.Fresh = false;
+    Services->SetIOLabel(8, std::to_string(SoundCounters.Count));
+    Services->SetIOLabel(9, std::to_string(SoundCounters.Read));
+    Services->SetIOLabel(10, std::to_string(SoundCounters.Write));
+}
+
+// The play cursor stands still while paused, so what was written ahead of it
+// plays on after the pause, and the refills go on from where they were.
+void TQJ47R::PauseSound() {
+    SoundPaused = true;
+    if (SecondaryBuffer) SecondaryBuffer->Stop();
+}
+
+void TQJ47R::ResumeSound() {
+    SoundPaused = false;
+    if (SecondaryBuffer) SecondaryBuffer->Play();
 }

@@ -31,7 +31,10 @@ TEST(BoardSound, RefillWritesFromTheLastPositionUpToThePlayCursorAcrossTheWrap) 
     p.UpdateSound();
     EXPECT_EQ(p.SoundWritePos(), 1000u);
     EXPECT_EQ(p.RingReadIndex(), read + 1000);
-    // The second region was filled last: its count and the indices after it.
+    // The I/O monitor's counters wait for the driver's once-per-slice call;
+    // the second region was filled last: its count and the indices after it.
+    EXPECT_TRUE(rig.Services.Labels.empty());
+    rig.M().ShowSoundCounters();
     EXPECT_EQ(rig.Services.Labels[8], "500");
     EXPECT_EQ(rig.Services.Labels[9], std::to_string(read + 500));
     EXPECT_EQ(rig.Services.Labels[10], std::to_string(p.RingWriteIndex()));
@@ -224,6 +227,46 @@ TEST(BoardSound, AStallOfTheWindowThreadPlaysSilenceNotOldSound) {
     rig.Sound.Advance(70 * 128); // 70 ms played since the last refill
     run(10);
     EXPECT_EQ(Rises(rig.Sound.Samples16()), Periods);
+}
+
+// While the emulation is stopped the output stands still: it plays silence
+// instead of going round the looping buffer, and on resuming plays on from
+// where it stopped. A refill that restores a lost buffer meanwhile (a step)
+// does not start it again.
+TEST(BoardSound, PausedOutputStandsStillAndResumesWhereItStopped) {
+    Rig rig;
+    auto p = rig.P();
+    const auto& buffer = rig.Sound.Buffer();
+    FillRingPattern(p);
+    rig.Sound.Advance(4000);
+    const int read = p.RingReadIndex();
+    p.UpdateSound(); // 2000 recorded samples into bytes 0-3999
+    rig.Sound.Advance(6000);
+
+    rig.M().PauseSound();
+    EXPECT_FALSE(buffer->IsPlaying());
+    rig.Sound.ClearCapture();
+    rig.Sound.Advance(20000);
+    const auto silent = rig.Sound.Samples16();
+    EXPECT_EQ(std::count(silent.begin(), silent.end(), 0), 10000);
+    std::uint32_t cursor = 1;
+    ASSERT_TRUE(buffer->GetCurrentPosition(cursor));
+    EXPECT_EQ(cursor, 0u);
+
+    rig.M().ResumeSound();
+    EXPECT_TRUE(buffer->IsPlaying());
+    rig.Sound.ClearCapture();
+    rig.Sound.Advance(4000);
+    const auto s = rig.Sound.Samples16();
+    for (int i = 0; i < 2000; ++i)
+        ASSERT_EQ(s[i], PatternSample(read + i)) << "sample " << i;
+
+    rig.M().PauseSound();
+    buffer->FailLocks(1);
+    p.UpdateSound();
+    EXPECT_FALSE(buffer->IsPlaying());
+    rig.M().ResumeSound();
+    EXPECT_TRUE(buffer->IsPlaying());
 }
 
 } // namespace

@@ -33,10 +33,6 @@ void TAboutBox::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) platform_qt::RunGuarded(this, [this] { DoShow(); });
 }
 
-void TAboutBox::BtnOKClick() {
-    // built next
-}
+void TAboutBox::BtnOKClick() { accept(); }
 
-void TAboutBox::DoShow() {
-    // built next
-}
+void TAboutBox::DoShow() { LblProdVer->setText("Version 2.97 for Win32"); }

@@ -20,6 +20,4 @@ TConfigForm::TConfigForm(QWidget* parent) : QDialog(parent) {
 
 TConfigForm::~TConfigForm() = default;
 
-void TConfigForm::ChkSpeedClick() {
-    // built next
-}
+void TConfigForm::ChkSpeedClick() { SpeedBar->setEnabled(!ChkSpeed->isChecked()); }

@@ -14,8 +14,10 @@
 #include "ui_debug_form.h"
 
 #include <QWidget>
+#include <array>
 #include <cstdint>
 
+class QCheckBox;
 class QShowEvent;
 
 class TDebugForm : public QWidget, public Ui::TDebugForm {
@@ -47,6 +49,18 @@ class TDebugForm : public QWidget, public Ui::TDebugForm {
 
   protected:
     void showEvent(QShowEvent* event) override;
+
+  private:
+    // Whether the options window's automatic speed control is on (it is when
+    // there is no options window).
+    bool AutomaticSpeed() const;
+    // After a slice or a step: the I/O monitor's speaker counters and its log.
+    void ReportSlice();
+    void FillMemoryGrid(int firstAddress);
+    void FillListing(int pc);
+
+    // The check boxes of bits 7 to 0 of F and of F'.
+    std::array<QCheckBox*, 8> PrimaryFlags{}, AlternateFlags{};
 };
 
 // Set when the program creates its windows.
@@ -56,6 +70,12 @@ extern TDebugForm* DebugForm;
 extern std::int32_t SliceBudget;
 // T-states per tick that automatic speed control aims at.
 inline constexpr std::int32_t TargetTStates = 80000;
+// The largest automatic budget: a whole slice that was cut short (a step-over
+// stop) plus the target. It bounds the first budget after a long run at a
+// hand-set speed, or after one large manual slice, to one that returns soon.
+inline constexpr std::int32_t MaxSliceBudget = 80000 + TargetTStates;
+// Lines of the disassembly listing.
+inline constexpr int ListingLines = 50;
 // MemoryScroll position for which the memory grid was last drawn; -1 forces a redraw.
 extern std::int32_t LastGridRow;
 // PC for which the disassembly listing was last built; -1 = none.

@@ -1,9 +1,15 @@
 #include "ui/app/floppy_form.h"
 
+#include "machine/qj47r.h"
 #include "platform_qt/guarded.h"
+#include "platform_qt/message_box.h"
 #include "ui/app/form_style.h"
 
+#include <QFile>
 #include <QPushButton>
+#include <array>
+#include <filesystem>
+#include <system_error>
 
 TFloppyForm* FloppyForm = nullptr;
 
@@ -35,16 +41,63 @@ TFloppyForm::TFloppyForm(QWidget* parent) : QDialog(parent) {
 
 TFloppyForm::~TFloppyForm() = default;
 
-void TFloppyForm::Button1Click(QObject*) {
-    // built next
+namespace {
+
+// The drive in the sender's "Tag": 0 for A to 3 for D; -1 without one.
+int DriveOf(const QObject* sender) {
+    bool ok = false;
+    const int drive = sender ? sender->property("Tag").toInt(&ok) : -1;
+    return ok && drive >= 0 && drive < 4 ? drive : -1;
 }
 
-void TFloppyForm::Button2Click(QObject*) {
-    // built next
+// Whether two names reach the same file: the same file system object (links
+// included), or the same resolved path where one of them no longer exists.
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    if (std::filesystem::equivalent(a, b, error)) return true;
+    const auto resolvedA = std::filesystem::weakly_canonical(a, error);
+    if (error) return false;
+    const auto resolvedB = std::filesystem::weakly_canonical(b, error);
+    return !error && resolvedA == resolvedB;
+}
+
+} // namespace
+
+QLabel* TFloppyForm::DriveLabel(int drive) const {
+    const std::array<QLabel*, 4> labels = {Label1, Label2, Label3, Label4};
+    return labels[drive];
+}
+
+void TFloppyForm::Button1Click(QObject* Sender) {
+    const int drive = DriveOf(Sender);
+    if (drive < 0 || !Machine) return;
+    if (!OpenDialog.Execute(this)) return;
+    const std::string fileName = QFile::encodeName(OpenDialog.FileName).toStdString();
+    // Each drive saves its own copy of its image: with one file in two drives,
+    // the later save would drop the other drive's writes.
+    for (int other = 0; other < 4; ++other) {
+        const TVirtualDsk& disc = Machine->Fdc.Drives[other];
+        if (other != drive && disc.IsMounted() && SameFile(disc.FileName, fileName)) {
+            platform_qt::MessageBox(this,
+                                    QString("The disk image %1 is already mounted in drive %2.")
+                                        .arg(OpenDialog.FileName, QChar('A' + other)),
+                                    "Mount Disk Image", platform_qt::MB_OK | platform_qt::MB_ICONEXCLAMATION);
+            return;
+        }
+    }
+    // A file that cannot be read raises here and leaves the label as it was.
+    Machine->Fdc.Mount(drive, fileName, 0);
+    DriveLabel(drive)->setText(OpenDialog.FileName);
+}
+
+void TFloppyForm::Button2Click(QObject* Sender) {
+    const int drive = DriveOf(Sender);
+    if (drive < 0) return;
+    // A modified image is saved here; a failed save raises and keeps it mounted.
+    if (Machine) Machine->Fdc.Unmount(drive);
+    DriveLabel(drive)->setText("NOT MOUNTED");
 }
 
 void TFloppyForm::Button3Click(QObject*) {}
 
-void TFloppyForm::BitBtn1Click() {
-    // built next
-}
+void TFloppyForm::BitBtn1Click() { accept(); }

@@ -28,6 +28,10 @@ class TFloppyForm : public QDialog, public Ui::TFloppyForm {
 
     // Title "Mount Disk Image", disc images only.
     platform_qt::TOpenDialog OpenDialog;
+
+  private:
+    // Label1 to Label4 for drives 0 to 3.
+    QLabel* DriveLabel(int drive) const;
 };
 
 // Set when the program creates its windows.

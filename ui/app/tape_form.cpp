@@ -29,6 +29,4 @@ void TTapeForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-void TTapeForm::BitBtn5Click() {
-    // built next
-}
+void TTapeForm::BitBtn5Click() { accept(); }

@@ -1,0 +1,176 @@
+// The floppy window mounting and unmounting fixture disc images in the
+// machine's drives (with the open dialog answered by the test), refusing one
+// file in two drives; the OK buttons of the floppy, tape and about windows, and
+// the about box's version line.
+#include "fixtures/qt_test_app.h"
+
+#include "fixtures/dsk_builder.h"
+#include "machine/board_test_support.h"
+#include "platform_qt/message_box.h"
+#include "platform_qt/open_dialog.h"
+#include "ui/app/about_box.h"
+#include "ui/app/floppy_form.h"
+#include "ui/app/tape_form.h"
+
+#include <QPushButton>
+#include <QTest>
+#include <deque>
+#include <filesystem>
+#include <optional>
+
+namespace {
+
+using platform_qt::MessageBoxRequest;
+
+class FloppyTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Machine = &Rig.M();
+        platform_qt::SetOpenDialogPresenter([this](QWidget*, const platform_qt::TOpenDialog& dialog) {
+            Titles.push_back(dialog.Title);
+            std::optional<QString> answer;
+            if (!Answers.empty()) {
+                answer = Answers.front();
+                Answers.pop_front();
+            }
+            return answer;
+        });
+        fixtures::DskBuilder().Uniform(2, 1, 4, 1).Save(Image.toStdString());
+        fixtures::DskBuilder().Uniform(3, 1, 4, 1).Save(Other.toStdString());
+    }
+    void TearDown() override {
+        platform_qt::SetOpenDialogPresenter({});
+        Machine = nullptr;
+    }
+
+    // Presses a button with the given answer of the open dialog (nullopt: cancelled).
+    void Press(QPushButton* button, std::optional<QString> answer = std::nullopt) {
+        Answers.push_back(answer);
+        button->click();
+    }
+    const TVirtualDsk& Drive(int d) { return Rig.M().Fdc.Drives[d]; }
+
+    board_test::Rig Rig;
+    TFloppyForm Form;
+    fixtures::TempDir Dir;
+    const QString Image = QString::fromStdString(Dir.File("games.dsk"));
+    const QString Other = QString::fromStdString(Dir.File("other.dsk"));
+    std::deque<std::optional<QString>> Answers;
+    QStringList Titles;
+    platform_qt::ScopedMessageBoxRecorder Boxes;
+};
+
+TEST_F(FloppyTest, MountInDriveCShowsThePathAndUnmountClearsIt) {
+    Press(Form.Button7, Image);
+    EXPECT_EQ(Titles, QStringList{"Mount Disk Image"});
+    EXPECT_EQ(Form.Label3->text(), Image);
+    ASSERT_TRUE(Drive(2).IsMounted());
+    EXPECT_EQ(Drive(2).FileName, Image.toStdString());
+    EXPECT_EQ(Drive(2).RecordCount(), 2);
+    for (int d : {0, 1, 3})
+        EXPECT_FALSE(Drive(d).IsMounted()) << d;
+    for (QLabel* label : {Form.Label1, Form.Label2, Form.Label4})
+        EXPECT_EQ(label->text(), "NOT MOUNTED");
+
+    Press(Form.Button8);
+    EXPECT_EQ(Form.Label3->text(), "NOT MOUNTED");
+    EXPECT_FALSE(Drive(2).IsMounted());
+    // Again, with nothing mounted, and in another drive.
+    Press(Form.Button8);
+    Press(Form.Button2);
+    EXPECT_EQ(Form.Label3->text(), "NOT MOUNTED");
+    EXPECT_EQ(Form.Label1->text(), "NOT MOUNTED");
+    EXPECT_TRUE(Boxes.Shown().empty());
+    EXPECT_EQ(Titles.size(), 1) << "unmounting asks for no file";
+}
+
+TEST_F(FloppyTest, CancelledOrUnreadableChoiceLeavesTheDriveAsItWas) {
+    Press(Form.Button10, Image);
+    Press(Form.Button10); // cancelled
+    EXPECT_EQ(Form.Label4->text(), Image);
+    EXPECT_EQ(Drive(3).FileName, Image.toStdString());
+
+    const QString missing = QString::fromStdString(Dir.File("missing.dsk"));
+    Press(Form.Button10, missing);
+    ASSERT_EQ(Boxes.Shown().size(), 1u);
+    EXPECT_EQ(Boxes.Shown()[0].text, "Cannot open file " + missing);
+    EXPECT_EQ(Form.Label4->text(), Image);
+    EXPECT_EQ(Drive(3).FileName, Image.toStdString());
+}
+
+TEST_F(FloppyTest, OneFileInTwoDrivesIsRefused) {
+    Press(Form.Button7, Image);
+    // The same file under other names: through ".", and through a link.
+    const QString dotted = QString::fromStdString((Dir.Path / "." / "games.dsk").string());
+    const auto link = Dir.Path / "link.dsk";
+    std::filesystem::create_symlink(Dir.Path / "games.dsk", link);
+    const struct {
+        QPushButton* button;
+        QString name;
+    } attempts[] = {
+        {Form.Button1, Image}, {Form.Button4, dotted}, {Form.Button10, QString::fromStdString(link)}};
+    for (const auto& a : attempts) {
+        SCOPED_TRACE(a.name.toStdString());
+        Boxes.Clear();
+        Press(a.button, a.name);
+        ASSERT_EQ(Boxes.Shown().size(), 1u);
+        const MessageBoxRequest& box = Boxes.Shown()[0];
+        EXPECT_EQ(box.text, "The disk image " + a.name + " is already mounted in drive C.");
+        EXPECT_EQ(box.caption, "Mount Disk Image");
+        EXPECT_EQ(box.flags, 0x30u);
+    }
+    for (int d : {0, 1, 3})
+        EXPECT_FALSE(Drive(d).IsMounted()) << d;
+    for (QLabel* label : {Form.Label1, Form.Label2, Form.Label4})
+        EXPECT_EQ(label->text(), "NOT MOUNTED");
+    EXPECT_EQ(Drive(2).FileName, Image.toStdString());
+
+    // The same drive takes its own file again, and another drive another file.
+    Boxes.Clear();
+    Press(Form.Button7, dotted);
+    Press(Form.Button1, Other);
+    EXPECT_TRUE(Boxes.Shown().empty());
+    EXPECT_EQ(Form.Label3->text(), dotted);
+    EXPECT_EQ(Form.Label1->text(), Other);
+    EXPECT_EQ(Drive(0).RecordCount(), 3);
+}
+
+TEST_F(FloppyTest, WithoutAMachineMountAsksNothing) {
+    Machine = nullptr;
+    Press(Form.Button7, Image);
+    EXPECT_TRUE(Titles.empty());
+    EXPECT_EQ(Form.Label3->text(), "NOT MOUNTED");
+}
+
+TEST(SmallWindows, OkButtonsCloseTheirWindows) {
+    TFloppyForm floppy;
+    TTapeForm tape;
+    TAboutBox about;
+    const std::pair<QDialog*, QPushButton*> windows[] = {
+        {&floppy, floppy.BitBtn1}, {&tape, tape.BitBtn5}, {&about, about.BtnOK}};
+    for (auto [window, ok] : windows) {
+        SCOPED_TRACE(window->windowTitle().toStdString());
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        ok->click();
+        EXPECT_FALSE(window->isVisible());
+        EXPECT_EQ(window->result(), QDialog::Accepted);
+    }
+    FloppyForm = nullptr;
+    TapeForm = nullptr;
+    AboutBox = nullptr;
+}
+
+TEST(SmallWindows, AboutBoxShowsItsVersionEachTime) {
+    TAboutBox about;
+    for (int i = 0; i < 2; ++i) {
+        about.LblProdVer->setText("");
+        about.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+        EXPECT_EQ(about.LblProdVer->text(), "Version 2.97 for Win32");
+        about.BtnOKClick();
+    }
+    AboutBox = nullptr;
+}
+
+} // namespace
