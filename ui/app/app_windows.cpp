@@ -8,6 +8,8 @@
 #include "ui/app/io_form.h"
 #include "ui/app/tape_form.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 // Makes the window and stores it in its global.
@@ -24,6 +26,13 @@ template <class Form> void Destroy(Form*& global, std::unique_ptr<Form>& form) {
 }
 
 } // namespace
+
+void CloseOnSignal() {
+    if (MainForm)
+        MainForm->close();
+    else
+        QCoreApplication::exit(); // quit() acts only inside the application's own loop
+}
 
 TAppWindows::TAppWindows(const TMainFormSetup& setup) : Main(Create(MainForm, setup)) {
     try {

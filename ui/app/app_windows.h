@@ -17,6 +17,12 @@ class TFloppyForm;
 class TTapeForm;
 class TConvertForm;
 
+// What SIGTERM and SIGINT do: close the main window as the user would (its
+// close deletes the machine, which saves the modified discs and the settings)
+// or, while there is no main window (the error box of a failed start), end
+// the event loop.
+void CloseOnSignal();
+
 class TAppWindows {
   public:
     // A window that fails to build raises; the ones built before it are destroyed.

@@ -23,14 +23,7 @@ int main(int argc, char** argv) {
 
     int status = 0;
     {
-        // Before the main window exists (the error box of a failed start) a
-        // signal just ends the event loop.
-        platform_qt::TSignalAction closeOnSignal([] {
-            if (MainForm)
-                MainForm->close();
-            else
-                QCoreApplication::quit();
-        });
+        platform_qt::TSignalAction closeOnSignal(CloseOnSignal);
         try {
             TAppWindows windows;
             MainForm->show();

@@ -20,7 +20,6 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QShowEvent>
-#include <QThread>
 #include <QToolButton>
 #include <utility>
 
@@ -188,9 +187,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::FormClose() {
     if (DebugForm && DebugForm->CPUTimer.Enabled()) DebugForm->BtnRunClick();
     DeleteMachine();
-    // The other windows do not keep the program alive; with no event loop
-    // running (a window test) there is nothing to end.
-    if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::quit();
+    // The other windows do not keep the program alive.
+    QCoreApplication::quit();
 }
 
 // ---- Status bar ----
