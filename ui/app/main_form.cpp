@@ -152,12 +152,12 @@ void TMainForm::ConnectHandlers() {
 }
 
 void TMainForm::CreateMachine(const TMainFormSetup& setup) {
-    if (setup.Sound && platform_qt::QtSoundDevice::HasOutput())
+    if (!setup.SoundDevice && setup.Sound && platform_qt::QtSoundDevice::HasOutput())
         Sound = std::make_unique<platform_qt::QtSoundDevice>();
     TQJ47RSetup machine;
     machine.Services = this;
     machine.RomFolder = setup.RomFolder;
-    machine.Sound = Sound.get();
+    machine.Sound = setup.SoundDevice ? setup.SoundDevice : Sound.get();
     Machine = new TQJ47R(machine);
 }
 
