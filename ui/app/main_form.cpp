@@ -236,8 +236,11 @@ void TMainForm::KeyHandle(QKeyEvent& Key) {
 
 bool TMainForm::event(QEvent* event) {
     // Keys held now are released in another window: they must not stay down.
+    // Ctrl, Shift or Alt held when the window comes back count as held.
     if (event->type() == QEvent::WindowDeactivate)
-        keyboard::ReleaseAllKeys(KeyMatrix, QGuiApplication::queryKeyboardModifiers());
+        keyboard::ReleaseAllKeys(KeyMatrix);
+    else if (event->type() == QEvent::WindowActivate)
+        keyboard::FollowModifiers(KeyMatrix, QGuiApplication::queryKeyboardModifiers());
     return QMainWindow::event(event);
 }
 
