@@ -11,9 +11,7 @@ CAPTION='Graphics controls check'
 E2E_NAME=controls
 source "$(dirname "$0")/e2e_session.sh"
 
-start_program "$VIEW"
-win=$(find_window "$CAPTION")
-[ -n "$win" ] || fail "the window did not appear"
+start_window "$VIEW" "$CAPTION"
 sleep 1
 window_geometry "$win"
 echo "window $WIDTH x $HEIGHT at $X,$Y"

@@ -47,6 +47,14 @@ find_window() {
     timeout "${2:-30}" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -1
 }
 
+# Starts the program $1 (as start_program) and waits up to $3 seconds (30 when
+# not given) for its window with exactly the caption $2: sets $win, or fails.
+start_window() {
+    start_program "$1"
+    win=$(find_window "$2" "${3:-30}")
+    [ -n "$win" ] || fail "the window \"$2\" did not appear"
+}
+
 # Sets X, Y, WIDTH and HEIGHT to the place of the window $1 on the display.
 window_geometry() {
     eval "$(xdotool getwindowgeometry --shell "$1")"

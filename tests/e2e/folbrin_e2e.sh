@@ -20,9 +20,8 @@ click() {
 
 "$MAKE_DSK" "$work/Fixture.DSK" || fail "cannot write the fixture image"
 
-start_program "$FOLBRIN"
-main=$(find_window "$MAIN_CAPTION")
-[ -n "$main" ] || fail "the main window did not appear"
+start_window "$FOLBRIN" "$MAIN_CAPTION"
+main=$win
 sleep 1
 
 # The file name edit (16, 24 in the group box at 8, 8), then Load (256, 56).

@@ -11,9 +11,7 @@ CAPTION='Image control check'
 E2E_NAME=image_control
 source "$(dirname "$0")/e2e_session.sh"
 
-start_program "$VIEW"
-win=$(find_window "$CAPTION")
-[ -n "$win" ] || fail "the window did not appear"
+start_window "$VIEW" "$CAPTION"
 sleep 2 # past the late cell
 
 shot

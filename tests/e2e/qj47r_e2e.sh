@@ -35,10 +35,8 @@ SECTOR2=1024
 SECTOR_BYTES=512
 
 started=$(date +%s.%N)
-start_program "$QJ47R"
-
-main=$(find_window "$CAPTION" 60)
-[ -n "$main" ] || fail "the main window did not appear"
+start_window "$QJ47R" "$CAPTION" 60
+main=$win
 window_geometry "$main"
 echo "main window $WIDTH x $HEIGHT at $X,$Y"
 [ "$WIDTH" -eq 640 ] || fail "the main window is $WIDTH wide, not 640"
