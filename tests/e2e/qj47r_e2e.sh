@@ -49,6 +49,9 @@ SY=$((Y + HEIGHT - 19 - 400))
 MENU=$((HEIGHT - 19 - 400 - 41))
 [ "$MENU" -gt 10 ] && [ "$MENU" -lt 40 ] || fail "no room for the menu bar ($MENU pixels)"
 TOOLS=$((MENU + 20))
+# The File menu's items, from the top of the window: "Load ROM..." and, past the separator, "Exit".
+LOAD_ITEM=$((MENU + 10))
+EXIT_ITEM=$((MENU + 34))
 FLOPPY_BUTTON=150 # "Floppy Options", the fourth button after a separator
 DEBUG_BUTTON=237  # "Show Debugger", the sixth after two separators
 
@@ -139,6 +142,18 @@ open_file() {
 }
 dialog_gone() { [ -z "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)" ]; }
 
+# Opens the File menu, waits until it shows, and clicks the item at $1 pixels
+# from the top of the main window.
+file_menu() {
+    X=$MX
+    Y=$MY
+    shot
+    before=$(region 4 $((MENU + 4)) 100 40)
+    xdotool mousemove --window "$main" 16 $((MENU / 2)) click 1
+    wait_until 10 changed 4 $((MENU + 4)) 100 40 || fail "the File menu did not open"
+    xdotool mousemove --window "$main" 40 "$1" click 1
+}
+
 # 1. The test IPL program boots and writes its 40-column screen.
 wait_text 60 "QJ-47R TEST 40" 0 0 40 || fail "the test program's text did not appear: $(cat "$work/cell.txt")"
 text "END" 37 24 40 || fail "the last row is wrong: $(cat "$work/cell.txt")"
@@ -211,9 +226,7 @@ cp "$work/shot.png" e2e_qj47r_key.png
 echo "disc: 512 bytes read and written"
 
 # 6. File > Load ROM...: the open dialog takes the file name typed into it.
-xdotool mousemove --window "$main" 16 $((MENU / 2)) click 1
-sleep 0.5
-xdotool key Down Return
+file_menu "$LOAD_ITEM"
 loaded=$(date +%s.%N)
 open_file "Load Varnel Program" "$PROGRAM"
 wait_text 20 "QJF PROGRAM LOADED" 0 12 80 || fail "the loaded program's line did not appear: $(cat "$work/cell.txt")"
@@ -221,10 +234,8 @@ cp "$work/shot.png" e2e_qj47r_load.png
 echo "load: the program's line after $(since "$loaded") s"
 
 # 7. File > Exit ends the program at once, saving the disc and the settings.
-xdotool mousemove --window "$main" 16 $((MENU / 2)) click 1
-sleep 0.5
+file_menu "$EXIT_ITEM"
 closed=$(date +%s.%N)
-xdotool key Down Down Return
 ended() { ! kill -0 "$pid" 2>/dev/null; }
 wait_until 10 ended || fail "File > Exit did not end the program"
 took=$(since "$closed")
