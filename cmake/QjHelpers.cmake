@@ -1,10 +1,12 @@
 # Shared helpers for the folders' build files.
 include_guard(GLOBAL)
 
-# qj_add_test(NAME name LABEL label SOURCES ... LIBS ... [ENV var=value ...])
-# One GoogleTest executable whose cases CTest runs one by one under a label.
+# qj_add_test(NAME name LABEL label SOURCES ... LIBS ... [ENV var=value ...]
+#             [PROPERTIES property value ...])
+# One GoogleTest executable whose cases CTest runs one by one under a label,
+# with further test properties (RUN_SERIAL TRUE, TIMEOUT 60) where given.
 function(qj_add_test)
-  cmake_parse_arguments(T "" "NAME;LABEL" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(T "" "NAME;LABEL" "SOURCES;LIBS;ENV;PROPERTIES" ${ARGN})
   find_package(GTest REQUIRED)
   include(GoogleTest)
   add_executable(${T_NAME} ${T_SOURCES})
@@ -14,6 +16,7 @@ function(qj_add_test)
   if(T_ENV)
     list(APPEND props ENVIRONMENT "${T_ENV}")
   endif()
+  list(APPEND props ${T_PROPERTIES})
   gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     PROPERTIES ${props})

@@ -11,29 +11,12 @@ CAPTION='Graphics controls check'
 E2E_NAME=controls
 source "$(dirname "$0")/e2e_session.sh"
 
-unset QT_QPA_PLATFORM
-ASAN_OPTIONS=detect_leaks=0 "$VIEW" >"$work/controls.log" 2>&1 &
-pid=$!
-
-win=$(timeout 30 xdotool search --sync --onlyvisible --name "^$CAPTION\$" | head -1)
-[ -n "$win" ] || fail "the window did not appear"
+start_window "$VIEW" "$CAPTION"
 sleep 1
-eval "$(xdotool getwindowgeometry --shell "$win")"
+window_geometry "$win"
 echo "window $WIDTH x $HEIGHT at $X,$Y"
 
-# Colour at a point of the window, as six hex digits.
-colour() {
-    convert "$work/shot.png" -crop "1x1+$((X + $1))+$((Y + $2))" +repage -depth 8 -format '%[hex:p{0,0}]' info: |
-        cut -c1-6
-}
-expect() {
-    local got
-    got=$(colour "$1" "$2")
-    [ "$got" = "$3" ] || fail "at $1,$2 the window shows $got, not $3"
-}
-shoot() { import -window root "$work/shot.png" || fail "no screenshot"; }
-
-shoot
+shot
 cp "$work/shot.png" e2e_controls.png
 expect 10 10 A0A0A0  # the classic range bar's sunken border
 expect 11 11 E3E3E3  # its raised arrow button
@@ -49,7 +32,7 @@ for step in 1 2 3 4; do
 done
 xdotool mouseup 1
 sleep 1
-shoot
+shot
 cp "$work/shot.png" e2e_controls_dragged.png
 expect 200 240 28A028 # now inside the layer
 expect 70 160 E6E6D2  # uncovered again

@@ -1,9 +1,9 @@
 # The common start of the end-to-end scripts, sourced with E2E_NAME set (the
 # program's short name). Skips (exit 77) where Xvfb or the X tools are not
 # installed; runs the calling script again on a free virtual display of its
-# own; provides $work (a folder removed at the end), $pid (set it to the
-# program under test: it is ended at the end) and fail, which shows
-# $work/$E2E_NAME.log and keeps $work/shot.png as e2e_${E2E_NAME}_failed.png.
+# own; provides $work (a folder removed at the end), $pid (the program under
+# test, ended at the end), fail, which shows $work/$E2E_NAME.log and keeps
+# $work/shot.png as e2e_${E2E_NAME}_failed.png, and the functions below.
 for tool in xvfb-run Xvfb xauth xdotool import convert; do
     if ! command -v "$tool" >/dev/null 2>&1; then
         echo "SKIP: $tool is not installed"
@@ -31,4 +31,49 @@ fail() {
     [ -f "$work/$E2E_NAME.log" ] && sed "s/^/$E2E_NAME: /" "$work/$E2E_NAME.log"
     [ -f "$work/shot.png" ] && cp "$work/shot.png" "e2e_${E2E_NAME}_failed.png"
     exit 1
+}
+
+# Starts the program under test (the arguments: the program and its own) on
+# the virtual display, its output in $work/$E2E_NAME.log; sets $pid.
+start_program() {
+    unset QT_QPA_PLATFORM
+    ASAN_OPTIONS=detect_leaks=0 "$@" >"$work/$E2E_NAME.log" 2>&1 &
+    pid=$!
+}
+
+# Prints the id of the visible window with exactly the caption $1, waiting up
+# to $2 seconds (30 when not given) for it to appear; prints nothing if it did not.
+find_window() {
+    timeout "${2:-30}" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -1
+}
+
+# Starts the program $1 (as start_program) and waits up to $3 seconds (30 when
+# not given) for its window with exactly the caption $2: sets $win, or fails.
+start_window() {
+    start_program "$1"
+    win=$(find_window "$2" "${3:-30}")
+    [ -n "$win" ] || fail "the window \"$2\" did not appear"
+}
+
+# Sets X, Y, WIDTH and HEIGHT to the place of the window $1 on the display.
+window_geometry() {
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+}
+
+# A screenshot of the whole display in $work/shot.png.
+shot() {
+    import -window root "$work/shot.png" || fail "no screenshot"
+}
+
+# The colour of the screenshot at $1, $2 from X, Y (a window's corner), as six hex digits.
+colour() {
+    convert "$work/shot.png" -crop "1x1+$((X + $1))+$((Y + $2))" +repage -depth 8 -format '%[hex:p{0,0}]' info: |
+        cut -c1-6
+}
+
+# Fails unless the screenshot shows the colour $3 at $1, $2 from X, Y.
+expect() {
+    local got
+    got=$(colour "$1" "$2")
+    [ "$got" = "$3" ] || fail "at $1,$2 the window shows $got, not $3"
 }

@@ -20,12 +20,8 @@ click() {
 
 "$MAKE_DSK" "$work/Fixture.DSK" || fail "cannot write the fixture image"
 
-unset QT_QPA_PLATFORM
-ASAN_OPTIONS=detect_leaks=0 "$FOLBRIN" >"$work/folbrin.log" 2>&1 &
-pid=$!
-
-main=$(timeout 30 xdotool search --sync --onlyvisible --name "^$MAIN_CAPTION\$" | head -1)
-[ -n "$main" ] || fail "the main window did not appear"
+start_window "$FOLBRIN" "$MAIN_CAPTION"
+main=$win
 sleep 1
 
 # The file name edit (16, 24 in the group box at 8, 8), then Load (256, 56).
@@ -48,12 +44,12 @@ for y in $(seq 150 6 330); do
     hex=$(xdotool search --onlyvisible --name "^$HEX_CAPTION\$" 2>/dev/null | head -1)
     [ -n "$hex" ] && break
 done
-[ -n "$hex" ] || { import -window root "$work/shot.png"; fail "no sector dump window opened"; }
+[ -n "$hex" ] || { shot; fail "no sector dump window opened"; }
 sleep 1
 
-import -window root "$work/shot.png" || fail "no screenshot"
+shot
 cp "$work/shot.png" e2e_folbrin.png
-eval "$(xdotool getwindowgeometry --shell "$hex")"
+window_geometry "$hex"
 # The memo (8, 8, 617x417) of the dump window must hold text: dark glyphs on a light page.
 region="$((617 - 40))x$((417 - 40))+$((X + 8 + 20))+$((Y + 8 + 20))"
 colours=$(convert "$work/shot.png" -crop "$region" +repage -format '%k' info:)

@@ -11,30 +11,15 @@ CAPTION='Image control check'
 E2E_NAME=image_control
 source "$(dirname "$0")/e2e_session.sh"
 
-unset QT_QPA_PLATFORM
-ASAN_OPTIONS=detect_leaks=0 "$VIEW" >"$work/image_control.log" 2>&1 &
-pid=$!
-
-win=$(timeout 30 xdotool search --sync --onlyvisible --name "^$CAPTION\$" | head -1)
-[ -n "$win" ] || fail "the window did not appear"
+start_window "$VIEW" "$CAPTION"
 sleep 2 # past the late cell
 
-import -window root "$work/shot.png" || fail "no screenshot"
+shot
 cp "$work/shot.png" e2e_image_control.png
-eval "$(xdotool getwindowgeometry --shell "$win")"
+window_geometry "$win"
 echo "window $WIDTH x $HEIGHT at $X,$Y"
 [ "$WIDTH" -eq 640 ] && [ "$HEIGHT" -eq 400 ] || fail "the window is not 640 x 400"
 
-# Colour at a point of the window, as six hex digits.
-colour() {
-    convert "$work/shot.png" -crop "1x1+$((X + $1))+$((Y + $2))" +repage -depth 8 -format '%[hex:p{0,0}]' info: |
-        cut -c1-6
-}
-expect() {
-    local got
-    got=$(colour "$1" "$2")
-    [ "$got" = "$3" ] || fail "at $1,$2 the window shows $got, not $3"
-}
 expect 40 20 FF0000
 expect 120 380 00FF00
 expect 200 200 0000FF

@@ -6,6 +6,7 @@
 #include "ui/app/config_form.h"
 #include "ui/app/form_style.h"
 #include "ui/app/io_form.h"
+#include "ui/app/main_form.h"
 
 #include <QPushButton>
 #include <QShowEvent>
@@ -80,6 +81,7 @@ TDebugForm::TDebugForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
 TDebugForm::~TDebugForm() = default;
 
 void TDebugForm::showEvent(QShowEvent* event) {
+    form_style::PlaceBeside(this, MainForm, form_style::TSide::Right);
     QWidget::showEvent(event);
     // A restore from minimised is spontaneous and is not a new show of the window.
     if (!event->spontaneous()) platform_qt::RunGuarded(this, [this] { PrepareGrids(); });

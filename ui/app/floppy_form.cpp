@@ -3,7 +3,9 @@
 #include "machine/qj47r.h"
 #include "platform_qt/guarded.h"
 #include "platform_qt/message_box.h"
+#include "ui/app/debug_form.h"
 #include "ui/app/form_style.h"
+#include "ui/app/main_form.h"
 
 #include <QFile>
 #include <QPushButton>
@@ -40,6 +42,12 @@ TFloppyForm::TFloppyForm(QWidget* parent) : QDialog(parent) {
 }
 
 TFloppyForm::~TFloppyForm() = default;
+
+void TFloppyForm::showEvent(QShowEvent* event) {
+    const int belowDebugger = DebugForm ? DebugForm->frameGeometry().height() + form_style::WindowGap : 0;
+    form_style::PlaceBeside(this, MainForm, form_style::TSide::Right, belowDebugger);
+    QDialog::showEvent(event);
+}
 
 namespace {
 

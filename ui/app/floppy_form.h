@@ -10,6 +10,8 @@
 
 #include <QDialog>
 
+class QShowEvent;
+
 class TFloppyForm : public QDialog, public Ui::TFloppyForm {
     Q_OBJECT
 
@@ -28,6 +30,10 @@ class TFloppyForm : public QDialog, public Ui::TFloppyForm {
 
     // Title "Mount Disk Image", disc images only.
     platform_qt::TOpenDialog OpenDialog;
+
+  protected:
+    // The first show places the window to the right of the main window, below the debugger.
+    void showEvent(QShowEvent* event) override;
 
   private:
     // Label1 to Label4 for drives 0 to 3.

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 namespace form_style {
 
@@ -36,6 +37,22 @@ void CenterOnScreen(QWidget* window) {
     if (!screen) return;
     QRect frame = window->frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+}
+
+void PlaceBeside(QWidget* window, const QWidget* anchor, TSide side, int offset) {
+    if (!anchor || window->testAttribute(Qt::WA_Moved)) return;
+    const QRect beside = anchor->frameGeometry();
+    QRect frame = window->frameGeometry();
+    if (side == TSide::Right)
+        frame.moveTopLeft(QPoint(beside.right() + 1 + WindowGap, beside.top() + offset));
+    else
+        frame.moveTopLeft(QPoint(beside.left() + offset, beside.bottom() + 1 + WindowGap));
+    if (const QScreen* screen = anchor->screen()) {
+        const QRect room = screen->availableGeometry();
+        frame.moveLeft(std::max(room.left(), std::min(frame.left(), room.right() + 1 - frame.width())));
+        frame.moveTop(std::max(room.top(), std::min(frame.top(), room.bottom() + 1 - frame.height())));
+    }
     window->move(frame.topLeft());
 }
 

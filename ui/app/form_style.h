@@ -22,4 +22,15 @@ QFont FixedFont(const QString& family, int pixelSize, bool bold = false);
 // screen when it has a parent).
 void CenterOnScreen(QWidget* window);
 
+enum class TSide { Right, Below };
+// The first time the window is shown (until the program has moved it): its
+// frame beside the anchor's (the main window's), to the right of it with the
+// tops aligned, or below it with the left edges aligned, `offset` pixels
+// further along that edge; moved as little as needed to lie on the anchor's
+// screen. Without an anchor the window stays where the window system puts it.
+void PlaceBeside(QWidget* window, const QWidget* anchor, TSide side, int offset = 0);
+
+// The room left between two windows placed beside each other.
+inline constexpr int WindowGap = 8;
+
 } // namespace form_style

@@ -2,6 +2,7 @@
 
 #include "platform_qt/guarded.h"
 #include "ui/app/form_style.h"
+#include "ui/app/main_form.h"
 
 #include <QPushButton>
 
@@ -27,6 +28,11 @@ TIOForm::TIOForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
 }
 
 TIOForm::~TIOForm() = default;
+
+void TIOForm::showEvent(QShowEvent* event) {
+    form_style::PlaceBeside(this, MainForm, form_style::TSide::Below);
+    QWidget::showEvent(event);
+}
 
 QColor TIOForm::ButtonFace() const { return palette().color(QPalette::Button); }
 

@@ -19,6 +19,8 @@
 #include <cstdint>
 #include <string>
 
+class QShowEvent;
+
 class TIOForm : public QWidget, public Ui::TIOForm {
     Q_OBJECT
 
@@ -55,6 +57,10 @@ class TIOForm : public QWidget, public Ui::TIOForm {
     QColor ButtonFace() const;
 
     void BtnOKClick();
+
+  protected:
+    // The first show places the window below the main window.
+    void showEvent(QShowEvent* event) override;
 
   private:
     using LampRow = std::array<platform_qt::TLamp*, 8>; // lamp n = bit n

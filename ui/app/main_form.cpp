@@ -152,12 +152,12 @@ void TMainForm::ConnectHandlers() {
 }
 
 void TMainForm::CreateMachine(const TMainFormSetup& setup) {
-    if (setup.Sound && platform_qt::QtSoundDevice::HasOutput())
+    if (!setup.SoundDevice && setup.Sound && platform_qt::QtSoundDevice::HasOutput())
         Sound = std::make_unique<platform_qt::QtSoundDevice>();
     TQJ47RSetup machine;
     machine.Services = this;
     machine.RomFolder = setup.RomFolder;
-    machine.Sound = Sound.get();
+    machine.Sound = setup.SoundDevice ? setup.SoundDevice : Sound.get();
     Machine = new TQJ47R(machine);
 }
 
@@ -236,8 +236,11 @@ void TMainForm::KeyHandle(QKeyEvent& Key) {
 
 bool TMainForm::event(QEvent* event) {
     // Keys held now are released in another window: they must not stay down.
+    // Ctrl, Shift or Alt held when the window comes back count as held.
     if (event->type() == QEvent::WindowDeactivate)
-        keyboard::ReleaseAllKeys(KeyMatrix, QGuiApplication::queryKeyboardModifiers());
+        keyboard::ReleaseAllKeys(KeyMatrix);
+    else if (event->type() == QEvent::WindowActivate)
+        keyboard::FollowModifiers(KeyMatrix, QGuiApplication::queryKeyboardModifiers());
     return QMainWindow::event(event);
 }
 

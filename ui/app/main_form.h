@@ -34,6 +34,9 @@ inline constexpr const char* ApplicationTitle = "Varnel QJ-47R Emulator";
 struct TMainFormSetup {
     std::string RomFolder; // folder of ipl.BIN and qjfont.bin; empty = "roms" beside the program
     bool Sound = true;     // the speaker through the desktop's audio output, when it has one
+    // The speaker through this device instead (a test's virtual device); it
+    // must outlive the windows.
+    platform::SoundDevice* SoundDevice = nullptr;
 };
 
 class TMainForm : public QMainWindow, public Ui::TMainForm, public TIOFormServices {

@@ -26,10 +26,7 @@ void KeyHandle(TKeyMatrix& matrix, const QKeyEvent& event) {
     FollowModifiers(matrix, state);
 }
 
-void ReleaseAllKeys(TKeyMatrix& matrix, Qt::KeyboardModifiers current) {
-    std::fill(std::begin(matrix), std::end(matrix), std::uint8_t{0});
-    FollowModifiers(matrix, current);
-}
+void ReleaseAllKeys(TKeyMatrix& matrix) { std::fill(std::begin(matrix), std::end(matrix), std::uint8_t{0}); }
 
 void FollowModifiers(TKeyMatrix& matrix, Qt::KeyboardModifiers state) {
     std::uint8_t row = matrix[ModifierRow] & ~(CtrlBit | ShiftBit | AltBit);
