@@ -13,9 +13,9 @@ function(qj_add_test)
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   set(props LABELS ${T_LABEL})
-  if(T_ENV)
-    list(APPEND props ENVIRONMENT "${T_ENV}")
-  endif()
+  # Nothing a test does reaches the user's own state folder (rescued disc images).
+  list(APPEND T_ENV "XDG_STATE_HOME=${CMAKE_BINARY_DIR}/test-state")
+  list(APPEND props ENVIRONMENT "${T_ENV}")
   list(APPEND props ${T_PROPERTIES})
   gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}

@@ -70,7 +70,7 @@ void TBitmap32::LoadFromFile(const std::string& FileName) {
     if (!SameText(Extension, "bmp"))
         throw EInvalidGraphic("Unknown picture file extension (." + Extension + ")");
     platform::TMemoryStream File;
-    File.LoadFromFile(FileName);
+    File.LoadFromFile(FileName, kMaxBitmapBytes + (1 << 20));
     const TBitmapFileImage Image = ReadBitmapFile(File);
     AssignPixels(Image.Width, Image.Height, Image.Pixels.data());
 }

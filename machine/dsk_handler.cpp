@@ -1,5 +1,8 @@
 #include "machine/dsk_handler.h"
 
+#include "platform/format.h"
+#include "platform/rescue.h"
+
 #include <cstdio>
 #include <exception>
 #include <utility>
@@ -21,21 +24,53 @@ const char* TDskHandler::StateName(std::uint8_t state) {
     return state <= ForceInt ? StateNames[state] : "Unknown";
 }
 
-TDskHandler::TDskHandler(TLogHook log) : OnLog(std::move(log)) {}
+TDskHandler::TDskHandler(TLogHook log) : OnLog(std::move(log)) {
+    WriteBack.OnFailed = [this](int d, const std::string& message) {
+        LogTo(OnLog, "FDC: Drive %c not saved: %s", 'A' + d, message.c_str());
+        if (OnWriteBackFailed) OnWriteBackFailed(d, message);
+    };
+}
 
 TDskHandler::~TDskHandler() { UnmountAll(); }
 
-void TDskHandler::UnmountAll() {
+bool TDskHandler::AnyModified() const {
+    for (const TVirtualDsk& drive : Drives)
+        if (drive.IsMounted() && drive.Modified) return true;
+    return false;
+}
+
+std::vector<TDiscRescue> TDskHandler::UnmountAll() {
+    WriteBack.Settle();
+    std::vector<TDiscRescue> rescues;
     for (int d = 0; d < 4; ++d) {
         if (!Drives[d].IsMounted()) continue;
         try {
             Unmount(d);
+            continue;
         } catch (const std::exception& e) {
-            LogTo(OnLog, "%s", e.what());
-            std::fprintf(stderr, "%s\n", e.what());
-            Drives[d].UnloadImage(1); // reported; do not try again while destroying
+            TDiscRescue r;
+            r.Drive = d;
+            r.FileName = Drives[d].FileName;
+            r.Reason = e.what();
+            rescues.push_back(r);
         }
+        TDiscRescue& r = rescues.back();
+        const platform::TMemoryStream& image = *Drives[d].ImageStream;
+        try {
+            r.RescuedTo = platform::RescueCopy(r.FileName, image.Memory(), std::size_t(image.Size()));
+        } catch (const std::exception& e) {
+            r.RescueError = e.what();
+        }
+        const std::string line =
+            r.RescuedTo.empty()
+                ? platform::Format("%s; the machine's copy could not be rescued either: %s", r.Reason.c_str(),
+                                   r.RescueError.c_str())
+                : platform::Format("%s; the machine's copy is in %s", r.Reason.c_str(), r.RescuedTo.c_str());
+        LogTo(OnLog, "%s", line.c_str());
+        std::fprintf(stderr, "qj47r: %s\n", line.c_str());
+        Drives[d].UnloadImage(1); // its copy is safe, or nothing more can be done
     }
+    return rescues;
 }
 
 // ---- registers ----
@@ -277,6 +312,7 @@ void TDskHandler::SelectDrive(std::uint8_t d) {
 }
 
 int TDskHandler::Mount(int d, const std::string& fileName, std::uint8_t flag) {
+    WriteBack.Settle();
     if (d == SelectedDrive) AbortTransfer();
     const int r = Drives[d].LoadImage(fileName, flag);
     FdcStatus = r != 0 ? Status::NotReady : 0;
@@ -284,6 +320,7 @@ int TDskHandler::Mount(int d, const std::string& fileName, std::uint8_t flag) {
 }
 
 void TDskHandler::Unmount(int d) {
+    WriteBack.Settle();
     if (d == SelectedDrive) AbortTransfer();
     FdcStatus = Status::NotReady;
     Drives[d].UnloadImage(0);

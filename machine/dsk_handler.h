@@ -7,10 +7,23 @@
 
 #include "machine/chip_hooks.h"
 #include "machine/disc/virtual_dsk.h"
+#include "machine/disc_write_back.h"
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
+
+// A modified image that UnmountAll could not write back to its file: the
+// machine's copy went to the rescue folder (RescuedTo), or, when even that
+// failed, nowhere (RescuedTo empty, RescueError says why).
+struct TDiscRescue {
+    int Drive = 0;
+    std::string FileName;
+    std::string Reason;
+    std::string RescuedTo;
+    std::string RescueError;
+};
 
 class TDskHandler {
   public:
@@ -43,9 +56,13 @@ class TDskHandler {
     // modified image mounted. Either aborts a transfer running on that drive.
     int Mount(int d, const std::string& fileName, std::uint8_t flag);
     void Unmount(int d);
-    // Unmounts every drive, saving each modified image on its own; a failed save
-    // is reported (log and stderr) and that image is dropped. Never raises.
-    void UnmountAll();
+    // Unmounts every drive, saving each modified image on its own. An image that
+    // cannot be saved, or whose file another program changed, is rescued (its
+    // copy goes to the rescue folder, the file stays as it is); each is reported
+    // (log and stderr) and returned. Never raises.
+    std::vector<TDiscRescue> UnmountAll();
+    // Whether any drive holds an image with writes not yet in its file.
+    bool AnyModified() const;
 
     // CommandReg, TrackReg, SectorReg, DataReg, DriveLatch, SideReg, for the I/O monitor.
     std::array<std::uint8_t, 6> RegisterBlock() const {
@@ -69,8 +86,14 @@ class TDskHandler {
     };
 
     TLogHook OnLog;
+    // An automatic write-back of a drive's image failed (the message names the
+    // file and the reason); called once per run of failures.
+    std::function<void(int drive, const std::string& message)> OnWriteBackFailed;
 
     TVirtualDsk Drives[4];
+    // Writes modified images back by themselves; declared after the drives so
+    // that it stops before they go. The host polls it.
+    TDiscWriteBack WriteBack{Drives, 4};
     std::int32_t PhysTrack[4] = {};
     std::uint8_t NextSector[4] = {};
     std::uint8_t MultiSector = 0;

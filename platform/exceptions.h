@@ -17,14 +17,29 @@ class Exception : public std::runtime_error {
 class EStreamError : public Exception {
   public:
     using Exception::Exception;
+
+  protected:
+    static std::string WithReason(const std::string& text, const std::string& reason) {
+        return reason.empty() ? text : text + ": " + reason;
+    }
 };
+// The file's name, then the reason when one is known ("Cannot open file
+// /a/b.dsk: No such file or directory").
 class EFOpenError : public EStreamError {
   public:
-    explicit EFOpenError(const std::string& fileName) : EStreamError("Cannot open file " + fileName) {}
+    explicit EFOpenError(const std::string& fileName, const std::string& reason = {})
+        : EStreamError(WithReason("Cannot open file " + fileName, reason)) {}
 };
 class EFCreateError : public EStreamError {
   public:
-    explicit EFCreateError(const std::string& fileName) : EStreamError("Cannot create file " + fileName) {}
+    explicit EFCreateError(const std::string& fileName, const std::string& reason = {})
+        : EStreamError(WithReason("Cannot create file " + fileName, reason)) {}
+};
+// An input/output error while a file was read: never taken as its end.
+class EFileReadError : public EStreamError {
+  public:
+    EFileReadError(const std::string& fileName, const std::string& reason)
+        : EStreamError(WithReason("Cannot read file " + fileName, reason)) {}
 };
 class EReadError : public EStreamError {
   public:

@@ -12,6 +12,8 @@
 namespace {
 
 constexpr const char* FileName = "qj47r.ini";
+// A settings file is a few lines; anything larger is not ours.
+constexpr std::uint64_t MaxFileSize = 1 << 20;
 
 std::string Trim(const std::string& s) {
     const auto b = s.find_first_not_of(" \t\r");
@@ -25,7 +27,7 @@ std::string Trim(const std::string& s) {
 std::vector<std::string> ReadLines(const std::string& path) {
     std::vector<std::string> lines;
     try {
-        const auto bytes = platform::ReadWholeFile(path);
+        const auto bytes = platform::ReadWholeFile(path, MaxFileSize);
         std::istringstream in(std::string(bytes.begin(), bytes.end()));
         for (std::string line; std::getline(in, line);) {
             if (!line.empty() && line.back() == '\r') line.pop_back();

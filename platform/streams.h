@@ -3,6 +3,8 @@
 // of platform/exceptions.h with their fixed messages.
 #pragma once
 
+#include "platform/file_io.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -41,17 +43,18 @@ class TMemoryStream : public TStream {
     std::size_t Write(const void* buffer, std::size_t count) override;
     std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
     std::int64_t Size() override { return static_cast<std::int64_t>(Data.size()); }
+    std::int64_t Size() const { return static_cast<std::int64_t>(Data.size()); }
 
     void SetSize(std::int64_t size);
     void Clear();
     std::uint8_t* Memory() { return Data.data(); }
     const std::uint8_t* Memory() const { return Data.data(); }
 
-    // Replaces the contents with the whole file; EFOpenError ("Cannot open file %s")
-    // when it cannot be read. The stream is unchanged on failure. Position 0.
-    void LoadFromFile(const std::string& fileName);
+    // Replaces the contents with the whole regular file of at most maxSize
+    // bytes (see ReadWholeFile); the stream is unchanged on failure. Position 0.
+    void LoadFromFile(const std::string& fileName, std::uint64_t maxSize, TFileVersion* version = nullptr);
     // Writes the whole contents atomically (see WriteFileAtomic).
-    void SaveToFile(const std::string& fileName) const;
+    TFileVersion SaveToFile(const std::string& fileName) const;
 
   private:
     std::vector<std::uint8_t> Data;
@@ -63,12 +66,14 @@ enum class TFileMode { fmOpenRead, fmOpenReadWrite, fmCreate };
 class TFileStream : public TStream {
   public:
     // fmCreate creates or empties the file (EFCreateError on failure); the open
-    // modes need an existing file (EFOpenError).
+    // modes need an existing file (EFOpenError). fmOpenRead opens only a regular
+    // file, and never blocks on anything else.
     TFileStream(const std::string& fileName, TFileMode mode);
     ~TFileStream() override;
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;
 
+    // An input/output error raises EFileReadError: it is never taken as the end.
     std::size_t Read(void* buffer, std::size_t count) override;
     std::size_t Write(const void* buffer, std::size_t count) override;
     std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
@@ -80,15 +85,5 @@ class TFileStream : public TStream {
     std::string Name;
     std::FILE* File = nullptr;
 };
-
-// Writes size bytes to a temporary file beside fileName, flushes it to disc and
-// renames it over fileName, so the target holds either its old or its new
-// contents, never a part. A fileName that is a symbolic link is followed: the
-// file it leads to is replaced and the link stays. EFCreateError ("Cannot
-// create file %s") on failure, with the target untouched.
-void WriteFileAtomic(const std::string& fileName, const void* data, std::size_t size);
-
-// Reads a whole file; EFOpenError when it cannot be read.
-std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName);
 
 } // namespace platform

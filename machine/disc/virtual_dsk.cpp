@@ -4,7 +4,21 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <limits>
+#include <unistd.h>
+
+EDiscChangedError::EDiscChangedError(const std::string& fileName)
+    : platform::Exception("The disk image " + fileName +
+                          " was changed by another program since it was read") {}
+
+platform::TFileVersion SaveImageFile(const std::string& fileName, const std::uint8_t* data, std::size_t size,
+                                     const platform::TFileVersion& expected) {
+    // A file that is gone is written anew: that overwrites nobody's work.
+    if (platform::StampOf(fileName).Exists && !platform::StillHolds(fileName, expected, dsk::MaxImageSize))
+        throw EDiscChangedError(fileName);
+    return platform::WriteFileAtomic(fileName, data, size);
+}
 
 TVirtualDsk::TVirtualDsk() = default;
 
@@ -24,14 +38,13 @@ std::uint64_t TVirtualDsk::ImageSize() const {
 int TVirtualDsk::LoadImage(const std::string& fileName, std::uint8_t flag) {
     // Save the current image before reading the new file, so that loading the
     // same file again sees what was written to it.
-    if (ImageStream && Modified) {
-        ImageStream->SaveToFile(FileName);
-        Modified = 0;
-    }
+    if (ImageStream && Modified) Save();
     auto stream = std::make_unique<platform::TMemoryStream>();
-    stream->LoadFromFile(fileName); // raises; the mounted image stays
+    platform::TFileVersion version;
+    stream->LoadFromFile(fileName, dsk::MaxImageSize, &version); // raises; the mounted image stays
 
     ImageStream = std::move(stream);
+    DiscVersion = version;
     FileName = fileName;
     Parse();
     Mounted = 1;
@@ -79,11 +92,52 @@ void TVirtualDsk::Parse() {
 
 void TVirtualDsk::UnloadImage(std::uint8_t discard) {
     if (ImageStream) {
-        if (Modified && !discard) ImageStream->SaveToFile(FileName); // raises; the image stays mounted
+        if (Modified && !discard) Save(); // raises; the image stays mounted
         ImageStream.reset();
     }
     Mounted = 0;
     Modified = 0;
+}
+
+void TVirtualDsk::Save() {
+    if (!ImageStream) return;
+    DiscVersion =
+        SaveImageFile(FileName, ImageStream->Memory(), std::size_t(ImageStream->Size()), DiscVersion);
+    Modified = 0;
+}
+
+void TVirtualDsk::Overwrite() {
+    if (!ImageStream) return;
+    DiscVersion = ImageStream->SaveToFile(FileName);
+    Modified = 0;
+}
+
+void TVirtualDsk::SaveAs(const std::string& fileName) {
+    if (!ImageStream) return;
+    DiscVersion = ImageStream->SaveToFile(fileName);
+    FileName = fileName;
+    Modified = 0;
+}
+
+bool TVirtualDsk::FileWritable() const {
+    return !FileName.empty() && ::faccessat(AT_FDCWD, FileName.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+TDiscSnapshot TVirtualDsk::Snapshot() const {
+    TDiscSnapshot s;
+    if (!ImageStream) return s;
+    s.FileName = FileName;
+    s.Data.assign(ImageStream->Memory(), ImageStream->Memory() + ImageStream->Size());
+    s.Expected = DiscVersion;
+    s.Writes = Writes;
+    return s;
+}
+
+void TVirtualDsk::SnapshotSaved(const TDiscSnapshot& snapshot, const platform::TFileVersion& version) {
+    // A copy of an image this drive no longer holds says nothing about this one.
+    if (!ImageStream || snapshot.FileName != FileName) return;
+    DiscVersion = version;
+    if (Writes == snapshot.Writes) Modified = 0;
 }
 
 int TVirtualDsk::FindSlot(std::uint8_t side, std::uint8_t track) const {
@@ -152,6 +206,7 @@ int TVirtualDsk::WriteByte(std::uint8_t value) {
     if (ImageStream && ImageStream->Position() < ImageStream->Size()) {
         ImageStream->Write(&value, 1);
         Modified = 1;
+        ++Writes;
     }
     return 0;
 }

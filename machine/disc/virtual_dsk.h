@@ -13,11 +13,13 @@
 // inside its own record) is not found, and writes never grow the image.
 #pragma once
 
+#include "platform/exceptions.h"
 #include "platform/streams.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 // Sizes and offsets of the layout, shared by the emulator and the disc manager.
 namespace dsk {
@@ -54,12 +56,39 @@ inline std::uint16_t SectorDataLength(const std::uint8_t* trackInfo, int j) {
 }
 // Bytes a sector takes in its record: 128 << N, N taken modulo 32, in 64 bits.
 inline std::uint64_t SectorSpan(std::uint8_t sizeCode) { return std::uint64_t(128) << (sizeCode % 32); }
+// The largest image file read: the disc header and 204 records (as many as the
+// header's size table has bytes) of the largest size the table can state,
+// 255 x 256 bytes each: 256 + 204 x 65280 = 13317376 bytes.
+constexpr std::uint64_t MaxImageSize = HeaderSize + std::uint64_t(0x100 - 0x34) * 0xFF00;
+
 // Whether [offset, offset + length) lies inside [0, limit).
 inline bool Within(std::uint64_t offset, std::uint64_t length, std::uint64_t limit) {
     return offset <= limit && length <= limit - offset;
 }
 
 } // namespace dsk
+
+// A save that would overwrite an image file another program changed since it
+// was loaded or last saved.
+class EDiscChangedError : public platform::Exception {
+  public:
+    explicit EDiscChangedError(const std::string& fileName);
+};
+
+// Writes an image's bytes to its file unless another program changed the file
+// since the image was loaded from it or last saved to it (EDiscChangedError);
+// returns the new version. A file that is gone is written anew; when that
+// fails (its folder is gone too) the system's reason is raised (EFCreateError).
+platform::TFileVersion SaveImageFile(const std::string& fileName, const std::uint8_t* data, std::size_t size,
+                                     const platform::TFileVersion& expected);
+
+// A copy of a modified image for a save elsewhere (another thread, a rescue).
+struct TDiscSnapshot {
+    std::string FileName;
+    std::vector<std::uint8_t> Data;
+    platform::TFileVersion Expected; // what the file held when the copy was taken
+    std::uint64_t Writes = 0;        // the image's write count at the copy
+};
 
 class TVirtualDsk {
   public:
@@ -69,14 +98,30 @@ class TVirtualDsk {
     TVirtualDsk(const TVirtualDsk&) = delete;
     TVirtualDsk& operator=(const TVirtualDsk&) = delete;
 
-    // Loads a whole image file. A modified image already mounted is saved first;
-    // then the new file is read. Either failure raises (EFCreateError /
-    // EFOpenError) and leaves the mounted image as it was. Returns 0.
+    // Loads a whole image file (a regular file of at most dsk::MaxImageSize
+    // bytes). A modified image already mounted is saved first; then the new file
+    // is read. Either failure raises (EFCreateError, EDiscChangedError,
+    // EFOpenError, EFileReadError) and leaves the mounted image as it was.
+    // Returns 0.
     int LoadImage(const std::string& fileName, std::uint8_t flag);
     // Saves a modified image unless discard is set, then drops it. A failed save
-    // raises EFCreateError and keeps the image mounted and modified.
+    // raises and keeps the image mounted and modified.
     void UnloadImage(std::uint8_t discard);
     std::uint8_t IsMounted() const { return Mounted; }
+
+    // Writes the image to its file (see SaveImageFile); Modified cleared.
+    void Save();
+    // Writes the image to its file even when another program changed it.
+    void Overwrite();
+    // Writes the image to another file, which it then belongs to.
+    void SaveAs(const std::string& fileName);
+    // Whether the user may write the image's file (false also when it is gone).
+    bool FileWritable() const;
+
+    // For saves elsewhere: a copy of the image as it is now, and the news that
+    // such a copy reached the file (Modified cleared unless written since).
+    TDiscSnapshot Snapshot() const;
+    void SnapshotSaved(const TDiscSnapshot& snapshot, const platform::TFileVersion& version);
 
     // 0 found, -4 found but absent, -2 not in the image.
     int SeekTrack(std::uint8_t side, std::uint8_t track);
@@ -99,12 +144,15 @@ class TVirtualDsk {
     std::uint8_t Mounted = 0;
     std::uint8_t LoadFlag = 0;
     std::uint8_t Modified = 0; // set by WriteByte, cleared by a load and a successful save
+    std::uint64_t Writes = 0;  // bytes written by WriteByte, over every image this drive held
     std::string FileName;
     std::uint8_t CursorSide = 0, CursorTrack = 0, CursorSector = 0;
     std::unique_ptr<platform::TMemoryStream> ImageStream;
     std::uint32_t TrackDataOffset[dsk::MaxRecords + 1] = {}; // slot 0 unused
     std::uint8_t TrackInfo[dsk::MaxRecords + 1][dsk::TrackBlockSize] = {};
     std::uint8_t DiskInfo[dsk::HeaderSize] = {};
+    // The file as it was when loaded or last saved.
+    platform::TFileVersion DiscVersion;
 
   private:
     // Absent: size byte 0. Missing: its block lies past the end of the image.

@@ -220,7 +220,7 @@ TEST_F(DiscFormTest, AFailedLoadReportsTheErrorAndShowsTheNotLoadedState) {
     Load(Save(FixtureImage().Build()));
     Load(Dir.File("missing.dsk"));
     ASSERT_EQ(Boxes.Shown().size(), 1u);
-    EXPECT_EQ(Boxes.Shown()[0].text, QString::fromStdString("Cannot open file " + Dir.File("missing.dsk")));
+    EXPECT_EQ(Boxes.Shown()[0].text, QString::fromStdString("Cannot open file " + Dir.File("missing.dsk") + ": No such file or directory"));
     EXPECT_EQ(Boxes.Shown()[0].caption, QGuiApplication::applicationDisplayName());
     EXPECT_EQ(Form.LabelStatus->text(), "Not Loaded");
     EXPECT_EQ(Form.TreeView->topLevelItemCount(), 0);
@@ -229,7 +229,7 @@ TEST_F(DiscFormTest, AFailedLoadReportsTheErrorAndShowsTheNotLoadedState) {
     Boxes.Clear();
     Load("");
     ASSERT_EQ(Boxes.Shown().size(), 1u);
-    EXPECT_EQ(Boxes.Shown()[0].text, "Cannot open file ");
+    EXPECT_EQ(Boxes.Shown()[0].text, "Cannot open file : No such file or directory");
     EXPECT_TRUE(Form.isVisible());
 }
 

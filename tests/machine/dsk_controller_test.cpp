@@ -383,25 +383,3 @@ TEST_F(Controller, FailedMountKeepsTheDrivesImage) {
     EXPECT_TRUE(Fdc.Drives[0].IsMounted());
     EXPECT_EQ(Fdc.Drives[0].FileName, path);
 }
-
-TEST(ControllerShutdown, AFailedSaveIsReportedAndTheOtherDrivesAreSaved) {
-    fixtures::TempDir dir;
-    RecordingServices log;
-    const std::string a = dir.File("a.dsk"), b = dir.File("b.dsk");
-    DskBuilder().Uniform(1, 1, 1, 1).Save(a);
-    DskBuilder().Uniform(1, 1, 1, 1).Save(b);
-    {
-        TDskHandler fdc(log.LogHook());
-        for (int d = 0; d < 2; ++d) {
-            fdc.Mount(d, d == 0 ? a : b, 0);
-            fdc.Drives[d].SeekTrack(0, 0);
-            fdc.Drives[d].SeekSector(1);
-            fdc.Drives[d].WriteByte(0x12);
-        }
-        fs::remove(a); // drive A's file becomes a folder that cannot be replaced
-        fs::create_directory(a);
-        std::ofstream(a + "/keep") << "x";
-    }
-    EXPECT_EQ(log.Lines(), (Lines{"Cannot create file " + a}));
-    EXPECT_EQ(Slurp(b)[DskBuilder().Uniform(1, 1, 1, 1).DataOffset(1, 0)], 0x12);
-}

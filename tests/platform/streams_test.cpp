@@ -1,3 +1,4 @@
+#include "fixtures/file_contents.h"
 #include "fixtures/temp_dir.h"
 #include "platform/exceptions.h"
 #include "platform/streams.h"
@@ -8,26 +9,9 @@
 
 using namespace platform;
 namespace fs = std::filesystem;
-
-namespace {
-
-std::string Slurp(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void Spit(const std::string& name, const std::string& text) { std::ofstream(name, std::ios::binary) << text; }
-
-template <class F> std::string MessageOf(F f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "(nothing raised)";
-}
-
-} // namespace
+using fixtures::MessageOf;
+const auto& Slurp = fixtures::SlurpText;
+const auto& Spit = fixtures::SpitText;
 
 TEST(MemoryStream, WritesGrowReadsStopAtTheEnd) {
     TMemoryStream s;
@@ -63,7 +47,7 @@ TEST(MemoryStream, LoadAndSaveWholeFiles) {
     const std::string name = dir.File("disc.dsk");
     Spit(name, std::string("\x01\x02\x00\x03", 4));
     TMemoryStream s;
-    s.LoadFromFile(name);
+    s.LoadFromFile(name, 4);
     ASSERT_EQ(s.Size(), 4);
     EXPECT_EQ(s.Position(), 0);
     s.SetPosition(2);
@@ -79,8 +63,14 @@ TEST(MemoryStream, LoadFailureRaisesAndKeepsTheContents) {
     TMemoryStream s;
     s.WriteBuffer("keep", 4);
     const std::string missing = dir.File("missing.dsk");
-    EXPECT_EQ(MessageOf([&] { s.LoadFromFile(missing); }), "Cannot open file " + missing);
-    EXPECT_EQ(MessageOf([&] { s.LoadFromFile(dir.Path.string()); }), "Cannot open file " + dir.Path.string());
+    EXPECT_EQ(MessageOf([&] { s.LoadFromFile(missing, 100); }),
+              "Cannot open file " + missing + ": No such file or directory");
+    EXPECT_EQ(MessageOf([&] { s.LoadFromFile(dir.Path.string(), 100); }),
+              "Cannot open file " + dir.Path.string() + ": it is a folder");
+    const std::string five = dir.File("five.dsk");
+    Spit(five, "12345");
+    EXPECT_EQ(MessageOf([&] { s.LoadFromFile(five, 4); }),
+              "Cannot open file " + five + ": the file is larger than 4 bytes");
     EXPECT_EQ(s.Size(), 4);
 }
 
@@ -90,13 +80,14 @@ TEST(MemoryStream, FailedSaveRaisesAndLeavesTheTargetAlone) {
     s.WriteBuffer("new", 3);
     // No such folder: nothing can be created.
     const std::string nowhere = dir.File("nofolder/disc.dsk");
-    EXPECT_EQ(MessageOf([&] { s.SaveToFile(nowhere); }), "Cannot create file " + nowhere);
-    // The target is a folder with contents: the rename fails, the folder and its
-    // file stay, and the temporary file is removed.
+    EXPECT_EQ(MessageOf([&] { s.SaveToFile(nowhere); }),
+              "Cannot create file " + nowhere + ": No such file or directory");
+    // The target is a folder with contents: it is refused, the folder and its
+    // file stay, and no temporary file is left.
     const std::string target = dir.File("busy");
     fs::create_directory(target);
     Spit(target + "/inside", "old");
-    EXPECT_EQ(MessageOf([&] { s.SaveToFile(target); }), "Cannot create file " + target);
+    EXPECT_EQ(MessageOf([&] { s.SaveToFile(target); }), "Cannot create file " + target + ": it is a folder");
     EXPECT_EQ(Slurp(target + "/inside"), "old");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path), fs::directory_iterator()), 1);
 }
@@ -138,10 +129,10 @@ TEST(FileStream, OpenAndCreateFailuresCarryTheFileName) {
     fixtures::TempDir dir;
     const std::string missing = dir.File("missing.qjf");
     EXPECT_EQ(MessageOf([&] { TFileStream f(missing, TFileMode::fmOpenRead); }),
-              "Cannot open file " + missing);
+              "Cannot open file " + missing + ": No such file or directory");
     const std::string nowhere = dir.File("roms/tape.pcm");
     EXPECT_EQ(MessageOf([&] { TFileStream f(nowhere, TFileMode::fmCreate); }),
-              "Cannot create file " + nowhere);
+              "Cannot create file " + nowhere + ": No such file or directory");
 }
 
 // A file reached through symbolic links (a chain, relative and absolute) is
@@ -170,7 +161,8 @@ TEST(WriteFileAtomic, ALinkThatLeadsInACircleIsACreateError) {
     const fs::path a = dir.Path / "a.dsk", b = dir.Path / "b.dsk";
     fs::create_symlink(b, a);
     fs::create_symlink(a, b);
-    EXPECT_EQ(MessageOf([&] { WriteFileAtomic(a.string(), "x", 1); }), "Cannot create file " + a.string());
+    EXPECT_EQ(MessageOf([&] { WriteFileAtomic(a.string(), "x", 1); }),
+              "Cannot create file " + a.string() + ": its symbolic links lead nowhere");
     EXPECT_TRUE(fs::is_symlink(a));
     EXPECT_TRUE(fs::is_symlink(b));
 }

@@ -94,7 +94,7 @@ TEST_F(ProgramImageFile, LargestFileIsAHeaderAndAFullRam) {
 
 TEST_F(ProgramImageFile, DamagedFilesAreRefusedWithTheirMessage) {
     const std::string missing = Dir.File("missing.qjf");
-    EXPECT_EQ(Refusal(missing), "Cannot open file " + missing);
+    EXPECT_EQ(Refusal(missing), "Cannot open file " + missing + ": No such file or directory");
 
     for (const char* name : {"empty.qjf", "empty.bin", "empty"}) {
         const std::string path = Write(name, {});
@@ -117,7 +117,7 @@ TEST_F(ProgramImageFile, DamagedFilesAreRefusedWithTheirMessage) {
 }
 
 TEST_F(ProgramImageFile, FolderIsRefused) {
-    EXPECT_EQ(Refusal(Dir.Path.string()), "Cannot open file " + Dir.Path.string());
+    EXPECT_EQ(Refusal(Dir.Path.string()), "Cannot open file " + Dir.Path.string() + ": it is a folder");
 }
 
 // A stream that hands out its bytes a few at a time and counts what it gave.

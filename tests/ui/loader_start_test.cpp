@@ -162,7 +162,7 @@ TEST_F(LoaderStart, FileThatCannotBeLoadedLeavesTheRunningMachineAsItWas) {
         std::string path, message;
     };
     const Case cases[] = {
-        {missing, "Cannot open file " + missing},
+        {missing, "Cannot open file " + missing + ": No such file or directory"},
         {empty, "Cannot load " + empty + ": the file is empty"},
         {shortQjf, "Cannot load " + shortQjf + ": a QJF image needs at least 24 bytes, the file has 23"},
         {huge, "Cannot load " + huge + ": the file is larger than 65664 bytes"},

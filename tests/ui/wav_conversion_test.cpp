@@ -150,7 +150,7 @@ TEST(WavConversion, AMissingSourceRaisesTheFileOpenError) {
         RunWavConversion(d, missing, "l");
         FAIL() << "no exception";
     } catch (const platform::EFOpenError& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot open file " + missing);
+        EXPECT_EQ(std::string(e.what()), "Cannot open file " + missing + ": No such file or directory");
     }
     EXPECT_TRUE(lines.empty());
     EXPECT_EQ(d.Stream, nullptr);

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
 
 namespace {
 
@@ -33,9 +32,6 @@ bool IsRawImageName(const std::string& fileName) {
 }
 
 TProgramImage ReadProgramImage(const std::string& fileName) {
-    // A folder opens for reading on Linux but gives no bytes.
-    std::error_code error;
-    if (std::filesystem::is_directory(fileName, error)) throw platform::EFOpenError(fileName);
     platform::TFileStream file(fileName, platform::TFileMode::fmOpenRead);
     return ReadProgramImage(file, fileName);
 }

@@ -247,7 +247,7 @@ TEST_F(ConvertFormTest, FilesThatCannotBeDecodedShowTheirMessage) {
          {"Samples of 24 bits are not read: 8 or 16 bits only"}},
         {"no such file",
          missing,
-         platform_qt::MessageBoxRequest{QString::fromStdString("Cannot open file " + missing),
+         platform_qt::MessageBoxRequest{QString::fromStdString("Cannot open file " + missing + ": No such file or directory"),
                                         QGuiApplication::applicationDisplayName(),
                                         platform_qt::EXCEPTION_BOX_FLAGS},
          {}},

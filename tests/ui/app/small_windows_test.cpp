@@ -93,7 +93,7 @@ TEST_F(FloppyTest, CancelledOrUnreadableChoiceLeavesTheDriveAsItWas) {
     const QString missing = QString::fromStdString(Dir.File("missing.dsk"));
     Press(Form.Button10, missing);
     ASSERT_EQ(Boxes.Shown().size(), 1u);
-    EXPECT_EQ(Boxes.Shown()[0].text, "Cannot open file " + missing);
+    EXPECT_EQ(Boxes.Shown()[0].text, "Cannot open file " + missing + ": No such file or directory");
     EXPECT_EQ(Form.Label4->text(), Image);
     EXPECT_EQ(Drive(3).FileName, Image.toStdString());
 }
