@@ -35,8 +35,11 @@ void TDiscWriteBack::Poll(TClock::time_point now) {
             s.SeenWrites = drive.Writes;
             if (!s.DirtySince) s.DirtySince = now;
         }
-        // The writes began up to a poll period before they were seen.
-        if (s.DirtySince && !s.Saving && !s.Blocked && now - *s.DirtySince >= Delay - PollPeriod) Start(d);
+        // The writes began up to a poll period before they were seen. A file the
+        // user may not write is known at the mount: it is not tried again and again.
+        if (s.DirtySince && !s.Saving && !s.Blocked && now - *s.DirtySince >= Delay - PollPeriod &&
+            !drive.FileReadOnly())
+            Start(d);
     }
 }
 

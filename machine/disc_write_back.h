@@ -10,7 +10,8 @@
 // loads or drops an image. A save that fails is tried again Delay later and
 // reported once per run of failures; an image whose file another program
 // changed is not saved again by itself (the user decides at the unmount or the
-// exit).
+// exit), nor is one whose file the user may not write (the user was told at
+// the mount).
 #pragma once
 
 #include "machine/disc/virtual_dsk.h"

@@ -43,6 +43,9 @@ class TMachineServices {
     virtual void* WindowHandle() { return nullptr; }
     // Clicks the debugger's Run button: toggles the emulation.
     virtual void ClickRun() {}
+    // A drive's image could not be written back by itself (the message names the
+    // file and the reason); its writes stay in the machine. Once per run of failures.
+    virtual void DiscWriteBackFailed(int /*drive*/, const std::string& /*message*/) {}
 
     // The debugger's two counters, read and written by the machine's tick after
     // every instruction (plain fields: no call per instruction).

@@ -105,6 +105,9 @@ void TQJ47R::WireChips() {
     Ppi.OnWritten = [this] { PpiWritten(); };
     Pio.OnWritten = [this] { PioWritten(); };
     Fdc.OnLog = log;
+    Fdc.OnWriteBackFailed = [this](int d, const std::string& message) {
+        Services->DiscWriteBackFailed(d, message);
+    };
     Cassette.OnLog = log;
 }
 
@@ -117,6 +120,7 @@ TQJ47R::~TQJ47R() {
         Report(Services, e.what());
     }
     Fdc.OnLog = nullptr; // the services may go before the controller
+    Fdc.OnWriteBackFailed = nullptr;
 }
 
 void TQJ47R::LoadFont(const std::string& fileName) {

@@ -1,7 +1,11 @@
 #include "platform_qt/message_box.h"
 
+#include <QAbstractButton>
+#include <QPushButton>
 #include <QMessageBox>
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace platform_qt {
 
@@ -17,13 +21,17 @@ QMessageBox::Icon IconOf(unsigned flags) {
     }
 }
 
-int ShowQtMessageBox(QWidget* parent, const MessageBoxRequest& request) {
-    QMessageBox box(IconOf(request.flags), request.caption, request.text, QMessageBox::NoButton, parent);
-    switch (request.flags & 0x0F) {
+void SetButtons(QMessageBox& box, unsigned flags) {
+    switch (flags & 0x0F) {
     case MB_OKCANCEL: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
     case MB_YESNO: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
     default: box.setStandardButtons(QMessageBox::Ok); break;
     }
+}
+
+int ShowQtMessageBox(QWidget* parent, const MessageBoxRequest& request) {
+    QMessageBox box(IconOf(request.flags), request.caption, request.text, QMessageBox::NoButton, parent);
+    SetButtons(box, request.flags);
     switch (box.exec()) {
     case QMessageBox::Cancel: return IDCANCEL;
     case QMessageBox::Yes: return IDYES;
@@ -34,6 +42,21 @@ int ShowQtMessageBox(QWidget* parent, const MessageBoxRequest& request) {
 
 MessageBoxPresenter& Presenter() {
     static MessageBoxPresenter presenter;
+    return presenter;
+}
+
+int ShowQtChoice(QWidget* parent, const ChoiceRequest& request) {
+    QMessageBox box(QMessageBox::Warning, request.caption, request.text, QMessageBox::NoButton, parent);
+    std::vector<QAbstractButton*> buttons;
+    for (const QString& choice : request.choices)
+        buttons.push_back(box.addButton(choice, QMessageBox::ActionRole));
+    box.exec();
+    const auto taken = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+    return taken == buttons.end() ? -1 : int(taken - buttons.begin());
+}
+
+ChoicePresenter& Chooser() {
+    static ChoicePresenter presenter;
     return presenter;
 }
 
@@ -48,6 +71,39 @@ int MessageBox(QWidget* parent, const QString& text, const QString& caption, uns
 MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter) {
     return std::exchange(Presenter(), std::move(presenter));
 }
+
+void ShowNotice(QWidget* parent, const QString& text, const QString& caption, unsigned flags) {
+    const MessageBoxRequest request{text, caption, flags};
+    if (Presenter()) {
+        Presenter()(parent, request);
+        return;
+    }
+    auto* box = new QMessageBox(IconOf(flags), caption, text, QMessageBox::NoButton, parent);
+    SetButtons(*box, flags);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+}
+
+int AskChoice(QWidget* parent, const QString& text, const QString& caption, const QStringList& choices) {
+    const ChoiceRequest request{text, caption, choices};
+    if (Chooser()) return Chooser()(parent, request);
+    return ShowQtChoice(parent, request);
+}
+
+ChoicePresenter SetChoicePresenter(ChoicePresenter presenter) {
+    return std::exchange(Chooser(), std::move(presenter));
+}
+
+ScopedChoiceRecorder::ScopedChoiceRecorder(std::function<int(const ChoiceRequest&)> answer) {
+    previous_ =
+        SetChoicePresenter([this, answer = std::move(answer)](QWidget*, const ChoiceRequest& request) {
+            asked_.push_back(request);
+            return answer(request);
+        });
+}
+
+ScopedChoiceRecorder::~ScopedChoiceRecorder() { SetChoicePresenter(std::move(previous_)); }
 
 ScopedMessageBoxRecorder::ScopedMessageBoxRecorder(int answer) {
     previous_ = SetMessageBoxPresenter([this, answer](QWidget*, const MessageBoxRequest& request) {

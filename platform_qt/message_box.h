@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -42,6 +43,38 @@ int MessageBox(QWidget* parent, const QString& text, const QString& caption, uns
 
 // Installs a presenter; an empty one restores the real message box. Returns the previous one.
 MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter);
+
+// Shows a box without waiting for it (not modal), for news while the emulation
+// runs; the presenter, when one is installed, sees it as a message box.
+void ShowNotice(QWidget* parent, const QString& text, const QString& caption, unsigned flags);
+
+// A question whose buttons carry their own texts ("Retry", "Save As...").
+struct ChoiceRequest {
+    QString text;
+    QString caption;
+    QStringList choices;
+};
+// Returns the index of the choice taken, or -1 when the box was closed without one.
+using ChoicePresenter = std::function<int(QWidget* parent, const ChoiceRequest&)>;
+
+// Asks with a modal box with a warning icon (through the installed presenter).
+int AskChoice(QWidget* parent, const QString& text, const QString& caption, const QStringList& choices);
+ChoicePresenter SetChoicePresenter(ChoicePresenter presenter);
+
+// While alive, questions are recorded instead of shown and answered by `answer`.
+class ScopedChoiceRecorder {
+  public:
+    explicit ScopedChoiceRecorder(std::function<int(const ChoiceRequest&)> answer);
+    ~ScopedChoiceRecorder();
+    ScopedChoiceRecorder(const ScopedChoiceRecorder&) = delete;
+    ScopedChoiceRecorder& operator=(const ScopedChoiceRecorder&) = delete;
+
+    const std::vector<ChoiceRequest>& Asked() const { return asked_; }
+
+  private:
+    std::vector<ChoiceRequest> asked_;
+    ChoicePresenter previous_;
+};
 
 // While alive, message boxes are recorded instead of shown and answered with `answer`.
 class ScopedMessageBoxRecorder {

@@ -13,7 +13,7 @@ namespace platform_qt {
 
 namespace {
 
-constexpr int Signals[] = {SIGTERM, SIGINT};
+constexpr int Signals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
 int Pipe[2] = {-1, -1};
 struct sigaction Previous[std::size(Signals)];
 

@@ -1,7 +1,7 @@
-// SIGTERM and SIGINT handed to the event loop: the signal handler only writes
-// a byte into a pipe, and a socket notifier on the thread that made the object
-// reads it and runs the action there, as if the user had asked for it. One
-// object at a time; it restores the previous handlers when it goes.
+// SIGTERM, SIGINT, SIGHUP (the terminal went away) and SIGQUIT handed to the
+// event loop: the signal handler only writes a byte into a pipe, and a socket
+// notifier on the thread that made the object reads it and runs the action
+// there. One object at a time; it restores the previous handlers when it goes.
 #pragma once
 
 #include <QObject>

@@ -2,6 +2,7 @@
 
 #include "platform/exceptions.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -119,8 +120,9 @@ void TVirtualDsk::SaveAs(const std::string& fileName) {
     Modified = 0;
 }
 
-bool TVirtualDsk::FileWritable() const {
-    return !FileName.empty() && ::faccessat(AT_FDCWD, FileName.c_str(), W_OK, AT_EACCESS) == 0;
+bool TVirtualDsk::FileReadOnly() const {
+    if (FileName.empty() || ::faccessat(AT_FDCWD, FileName.c_str(), W_OK, AT_EACCESS) == 0) return false;
+    return errno == EACCES || errno == EROFS || errno == EPERM;
 }
 
 TDiscSnapshot TVirtualDsk::Snapshot() const {

@@ -115,8 +115,8 @@ class TVirtualDsk {
     void Overwrite();
     // Writes the image to another file, which it then belongs to.
     void SaveAs(const std::string& fileName);
-    // Whether the user may write the image's file (false also when it is gone).
-    bool FileWritable() const;
+    // Whether the image's file exists and the user may not write it.
+    bool FileReadOnly() const;
 
     // For saves elsewhere: a copy of the image as it is now, and the news that
     // such a copy reached the file (Modified cleared unless written since).

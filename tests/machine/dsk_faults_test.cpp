@@ -146,7 +146,7 @@ TEST(DiscSaveFaults, AReadOnlyImageIsNeverReplaced) {
     const int result = fixtures::RunUnprivileged([&] {
         TVirtualDsk d;
         d.LoadImage(path, 0);
-        if (d.FileWritable()) return 1;
+        if (!d.FileReadOnly()) return 1;
         WriteFirstByte(d, 0x44);
         if (MessageOf([&] { d.UnloadImage(0); }) != "Cannot create file " + path + ": Permission denied")
             return 2;

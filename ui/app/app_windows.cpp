@@ -4,9 +4,12 @@
 #include "ui/app/config_form.h"
 #include "ui/app/convert_form.h"
 #include "ui/app/debug_form.h"
+#include "ui/app/disc_saving.h"
 #include "ui/app/floppy_form.h"
 #include "ui/app/io_form.h"
 #include "ui/app/tape_form.h"
+
+#include "platform_qt/modal_windows.h"
 
 #include <QCoreApplication>
 
@@ -28,6 +31,10 @@ template <class Form> void Destroy(Form*& global, std::unique_ptr<Form>& form) {
 } // namespace
 
 void CloseOnSignal() {
+    // No one is there to answer: open dialogs and questions end unanswered,
+    // and what cannot be saved is rescued.
+    EndWithoutQuestions();
+    platform_qt::RejectModalWindows();
     if (MainForm)
         MainForm->close();
     else

@@ -4,6 +4,7 @@
 #include "platform_qt/guarded.h"
 #include "platform_qt/message_box.h"
 #include "ui/app/debug_form.h"
+#include "ui/app/disc_saving.h"
 #include "ui/app/form_style.h"
 #include "ui/app/main_form.h"
 
@@ -79,7 +80,8 @@ QLabel* TFloppyForm::DriveLabel(int drive) const {
 void TFloppyForm::Button1Click(QObject* Sender) {
     const int drive = DriveOf(Sender);
     if (drive < 0 || !Machine) return;
-    if (!OpenDialog.Execute(this)) return;
+    // The program may have ended while the dialog was open.
+    if (!OpenDialog.Execute(this) || !Machine) return;
     const std::string fileName = QFile::encodeName(OpenDialog.FileName).toStdString();
     // Each drive saves its own copy of its image: with one file in two drives,
     // the later save would drop the other drive's writes.
@@ -93,16 +95,33 @@ void TFloppyForm::Button1Click(QObject* Sender) {
             return;
         }
     }
-    // A file that cannot be read raises here and leaves the label as it was.
+    // The writes to the image the drive holds are settled before it goes (saved
+    // or discarded); a cancel keeps it.
+    const TDriveSettlement settled = SettleDrive(this, Machine->Fdc, drive, true);
+    if (settled == TDriveSettlement::Kept || settled == TDriveSettlement::Unanswered || !Machine) return;
+    // A file that cannot be read raises here and leaves the drive and its label as they were.
     Machine->Fdc.Mount(drive, fileName, 0);
     DriveLabel(drive)->setText(OpenDialog.FileName);
+    if (Machine->Fdc.Drives[drive].FileReadOnly())
+        platform_qt::MessageBox(
+            this,
+            QString("The disk image %1 is read-only: the machine's writes to it cannot be "
+                    "saved to it. They are kept while it is mounted, and you can save them "
+                    "as another file when it is unmounted or the emulator ends.")
+                .arg(OpenDialog.FileName),
+            "Mount Disk Image", platform_qt::MB_OK | platform_qt::MB_ICONEXCLAMATION);
 }
 
 void TFloppyForm::Button2Click(QObject* Sender) {
     const int drive = DriveOf(Sender);
     if (drive < 0) return;
-    // A modified image is saved here; a failed save raises and keeps it mounted.
-    if (Machine) Machine->Fdc.Unmount(drive);
+    // A modified image is saved here; where that fails the user decides, and
+    // may keep it mounted.
+    if (Machine) {
+        const TDriveSettlement settled = SettleDrive(this, Machine->Fdc, drive, true);
+        if (settled == TDriveSettlement::Kept || settled == TDriveSettlement::Unanswered || !Machine) return;
+        Machine->Fdc.Unmount(drive);
+    }
     DriveLabel(drive)->setText("NOT MOUNTED");
 }
 

@@ -8,6 +8,7 @@
 #include "ui/app/config_form.h"
 #include "ui/app/convert_form.h"
 #include "ui/app/debug_form.h"
+#include "ui/app/disc_saving.h"
 #include "ui/app/floppy_form.h"
 #include "ui/app/form_style.h"
 #include "ui/app/io_form.h"
@@ -74,6 +75,14 @@ TMainForm::TMainForm(const TMainFormSetup& setup, QWidget* parent) : QMainWindow
         throw;
     }
     qApp->installEventFilter(this);
+
+    WriteBackTimer = new QTimer(this);
+    WriteBackTimer->setInterval(
+        std::chrono::duration_cast<std::chrono::milliseconds>(TDiscWriteBack::PollPeriod));
+    connect(WriteBackTimer, &QTimer::timeout, this, [] {
+        if (Machine) Machine->Fdc.WriteBack.Poll(TDiscWriteBack::TClock::now());
+    });
+    WriteBackTimer->start();
 }
 
 TMainForm::~TMainForm() {
@@ -185,10 +194,16 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::FormClose() {
+    // A signal while the window asks about an image closes it again: the
+    // asking in progress then ends without questions.
+    if (Closing) return;
+    Closing = true;
     if (DebugForm && DebugForm->CPUTimer.Enabled()) DebugForm->BtnRunClick();
+    WriteBackTimer->stop();
+    const int status = Machine ? SaveBeforeExit(this, *Machine) : 0;
     DeleteMachine();
     // The other windows do not keep the program alive.
-    QCoreApplication::quit();
+    QCoreApplication::exit(status);
 }
 
 // ---- Status bar ----
@@ -327,4 +342,13 @@ void* TMainForm::WindowHandle() { return reinterpret_cast<void*>(winId()); }
 
 void TMainForm::ClickRun() {
     if (DebugForm) DebugForm->BtnRunClick();
+}
+
+void TMainForm::DiscWriteBackFailed(int drive, const std::string& message) {
+    platform_qt::ShowNotice(this,
+                            QString("The disk image in drive %1 could not be saved:\n%2\n\n"
+                                    "The machine's writes to it are kept: the emulator tries again, and asks "
+                                    "what to do with them when the image is unmounted or the emulator ends.")
+                                .arg(QChar('A' + drive), QString::fromStdString(message)),
+                            "Save Disk Image", platform_qt::MB_OK | platform_qt::MB_ICONEXCLAMATION);
 }

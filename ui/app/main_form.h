@@ -18,6 +18,7 @@
 #include "ui_main_form.h"
 
 #include <QMainWindow>
+#include <QTimer>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -56,7 +57,9 @@ class TMainForm : public QMainWindow, public Ui::TMainForm, public TIOFormServic
 
     // First show: the settings into the options window, then Run.
     void FormShow();
-    // Stops the emulation, deletes the machine, ends the event loop.
+    // Stops the emulation, settles every modified disc image (saved, or, where
+    // that fails, as the user decides; rescued when no one can be asked), deletes
+    // the machine and ends the event loop with the program's exit status.
     void FormClose();
     // The status bar's lamp panels.
     void DrawStatus(platform_qt::TStatusBar* Bar, int Panel, platform_qt::TStatusCanvas& Canvas,
@@ -92,6 +95,7 @@ class TMainForm : public QMainWindow, public Ui::TMainForm, public TIOFormServic
     TBitmap32* ScreenBitmap() override;
     void* WindowHandle() override;
     void ClickRun() override;
+    void DiscWriteBackFailed(int drive, const std::string& message) override;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -109,6 +113,9 @@ class TMainForm : public QMainWindow, public Ui::TMainForm, public TIOFormServic
                   std::uint32_t Color, int TextLeft);
 
     std::unique_ptr<platform::SoundDevice> Sound; // outlives the machine
+    // Polls the machine's automatic disc write-back.
+    QTimer* WriteBackTimer = nullptr;
+    bool Closing = false;
 };
 
 // Set when the program creates its windows.

@@ -5,6 +5,7 @@
 // saves its settings when it is ended by a signal.
 #include "fixtures/qt_test_app.h"
 
+#include "fixtures/app_exit.h"
 #include "fixtures/dsk_builder.h"
 #include "fixtures/temp_dir.h"
 #include "gfx/gfx_test_support.h" // starts the graphics library for the machine
@@ -41,19 +42,7 @@ struct ClosePath {
 void PrintTo(const ClosePath& path, std::ostream* os) { *os << path.Name; }
 
 // Runs the event loop until the close has ended it (at most 10 s).
-bool ClosesTheLoop(const std::function<void()>& close) {
-    QTimer::singleShot(0, close);
-    bool timedOut = false;
-    QTimer limit;
-    limit.setSingleShot(true);
-    QObject::connect(&limit, &QTimer::timeout, [&timedOut] {
-        timedOut = true;
-        QCoreApplication::quit();
-    });
-    limit.start(10000);
-    QCoreApplication::exec();
-    return !timedOut;
-}
+bool ClosesTheLoop(const std::function<void()>& close) { return fixtures::ExitStatusOf(close) != -1; }
 
 class MainCloseTest : public ::testing::TestWithParam<ClosePath> {
   protected:
@@ -106,15 +95,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ClosePath{"SIGTERM", [] { std::raise(SIGTERM); }},
                       ClosePath{"SIGINT", [] { std::raise(SIGINT); }}),
     [](const ::testing::TestParamInfo<ClosePath>& info) { return std::string(info.param.Name); });
-
-// The signal paths need the program's handler while the loop runs.
-class SignalHandlerEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override { Action = std::make_unique<platform_qt::TSignalAction>(CloseOnSignal); }
-    void TearDown() override { Action.reset(); }
-    std::unique_ptr<platform_qt::TSignalAction> Action;
-};
-::testing::Environment* const Signals = ::testing::AddGlobalTestEnvironment(new SignalHandlerEnvironment);
 
 // ---- The real program ----
 

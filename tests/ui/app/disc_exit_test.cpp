@@ -1,0 +1,372 @@
+// A program's writes to a disc image are never lost silently: at every way out
+// of the emulator a modified image is saved, or, where that fails, the user
+// decides (Retry, Save As..., Discard; Overwrite when another program changed
+// the file), or, where no window can ask (a signal), the machine's copy goes to
+// the rescue folder and the program ends with status 1. The automatic
+// write-back, the floppy window's unmount and mount, and the next start's
+// report of rescued images are seen as the user sees them.
+#include "fixtures/qt_test_app.h"
+
+#include "fixtures/app_exit.h"
+#include "fixtures/dsk_builder.h"
+#include "fixtures/file_contents.h"
+#include "fixtures/file_faults.h"
+#include "fixtures/temp_dir.h"
+#include "gfx/gfx_test_support.h" // starts the graphics library for the machine
+#include "machine/qj47r.h"
+#include "platform/rescue.h"
+#include "platform/settings_store.h"
+#include "platform_qt/message_box.h"
+#include "platform_qt/open_dialog.h"
+#include "ui/app/app_windows.h"
+#include "ui/app/disc_saving.h"
+#include "ui/app/floppy_form.h"
+
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <optional>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+using fixtures::ExitStatusOf;
+using fixtures::SlurpBytes;
+
+const fixtures::DskBuilder Image = fixtures::DskBuilder().Uniform(2, 1, 16, 1);
+const std::size_t FirstData = std::size_t(Image.DataOffset(1, 0));
+
+struct ExitPath {
+    const char* Name;
+    std::function<void()> Close;
+    bool ByWindow; // a window can ask the user
+};
+void PrintTo(const ExitPath& path, std::ostream* os) { *os << path.Name; }
+
+const ExitPath ExitPaths[] = {
+    {"Exit", [] { MainForm->MenuFileExit->trigger(); }, true},
+    {"QuitButton", [] { MainForm->TB_Quit->trigger(); }, true},
+    {"CloseBox", [] { MainForm->close(); }, true},
+    {"WindowManager", [] { MainForm->windowHandle()->close(); }, true},
+    {"SIGTERM", [] { std::raise(SIGTERM); }, false},
+    {"SIGINT", [] { std::raise(SIGINT); }, false},
+    {"SIGHUP", [] { std::raise(SIGHUP); }, false},
+    {"SIGQUIT", [] { std::raise(SIGQUIT); }, false},
+};
+
+// Answers the open and save dialogs with one file name, or cancels them.
+class ScopedFileChoice {
+  public:
+    explicit ScopedFileChoice(std::optional<QString> choice) {
+        Previous = platform_qt::SetOpenDialogPresenter(
+            [choice](QWidget*, const platform_qt::TOpenDialog&) { return choice; });
+    }
+    ~ScopedFileChoice() { platform_qt::SetOpenDialogPresenter(std::move(Previous)); }
+
+  private:
+    platform_qt::OpenDialogPresenter Previous;
+};
+
+class DiscExit : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        AllowQuestionsAgain();
+        ::setenv("XDG_STATE_HOME", State.Path.c_str(), 1);
+        SetSettingsFolder(Settings.Path.string());
+        fs::create_directory(Files.Path / "discs");
+        Disc = (Files.Path / "discs" / "a.dsk").string();
+        Image.Save(Disc);
+        Original = SlurpBytes(Disc);
+        Windows.emplace(TMainFormSetup{QJ_FIXTURE_ROMS, false});
+        MainForm->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(MainForm));
+    }
+    void TearDown() override {
+        Windows.reset();
+        SetSettingsFolder("");
+        ::unsetenv("XDG_STATE_HOME");
+        AllowQuestionsAgain();
+    }
+    // Drive A holds the image and the machine has written a byte of sector 1.
+    void WriteToDisc(std::uint8_t value = 0x5A) {
+        TVirtualDsk& drive = Machine->Fdc.Drives[0];
+        if (!drive.IsMounted()) ASSERT_EQ(Machine->Fdc.Mount(0, Disc, 0), 0);
+        ASSERT_EQ(drive.SeekTrack(0, 0), 0);
+        ASSERT_GT(drive.SeekSector(1), 0);
+        drive.WriteByte(value);
+        MachineCopy.assign(drive.ImageStream->Memory(),
+                           drive.ImageStream->Memory() + drive.ImageStream->Size());
+    }
+    void ChangeOnDisc() {
+        Other = Original;
+        Other[FirstData + 7] ^= 0xA5;
+        fixtures::DskBuilder::Write(Disc, Other);
+    }
+    std::vector<std::string> Rescued() const {
+        std::vector<std::string> files;
+        if (!fs::exists(platform::RescueFolder())) return files;
+        for (const auto& e : fs::directory_iterator(platform::RescueFolder()))
+            if (e.path().extension() == ".dsk") files.push_back(e.path().string());
+        return files;
+    }
+
+    fixtures::TempDir State, Settings, Files;
+    std::optional<TAppWindows> Windows;
+    std::string Disc;
+    Bytes Original, MachineCopy, Other;
+};
+
+class EveryExit : public DiscExit, public ::testing::WithParamInterface<ExitPath> {};
+
+} // namespace
+
+// The image's folder is gone when the program ends. A window asks, and a
+// retry once the folder is back saves it; a signal rescues the machine's copy.
+TEST_P(EveryExit, AnImageThatCannotBeSavedIsAskedAboutOrRescued) {
+    WriteToDisc();
+    fs::remove_all(Files.Path / "discs");
+    platform_qt::ScopedChoiceRecorder questions([this](const platform_qt::ChoiceRequest&) {
+        fs::create_directory(Files.Path / "discs");
+        return 0; // Retry
+    });
+    const int status = ExitStatusOf(GetParam().Close);
+    EXPECT_EQ(Machine, nullptr);
+    if (GetParam().ByWindow) {
+        EXPECT_EQ(status, 0);
+        ASSERT_EQ(questions.Asked().size(), 1u);
+        const platform_qt::ChoiceRequest& q = questions.Asked()[0];
+        EXPECT_EQ(q.choices, (QStringList{"Retry", "Save As...", "Discard"}));
+        EXPECT_TRUE(q.text.contains("drive A")) << q.text.toStdString();
+        EXPECT_TRUE(q.text.contains(
+            QString::fromStdString("Cannot create file " + Disc + ": No such file or directory")))
+            << q.text.toStdString();
+        EXPECT_EQ(SlurpBytes(Disc), MachineCopy);
+        EXPECT_TRUE(Rescued().empty());
+    } else {
+        EXPECT_EQ(status, 1);
+        EXPECT_TRUE(questions.Asked().empty());
+        EXPECT_FALSE(fs::exists(Files.Path / "discs"));
+        const auto rescued = Rescued();
+        ASSERT_EQ(rescued.size(), 1u);
+        EXPECT_EQ(fs::path(rescued[0]).filename().string().rfind("a-", 0), 0u) << rescued[0];
+        EXPECT_EQ(SlurpBytes(rescued[0]), MachineCopy);
+        EXPECT_EQ(platform::TakeUnreportedRescues(), rescued);
+    }
+}
+
+// Another program changed the file: a window asks before anything overwrites
+// it; a signal leaves the file as that program left it and rescues the copy.
+TEST_P(EveryExit, AFileAnotherProgramChangedIsNeverOverwrittenSilently) {
+    WriteToDisc();
+    ChangeOnDisc();
+    platform_qt::ScopedChoiceRecorder questions(
+        [](const platform_qt::ChoiceRequest&) { return 2; }); // Discard
+    const int status = ExitStatusOf(GetParam().Close);
+    EXPECT_EQ(SlurpBytes(Disc), Other);
+    if (GetParam().ByWindow) {
+        EXPECT_EQ(status, 0);
+        ASSERT_EQ(questions.Asked().size(), 1u);
+        EXPECT_EQ(questions.Asked()[0].choices, (QStringList{"Overwrite", "Save As...", "Discard"}));
+        EXPECT_TRUE(questions.Asked()[0].text.contains("changed by another program"));
+        EXPECT_TRUE(Rescued().empty());
+    } else {
+        EXPECT_EQ(status, 1);
+        ASSERT_EQ(Rescued().size(), 1u);
+        EXPECT_EQ(SlurpBytes(Rescued()[0]), MachineCopy);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, EveryExit, ::testing::ValuesIn(ExitPaths),
+                         [](const ::testing::TestParamInfo<ExitPath>& info) {
+                             return std::string(info.param.Name);
+                         });
+
+TEST_F(DiscExit, OverwriteAndSaveAsPutTheMachinesCopyWhereTheUserSays) {
+    WriteToDisc();
+    ChangeOnDisc();
+    const std::string elsewhere = Files.File("kept.dsk");
+    {
+        ScopedFileChoice choice(QString::fromStdString(elsewhere));
+        platform_qt::ScopedChoiceRecorder questions([](const platform_qt::ChoiceRequest&) { return 1; });
+        ASSERT_EQ(ExitStatusOf([] { MainForm->close(); }), 0);
+    }
+    EXPECT_EQ(SlurpBytes(elsewhere), MachineCopy);
+    EXPECT_EQ(SlurpBytes(Disc), Other);
+
+    // Overwrite, on a fresh program.
+    Windows.reset();
+    Windows.emplace(TMainFormSetup{QJ_FIXTURE_ROMS, false});
+    Image.Save(Disc);
+    Original = SlurpBytes(Disc);
+    WriteToDisc(0x77);
+    ChangeOnDisc();
+    platform_qt::ScopedChoiceRecorder questions([](const platform_qt::ChoiceRequest&) { return 0; });
+    ASSERT_EQ(ExitStatusOf([] { MainForm->close(); }), 0);
+    EXPECT_EQ(SlurpBytes(Disc), MachineCopy);
+}
+
+// A cancelled Save As asks again; a second failure is shown with its own reason.
+TEST_F(DiscExit, TheQuestionComesBackUntilTheWritesAreSavedOrDiscarded) {
+    WriteToDisc();
+    fs::remove_all(Files.Path / "discs");
+    const std::string nowhere = Files.File("no/such/folder/b.dsk");
+    int asked = 0;
+    std::optional<ScopedFileChoice> choice;
+    platform_qt::ScopedChoiceRecorder questions([&](const platform_qt::ChoiceRequest&) {
+        switch (asked++) {
+        case 0: choice.emplace(std::nullopt); return 1;                    // Save As..., cancelled
+        case 1: choice.emplace(QString::fromStdString(nowhere)); return 1; // Save As... into nowhere
+        default: return 2;                                                 // Discard
+        }
+    });
+    ASSERT_EQ(ExitStatusOf([] { MainForm->close(); }), 0);
+    ASSERT_EQ(questions.Asked().size(), 3u);
+    EXPECT_TRUE(questions.Asked()[2].text.contains(QString::fromStdString("Cannot create file " + nowhere)));
+    EXPECT_TRUE(Rescued().empty()); // knowingly discarded
+}
+
+// A signal while the question is open: no one answers it, the copy is rescued.
+TEST_F(DiscExit, ASignalDuringTheQuestionEndsWithoutAnAnswer) {
+    WriteToDisc();
+    fs::remove_all(Files.Path / "discs");
+    platform_qt::ScopedChoiceRecorder questions([](const platform_qt::ChoiceRequest&) {
+        CloseOnSignal(); // as the signal's notifier runs it inside the box's loop
+        return -1;
+    });
+    EXPECT_EQ(ExitStatusOf([] { MainForm->close(); }), 1);
+    EXPECT_EQ(questions.Asked().size(), 1u);
+    ASSERT_EQ(Rescued().size(), 1u);
+    EXPECT_EQ(SlurpBytes(Rescued()[0]), MachineCopy);
+}
+
+TEST_F(DiscExit, AFullDiscIsNamedAndASaveElsewhereKeepsTheWrites) {
+    fixtures::SmallDisk disk(64 * 1024);
+    if (!disk.Mounted) GTEST_SKIP() << "cannot mount a tmpfs here (needs the right to mount)";
+    Disc = disk.File("big.dsk");
+    fixtures::DskBuilder().Uniform(10, 1, 16, 1).Save(Disc);
+    Original = SlurpBytes(Disc);
+    WriteToDisc();
+    const std::string elsewhere = Files.File("big.dsk");
+    ScopedFileChoice choice(QString::fromStdString(elsewhere));
+    platform_qt::ScopedChoiceRecorder questions([](const platform_qt::ChoiceRequest&) { return 1; });
+    ASSERT_EQ(ExitStatusOf([] { MainForm->close(); }), 0);
+    ASSERT_EQ(questions.Asked().size(), 1u);
+    EXPECT_TRUE(questions.Asked()[0].text.contains("No space left on device"));
+    EXPECT_EQ(SlurpBytes(Disc), Original);
+    EXPECT_EQ(SlurpBytes(elsewhere), MachineCopy);
+}
+
+// The automatic write-back: a write reaches the file by itself, and a failing
+// one is shown once, without stopping the machine.
+TEST_F(DiscExit, TheWriteBackSavesByItselfAndSaysOnceWhenItCannot) {
+    platform_qt::ScopedMessageBoxRecorder boxes;
+    WriteToDisc(0x21);
+    const auto later = [](int seconds) {
+        return TDiscWriteBack::TClock::now() + std::chrono::seconds(seconds);
+    };
+    TDiscWriteBack& writer = Machine->Fdc.WriteBack;
+    writer.Poll(later(0));
+    writer.Poll(later(3));
+    writer.Settle();
+    EXPECT_EQ(SlurpBytes(Disc)[FirstData], 0x21);
+    EXPECT_FALSE(Machine->Fdc.Drives[0].Modified);
+
+    fs::remove_all(Files.Path / "discs");
+    WriteToDisc(0x22);
+    for (int s = 4; s < 20; s += 3) {
+        writer.Poll(later(s));
+        writer.Settle();
+    }
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_TRUE(boxes.Shown()[0].text.contains("drive A could not be saved"))
+        << boxes.Shown()[0].text.toStdString();
+    EXPECT_TRUE(boxes.Shown()[0].text.contains("No such file or directory"));
+    EXPECT_TRUE(Machine->Fdc.Drives[0].Modified);
+}
+
+TEST_F(DiscExit, UnmountAsksAndCancelKeepsTheImageMounted) {
+    WriteToDisc();
+    FloppyForm->Label1->setText(QString::fromStdString(Disc));
+    ChangeOnDisc();
+    {
+        platform_qt::ScopedChoiceRecorder questions(
+            [](const platform_qt::ChoiceRequest&) { return 3; }); // Cancel
+        FloppyForm->Button2->click();
+        ASSERT_EQ(questions.Asked().size(), 1u);
+        EXPECT_EQ(questions.Asked()[0].choices,
+                  (QStringList{"Overwrite", "Save As...", "Discard", "Cancel"}));
+    }
+    EXPECT_TRUE(Machine->Fdc.Drives[0].IsMounted());
+    EXPECT_TRUE(Machine->Fdc.Drives[0].Modified);
+    EXPECT_NE(FloppyForm->Label1->text(), "NOT MOUNTED");
+    {
+        platform_qt::ScopedChoiceRecorder questions(
+            [](const platform_qt::ChoiceRequest&) { return 2; }); // Discard
+        FloppyForm->Button2->click();
+    }
+    EXPECT_FALSE(Machine->Fdc.Drives[0].IsMounted());
+    EXPECT_EQ(FloppyForm->Label1->text(), "NOT MOUNTED");
+    EXPECT_EQ(SlurpBytes(Disc), Other);
+}
+
+// A file that is no disc image is refused at once; the drive keeps its image.
+TEST_F(DiscExit, MountingSomethingThatIsNoImageChangesNothing) {
+    WriteToDisc();
+    FloppyForm->Label1->setText(QString::fromStdString(Disc));
+    const std::string fifo = Files.File("pipe.dsk");
+    ASSERT_TRUE(fixtures::MakeFifo(fifo));
+    platform_qt::ScopedMessageBoxRecorder boxes;
+    ScopedFileChoice choice(QString::fromStdString(fifo));
+    FloppyForm->Button1->click();
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text,
+              QString::fromStdString("Cannot open file " + fifo + ": it is a pipe, not a regular file"));
+    EXPECT_EQ(Machine->Fdc.Drives[0].FileName, Disc);
+    EXPECT_EQ(FloppyForm->Label1->text(), QString::fromStdString(Disc));
+    EXPECT_EQ(SlurpBytes(Disc), MachineCopy); // saved before the new file was tried
+}
+
+TEST_F(DiscExit, TheNextStartListsTheRescuedImagesOnce) {
+    const std::string copy = platform::RescueCopy(Disc, "abc", 3);
+    platform_qt::ScopedMessageBoxRecorder boxes;
+    ShowEarlierRescues(MainForm);
+    ShowEarlierRescues(MainForm);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_TRUE(boxes.Shown()[0].text.contains(QString::fromStdString(copy)));
+}
+
+// As an unprivileged user (root writes anything; the root run skips this):
+// the user is told at the mount that the image is read-only, nothing tries to
+// replace it, and at the end its writes are saved where the user says.
+TEST_F(DiscExit, UnprivilegedReadOnlyImageIsToldAtTheMountAndSavedElsewhere) {
+    if (::geteuid() == 0) GTEST_SKIP() << "runs as an unprivileged user (ctest runs it through setpriv)";
+    fs::permissions(Disc, fs::perms::owner_read);
+    platform_qt::ScopedMessageBoxRecorder boxes;
+    {
+        ScopedFileChoice choice(QString::fromStdString(Disc));
+        FloppyForm->Button1->click();
+    }
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_TRUE(boxes.Shown()[0].text.contains("is read-only")) << boxes.Shown()[0].text.toStdString();
+    WriteToDisc();
+    TDiscWriteBack& writer = Machine->Fdc.WriteBack;
+    for (int s = 0; s < 10; s += 3) {
+        writer.Poll(TDiscWriteBack::TClock::now() + std::chrono::seconds(s));
+        writer.Settle();
+    }
+    EXPECT_EQ(boxes.Shown().size(), 1u); // no write-back tried
+
+    const std::string elsewhere = Files.File("mine.dsk");
+    ScopedFileChoice choice(QString::fromStdString(elsewhere));
+    platform_qt::ScopedChoiceRecorder questions([](const platform_qt::ChoiceRequest&) { return 1; });
+    ASSERT_EQ(ExitStatusOf([] { MainForm->close(); }), 0);
+    ASSERT_EQ(questions.Asked().size(), 1u);
+    EXPECT_TRUE(questions.Asked()[0].text.contains("Permission denied"));
+    EXPECT_EQ(SlurpBytes(Disc), Original);
+    EXPECT_EQ(SlurpBytes(elsewhere), MachineCopy);
+}

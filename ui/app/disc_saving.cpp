@@ -1,0 +1,131 @@
+#include "ui/app/disc_saving.h"
+
+#include "machine/dsk_handler.h"
+#include "machine/qj47r.h"
+#include "platform/rescue.h"
+#include "platform_qt/message_box.h"
+#include "platform_qt/open_dialog.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <exception>
+
+namespace {
+
+bool NoQuestions = false;
+
+constexpr const char* SaveCaption = "Save Disk Image";
+
+QString Native(const std::string& text) { return QString::fromStdString(text); }
+
+QString DriveName(int drive) { return QString("drive %1").arg(QChar('A' + drive)); }
+
+// Lets the user name another file for the image; true when it was written there.
+bool SaveAs(QWidget* parent, TVirtualDsk& disc, std::string& failure) {
+    platform_qt::TSaveDialog dialog;
+    dialog.Title = "Save Disk Image As";
+    dialog.Filter = "Disk Images (*.dsk)|*.dsk";
+    dialog.DefaultExt = "dsk";
+    const QFileInfo current(Native(disc.FileName));
+    dialog.InitialDir = current.absolutePath();
+    dialog.FileName = current.fileName();
+    if (!dialog.Execute(parent)) return false;
+    try {
+        disc.SaveAs(QFile::encodeName(dialog.FileName).toStdString());
+        return true;
+    } catch (const std::exception& e) {
+        failure = e.what();
+        return false;
+    }
+}
+
+} // namespace
+
+bool EndingWithoutQuestions() { return NoQuestions; }
+void EndWithoutQuestions() { NoQuestions = true; }
+void AllowQuestionsAgain() { NoQuestions = false; }
+
+TDriveSettlement SettleDrive(QWidget* parent, TDskHandler& fdc, int drive, bool mayKeep) {
+    fdc.WriteBack.Settle();
+    TVirtualDsk& disc = fdc.Drives[drive];
+    bool changed = false;
+    std::string failure;
+    auto save = [&](bool overwrite) {
+        try {
+            overwrite ? disc.Overwrite() : disc.Save();
+            return true;
+        } catch (const EDiscChangedError& e) {
+            changed = true;
+            failure = e.what();
+        } catch (const std::exception& e) {
+            changed = false;
+            failure = e.what();
+        }
+        return false;
+    };
+    if (!disc.IsMounted() || !disc.Modified || save(false)) return TDriveSettlement::Saved;
+
+    for (;;) {
+        if (NoQuestions) return TDriveSettlement::Unanswered;
+        QStringList choices = {changed ? "Overwrite" : "Retry", "Save As...", "Discard"};
+        if (mayKeep) choices << "Cancel";
+        const QString text =
+            changed
+                ? QString("The disk image in %1 was changed by another program since the emulator read it:\n"
+                          "%2\n\n"
+                          "Overwrite the file with the machine's copy, save the machine's copy as another "
+                          "file, or discard what the machine wrote to it?")
+                      .arg(DriveName(drive), Native(disc.FileName))
+                : QString("The disk image in %1 could not be saved:\n%2\n\n"
+                          "The machine's writes to it are kept until you retry, save them as another file "
+                          "or discard them.")
+                      .arg(DriveName(drive), Native(failure));
+        const int answer = platform_qt::AskChoice(parent, text, SaveCaption, choices);
+        if (NoQuestions) return TDriveSettlement::Unanswered; // the box was closed by the ending
+        switch (answer) {
+        case 0:
+            if (save(changed)) return TDriveSettlement::Saved;
+            break;
+        case 1: {
+            std::string saveAsFailure;
+            if (SaveAs(parent, disc, saveAsFailure)) return TDriveSettlement::Saved;
+            if (!saveAsFailure.empty()) {
+                failure = saveAsFailure;
+                changed = false;
+            }
+            break;
+        }
+        case 2: disc.Modified = 0; return TDriveSettlement::Discarded;
+        case 3:
+            if (mayKeep) return TDriveSettlement::Kept;
+            break;
+        default: break; // closed without an answer: asked again
+        }
+    }
+}
+
+int SaveBeforeExit(QWidget* parent, TQJ47R& machine) {
+    TDskHandler& fdc = machine.Fdc;
+    fdc.WriteBack.Settle();
+    for (int d = 0; d < 4 && !NoQuestions; ++d)
+        SettleDrive(parent, fdc, d, false);
+    // Whatever is still unsaved now could not be asked about: it is rescued.
+    const std::vector<TDiscRescue> rescues = fdc.UnmountAll();
+    return rescues.empty() ? 0 : 1;
+}
+
+void ShowEarlierRescues(QWidget* parent) {
+    const std::vector<std::string> files = platform::TakeUnreportedRescues();
+    if (files.empty()) return;
+    QStringList lines;
+    for (const std::string& f : files)
+        lines << Native(f);
+    platform_qt::MessageBox(
+        parent,
+        QString("When the emulator last ended, these disk images could not be saved to their "
+                "files. The machine's copies were kept here:\n\n%1\n\n"
+                "Mount a copy to go on with it, or copy it over the original.")
+            .arg(lines.join('\n')),
+        "Rescued Disk Images", platform_qt::MB_OK | platform_qt::MB_ICONEXCLAMATION);
+}
