@@ -6,6 +6,7 @@
 #include "disc_manager/disc_manager_globals.h"
 #include "disc_manager/hex_form.h"
 #include "fixtures/dsk_builder.h"
+#include "fixtures/file_faults.h"
 #include "fixtures/temp_dir.h"
 #include "platform_qt/message_box.h"
 
@@ -220,7 +221,8 @@ TEST_F(DiscFormTest, AFailedLoadReportsTheErrorAndShowsTheNotLoadedState) {
     Load(Save(FixtureImage().Build()));
     Load(Dir.File("missing.dsk"));
     ASSERT_EQ(Boxes.Shown().size(), 1u);
-    EXPECT_EQ(Boxes.Shown()[0].text, QString::fromStdString("Cannot open file " + Dir.File("missing.dsk") + ": No such file or directory"));
+    EXPECT_EQ(Boxes.Shown()[0].text, QString::fromStdString("Cannot open file " + Dir.File("missing.dsk") +
+                                                            ": No such file or directory"));
     EXPECT_EQ(Boxes.Shown()[0].caption, QGuiApplication::applicationDisplayName());
     EXPECT_EQ(Form.LabelStatus->text(), "Not Loaded");
     EXPECT_EQ(Form.TreeView->topLevelItemCount(), 0);
@@ -231,6 +233,33 @@ TEST_F(DiscFormTest, AFailedLoadReportsTheErrorAndShowsTheNotLoadedState) {
     ASSERT_EQ(Boxes.Shown().size(), 1u);
     EXPECT_EQ(Boxes.Shown()[0].text, "Cannot open file : No such file or directory");
     EXPECT_TRUE(Form.isVisible());
+}
+
+// Files that are no disc images are refused at once, with what they are: a
+// FIFO would hang the window, /dev/zero fill the memory, a sparse gigabyte
+// freeze it.
+TEST_F(DiscFormTest, FilesThatAreNoImagesAreRefusedAtOnce) {
+    const std::string fifo = Dir.File("pipe.dsk"), zero = Dir.File("zero.dsk"), sparse = Dir.File("big.dsk");
+    ASSERT_TRUE(fixtures::MakeFifo(fifo));
+    std::filesystem::create_symlink("/dev/zero", zero);
+    ASSERT_TRUE(fixtures::MakeSparseFile(sparse, std::uint64_t(1) << 30));
+    const struct {
+        std::string Path, Reason;
+    } cases[] = {
+        {fifo, "it is a pipe, not a regular file"},
+        {zero, "it is a device, not a regular file"},
+        {sparse, "the file is larger than 13317376 bytes"},
+        {"/proc/self/mem", ""},
+    };
+    for (const auto& c : cases) {
+        Boxes.Clear();
+        Load(c.Path);
+        ASSERT_EQ(Boxes.Shown().size(), 1u) << c.Path;
+        const std::string expected = c.Reason.empty() ? "Cannot read file " + c.Path + ": Input/output error"
+                                                      : "Cannot open file " + c.Path + ": " + c.Reason;
+        EXPECT_EQ(Boxes.Shown()[0].text, QString::fromStdString(expected));
+        EXPECT_EQ(Form.LabelStatus->text(), "Not Loaded");
+    }
 }
 
 // A sector cut short by the end of the file: the dump stops there and says so.
