@@ -23,14 +23,17 @@ source "$(dirname "$0")/qj47r_session.sh"
 # write it; sets written (the time the program showed "DONE").
 write_disc() {
     "$MAKE_DSK" "$1" || fail "cannot write the fixture disc image"
-    cp "$1" "$1.original"
+    # Kept in a folder of its own: a name that starts like the disc's would
+    # show in the open dialog's completion while its name is typed.
+    mkdir -p "$work/original"
+    cp "$1" "$work/original/"
     start_emulator
     wait_text 60 "QJ-47R TEST 40" 0 0 40 || fail "the test program's text did not appear: $(cat "$work/cell.txt")"
     mount_drive_a "$1"
     hold_key a
     wait_text 20 "DONE" 0 5 80 || fail "the program did not write the disc: $(cat "$work/cell.txt")"
     written=$(date +%s.%N)
-    cmp -s "$1" "$1.original" && return
+    cmp -s "$1" "$work/original/$(basename "$1")" && return
     echo "note: the image was saved before the program showed DONE"
 }
 
@@ -40,7 +43,7 @@ sleep 3.5
 kill -9 "$pid"
 wait "$pid" 2>/dev/null
 pid=
-expect_sector_copy "$work/killed.dsk" "$work/killed.dsk.original"
+expect_sector_copy "$work/killed.dsk" "$work/original/killed.dsk"
 echo "kill -9: the write was in the file $(since "$written") s after it was made"
 
 # 2. The display goes away before the write-back's delay: an X server of this
@@ -51,7 +54,7 @@ server=$!
 export DISPLAY=":$n"
 wait_until 10 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "the second X server did not start"
 write_disc "$work/lost.dsk"
-cmp -s "$work/lost.dsk" "$work/lost.dsk.original" || fail "the image was saved before the display went"
+cmp -s "$work/lost.dsk" "$work/original/lost.dsk" || fail "the image was saved before the display went"
 lost=$(since "$written")
 awk -v t="$lost" 'BEGIN { exit !(t < 2.5) }' || fail "the display went only $lost s after the write"
 kill "$server"
@@ -61,6 +64,6 @@ wait "$pid" 2>/dev/null
 status=$?
 pid=
 echo "display lost $lost s after the write: the program ended with status $status"
-expect_sector_copy "$work/lost.dsk" "$work/lost.dsk.original"
+expect_sector_copy "$work/lost.dsk" "$work/original/lost.dsk"
 [ -z "$(ls -A "$XDG_STATE_HOME/qj47r/rescued" 2>/dev/null)" ] || fail "an image was rescued though its file could be written"
 echo "PASS"
