@@ -23,7 +23,13 @@ void TDiscWriteBack::Poll(TClock::time_point now) {
     TakeResults(now);
     for (int d = 0; d < int(State.size()); ++d) {
         TDrive& s = State[std::size_t(d)];
-        const TVirtualDsk& drive = Drives[d];
+        TVirtualDsk& drive = Drives[d];
+        // The whole copy is taken when the image is first seen, in the poll
+        // after its load, rather than in the middle of a program's writes.
+        if (!s.Saving && !drive.IsMounted())
+            s.Copy = {};
+        else if (!s.Saving && s.Copy.Serial != drive.LoadSerial)
+            drive.UpdateSnapshot(s.Copy);
         if (!drive.IsMounted() || !drive.Modified) {
             // Saved some other way, dropped or never written: a fresh start.
             s.SeenWrites = drive.Writes;
@@ -47,7 +53,7 @@ void TDiscWriteBack::Start(int d) {
     TDrive& s = State[std::size_t(d)];
     TResult job;
     job.Drive = d;
-    job.Snapshot = Drives[d].Snapshot();
+    Drives[d].UpdateSnapshot(s.Copy);
     s.Saving = true;
     s.DirtySince.reset(); // writes from now on start the next clock
     {
@@ -67,7 +73,7 @@ void TDiscWriteBack::Work() {
         TResult job = std::move(Jobs.front());
         Jobs.pop_front();
         hold.unlock();
-        const TDiscSnapshot& snap = job.Snapshot;
+        const TDiscSnapshot& snap = State[std::size_t(job.Drive)].Copy; // left alone while Saving
         try {
             job.Version = SaveImageFile(snap.FileName, snap.Data.data(), snap.Data.size(), snap.Expected);
             job.Ok = true;
@@ -99,7 +105,7 @@ void TDiscWriteBack::Apply(TResult& result, TClock::time_point now) {
     TVirtualDsk& drive = Drives[result.Drive];
     s.Saving = false;
     if (result.Ok) {
-        drive.SnapshotSaved(result.Snapshot, result.Version);
+        drive.SnapshotSaved(s.Copy, result.Version);
         s.Failing = false;
         if (OnSaved) OnSaved(result.Drive);
         return;

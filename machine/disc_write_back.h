@@ -1,9 +1,11 @@
 // Writes modified disc images back to their files by themselves, so that a
 // crash, a kill or a lost display costs at most the last few seconds of a
 // program's writes. The first write after a save starts a clock; Delay later
-// the image is copied and the copy is written on a thread of its own, so the
-// emulation keeps its pace while the file system works. A program that writes
-// without pause is saved every Delay too.
+// the image's copy is brought up to date and written on a thread of its own,
+// so the emulation keeps its pace while the file system works. The copy is
+// taken whole when an image is first seen, and from then on only the blocks
+// written since are copied. A program that writes without pause is saved
+// every Delay too.
 //
 // Poll runs on the window thread (often: every PollPeriod or less); Settle
 // waits for the save in progress and must run before anything else saves,
@@ -52,13 +54,13 @@ class TDiscWriteBack {
     struct TDrive {
         std::uint64_t SeenWrites = 0;
         std::optional<TClock::time_point> DirtySince;
-        bool Saving = false;
+        bool Saving = false;  // the writer has Copy: the window thread keeps off it
         bool Failing = false; // the last save failed
         bool Blocked = false; // another program changed the file
+        TDiscSnapshot Copy;
     };
     struct TResult {
         int Drive = 0;
-        TDiscSnapshot Snapshot;
         bool Ok = false;
         bool Changed = false;
         platform::TFileVersion Version;

@@ -2,6 +2,7 @@
 
 #include "platform/exceptions.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -44,8 +45,11 @@ int TVirtualDsk::LoadImage(const std::string& fileName, std::uint8_t flag) {
     platform::TFileVersion version;
     stream->LoadFromFile(fileName, dsk::MaxImageSize, &version); // raises; the mounted image stays
 
+    static std::uint64_t loads = 0;
     ImageStream = std::move(stream);
     DiscVersion = version;
+    LoadSerial = ++loads;
+    DirtyBlocks.assign((std::size_t(ImageStream->Size()) + DirtyBlockSize - 1) / DirtyBlockSize, 0);
     FileName = fileName;
     Parse();
     Mounted = 1;
@@ -95,6 +99,7 @@ void TVirtualDsk::UnloadImage(std::uint8_t discard) {
     if (ImageStream) {
         if (Modified && !discard) Save(); // raises; the image stays mounted
         ImageStream.reset();
+        DirtyBlocks.clear();
     }
     Mounted = 0;
     Modified = 0;
@@ -125,19 +130,29 @@ bool TVirtualDsk::FileReadOnly() const {
     return errno == EACCES || errno == EROFS || errno == EPERM;
 }
 
-TDiscSnapshot TVirtualDsk::Snapshot() const {
-    TDiscSnapshot s;
-    if (!ImageStream) return s;
-    s.FileName = FileName;
-    s.Data.assign(ImageStream->Memory(), ImageStream->Memory() + ImageStream->Size());
-    s.Expected = DiscVersion;
-    s.Writes = Writes;
-    return s;
+void TVirtualDsk::UpdateSnapshot(TDiscSnapshot& snapshot) {
+    if (!ImageStream) return;
+    const std::uint8_t* image = ImageStream->Memory();
+    const std::size_t size = std::size_t(ImageStream->Size());
+    if (snapshot.Serial != LoadSerial || snapshot.Data.size() != size) {
+        snapshot.Data.assign(image, image + size);
+        snapshot.Serial = LoadSerial;
+    } else {
+        for (std::size_t b = 0; b < DirtyBlocks.size(); ++b) {
+            if (!DirtyBlocks[b]) continue;
+            const std::size_t from = b * DirtyBlockSize, n = std::min(DirtyBlockSize, size - from);
+            std::memcpy(snapshot.Data.data() + from, image + from, n);
+        }
+    }
+    std::fill(DirtyBlocks.begin(), DirtyBlocks.end(), 0);
+    snapshot.FileName = FileName;
+    snapshot.Expected = DiscVersion;
+    snapshot.Writes = Writes;
 }
 
 void TVirtualDsk::SnapshotSaved(const TDiscSnapshot& snapshot, const platform::TFileVersion& version) {
     // A copy of an image this drive no longer holds says nothing about this one.
-    if (!ImageStream || snapshot.FileName != FileName) return;
+    if (!ImageStream || snapshot.Serial != LoadSerial) return;
     DiscVersion = version;
     if (Writes == snapshot.Writes) Modified = 0;
 }
@@ -206,6 +221,7 @@ int TVirtualDsk::ReadByte(std::uint8_t& value) {
 
 int TVirtualDsk::WriteByte(std::uint8_t value) {
     if (ImageStream && ImageStream->Position() < ImageStream->Size()) {
+        DirtyBlocks[std::size_t(ImageStream->Position()) / DirtyBlockSize] = 1;
         ImageStream->Write(&value, 1);
         Modified = 1;
         ++Writes;

@@ -82,8 +82,10 @@ class EDiscChangedError : public platform::Exception {
 platform::TFileVersion SaveImageFile(const std::string& fileName, const std::uint8_t* data, std::size_t size,
                                      const platform::TFileVersion& expected);
 
-// A copy of a modified image for a save elsewhere (another thread, a rescue).
+// A copy of an image for a save on another thread. Kept from one save to the
+// next: only the blocks written since are copied again.
 struct TDiscSnapshot {
+    std::uint64_t Serial = 0; // the load it is a copy of (0: none)
     std::string FileName;
     std::vector<std::uint8_t> Data;
     platform::TFileVersion Expected; // what the file held when the copy was taken
@@ -118,10 +120,13 @@ class TVirtualDsk {
     // Whether the image's file exists and the user may not write it.
     bool FileReadOnly() const;
 
-    // For saves elsewhere: a copy of the image as it is now, and the news that
-    // such a copy reached the file (Modified cleared unless written since).
-    TDiscSnapshot Snapshot() const;
+    // For saves elsewhere: brings a copy up to the image as it is now (the
+    // whole image for a copy of another load, else the blocks written since the
+    // last update), and takes the news that such a copy reached the file
+    // (Modified cleared unless written since).
+    void UpdateSnapshot(TDiscSnapshot& snapshot);
     void SnapshotSaved(const TDiscSnapshot& snapshot, const platform::TFileVersion& version);
+    static constexpr std::size_t DirtyBlockSize = 4096;
 
     // 0 found, -4 found but absent, -2 not in the image.
     int SeekTrack(std::uint8_t side, std::uint8_t track);
@@ -143,8 +148,9 @@ class TVirtualDsk {
 
     std::uint8_t Mounted = 0;
     std::uint8_t LoadFlag = 0;
-    std::uint8_t Modified = 0; // set by WriteByte, cleared by a load and a successful save
-    std::uint64_t Writes = 0;  // bytes written by WriteByte, over every image this drive held
+    std::uint8_t Modified = 0;    // set by WriteByte, cleared by a load and a successful save
+    std::uint64_t Writes = 0;     // bytes written by WriteByte, over every image this drive held
+    std::uint64_t LoadSerial = 0; // tells one load from every other, in every drive
     std::string FileName;
     std::uint8_t CursorSide = 0, CursorTrack = 0, CursorSector = 0;
     std::unique_ptr<platform::TMemoryStream> ImageStream;
@@ -163,6 +169,7 @@ class TVirtualDsk {
     std::uint64_t ImageSize() const;
 
     int Records = 0;
+    std::vector<std::uint8_t> DirtyBlocks; // per DirtyBlockSize bytes: written since the last snapshot
     RecordState State[dsk::MaxRecords + 1] = {};
     std::uint64_t RecordEnd[dsk::MaxRecords + 1] = {}; // end of each present record's data
 };

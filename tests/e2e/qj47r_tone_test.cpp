@@ -18,6 +18,7 @@
 // inconclusive rather than failed.
 #include "fixtures/qt_test_app.h"
 
+#include "fixtures/dsk_builder.h"
 #include "fixtures/temp_dir.h"
 #include "gfx/gfx_test_support.h" // starts the graphics library for the machine
 #include "machine/qj47r.h"
@@ -115,9 +116,14 @@ struct Gap {
     bool Excused = false;
 };
 
-TEST(ToneThroughTheTimer, PlaysAtItsPitchWithoutGapsForTenSeconds) {
+// Plays the tone for RunSeconds; with writeDisc, a disc image in drive A gets
+// a sector written every second meanwhile, so that the automatic write-back
+// saves it every few seconds while the tone plays.
+void PlayTone(bool writeDisc) {
     fixtures::TempDir settings;
     SetSettingsFolder(settings.Path.string());
+    const std::string disc = settings.File("drive_a.dsk");
+    fixtures::DskBuilder().Uniform(100, 2, 7, 6).Save(disc); // 11520000 bytes
     platform::VirtualSoundDevice device;
     std::vector<Stall> stalls;
     std::vector<Clock::time_point> ticks;
@@ -148,12 +154,33 @@ TEST(ToneThroughTheTimer, PlaysAtItsPitchWithoutGapsForTenSeconds) {
         StartProgram(
             *Machine, ToneProgram(), DebugForm->CPUTimer.Enabled(), [] { MainForm->ClickRun(); }, nullptr);
         ASSERT_TRUE(DebugForm->CPUTimer.Enabled());
+        // A sector written every second, as the controller writes it.
+        int saves = 0, written = 0;
+        QTimer writer;
+        if (writeDisc) {
+            ASSERT_EQ(Machine->Fdc.Mount(0, disc, 0), 0);
+            Machine->Fdc.WriteBack.OnSaved = [&saves](int) { ++saves; };
+            QObject::connect(&writer, &QTimer::timeout, [&written] {
+                TVirtualDsk& drive = Machine->Fdc.Drives[0];
+                drive.SeekTrack(0, std::uint8_t(written % 80));
+                drive.SeekSector(1);
+                for (int i = 0; i < 512; ++i)
+                    drive.WriteByte(std::uint8_t(written + i));
+                ++written;
+            });
+            writer.start(1000);
+        }
         probe.start(2);
         lastProbe = Clock::now();
         QEventLoop loop;
         QTimer::singleShot(int(RunSeconds * 1000), Qt::PreciseTimer, &loop, &QEventLoop::quit);
         loop.exec();
         probe.stop();
+        writer.stop();
+        if (writeDisc) {
+            Machine->Fdc.WriteBack.Settle();
+            EXPECT_GE(saves, 2) << written << " sectors written";
+        }
 
         player.Stop();
         stalls.insert(stalls.end(), player.Late.begin(), player.Late.end());
@@ -228,5 +255,10 @@ TEST(ToneThroughTheTimer, PlaysAtItsPitchWithoutGapsForTenSeconds) {
     }
     SetSettingsFolder("");
 }
+
+TEST(ToneThroughTheTimer, PlaysAtItsPitchWithoutGapsForTenSeconds) { PlayTone(false); }
+
+// The disc's write-back must not cost the emulation its pace.
+TEST(ToneThroughTheTimer, StaysAtItsPitchWithoutGapsWhileTheDiscIsWrittenBack) { PlayTone(true); }
 
 } // namespace

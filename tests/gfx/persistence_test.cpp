@@ -428,7 +428,8 @@ TEST(BitmapFile, FilesByExtensionThroughTheAtomicSave) {
     };
     EXPECT_EQ(Message(Dir.File("picture.png")), "Unknown picture file extension (.png)");
     EXPECT_EQ(Message(Dir.File("picture")), "Unknown picture file extension (.)");
-    EXPECT_EQ(Message(Dir.File("missing.bmp")), "Cannot open file " + Dir.File("missing.bmp") + ": No such file or directory");
+    EXPECT_EQ(Message(Dir.File("missing.bmp")),
+              "Cannot open file " + Dir.File("missing.bmp") + ": No such file or directory");
     EXPECT_EQ(Message(Dir.Path.string() + "/"), "Unknown picture file extension (.)");
     std::ofstream(Dir.File("short.bmp"), std::ios::binary) << "BM12";
     EXPECT_EQ(Message(Dir.File("short.bmp")), "Bitmap image is not valid");
@@ -438,7 +439,8 @@ TEST(BitmapFile, FilesByExtensionThroughTheAtomicSave) {
         A.SaveToFile(Dir.File("no/such/folder/x.bmp"));
         FAIL() << "no exception";
     } catch (const platform::EFCreateError& E) {
-        EXPECT_EQ(std::string(E.what()), "Cannot create file " + Dir.File("no/such/folder/x.bmp") + ": No such file or directory");
+        EXPECT_EQ(std::string(E.what()),
+                  "Cannot create file " + Dir.File("no/such/folder/x.bmp") + ": No such file or directory");
     }
 }
 

@@ -197,7 +197,9 @@ TEST(BoardSetup, DestructionSavesEachDiscImageOnItsOwnThenTheSettings) {
         rig.Board.reset(); // must not raise
         const auto lines = rig.Services.Lines();
         EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
-            return l.rfind("Cannot create file " + gone.string() + ": No such file or directory; the machine's copy is in ", 0) == 0;
+            return l.rfind("Cannot create file " + gone.string() +
+                               ": No such file or directory; the machine's copy is in ",
+                           0) == 0;
         }));
     }
     EXPECT_NE(Slurp(good), image); // the second drive was still saved

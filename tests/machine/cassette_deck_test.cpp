@@ -78,7 +78,8 @@ TEST_F(Deck, PlayCreatesAnEmptyRecordingAndStopClosesIt) {
 
 TEST_F(Deck, NoRomsFolderLogsTheFailureAndPlaysOn) {
     EXPECT_NO_THROW(Cmt.PortChange(0x04, 0x00));
-    EXPECT_EQ(Log.TakeLines(), (Lines{"Play Requested", "Cannot create file roms/tape.pcm: No such file or directory"}));
+    EXPECT_EQ(Log.TakeLines(),
+              (Lines{"Play Requested", "Cannot create file roms/tape.pcm: No such file or directory"}));
     EXPECT_TRUE(Cmt.Playing);
     EXPECT_FALSE(Cmt.TapeRecording);
     // A tape would still be read; nothing is recorded.

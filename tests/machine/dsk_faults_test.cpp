@@ -104,7 +104,9 @@ TEST(DiscSaveFaults, EachFaultNamesItsCauseKeepsTheWritesAndTheFile) {
         EXPECT_EQ(MessageOf([&] { d.UnloadImage(0); }), expected);
         EXPECT_TRUE(d.IsMounted());
         EXPECT_TRUE(d.Modified);
-        if (wasFile) EXPECT_EQ(Slurp(path), before);
+        if (wasFile) {
+            EXPECT_EQ(Slurp(path), before);
+        }
 
         c.Remedy(d, path);
         EXPECT_FALSE(d.Modified);
@@ -253,7 +255,9 @@ TEST_F(WriteBack, WritesWithoutPauseAreSavedEveryDelay) {
     ASSERT_EQ(saves.size(), 3u);
     for (std::size_t i = 0; i < saves.size(); ++i) {
         EXPECT_LE(saves[i], (i + 1) * (TDiscWriteBack::Delay + TDiscWriteBack::PollPeriod));
-        if (i > 0) EXPECT_GE(saves[i] - saves[i - 1], TDiscWriteBack::Delay - TDiscWriteBack::PollPeriod);
+        if (i > 0) {
+            EXPECT_GE(saves[i] - saves[i - 1], TDiscWriteBack::Delay - TDiscWriteBack::PollPeriod);
+        }
     }
     EXPECT_TRUE(Drives[0].Modified); // written after the last save
 }
@@ -343,4 +347,29 @@ TEST(ControllerShutdown, ImagesThatCannotBeSavedAreRescuedAndTheOthersSaved) {
                                rescues[1].Reason + "; the machine's copy is in " + rescues[1].RescuedTo}));
     EXPECT_EQ(platform::TakeUnreportedRescues(),
               (std::vector<std::string>{rescues[0].RescuedTo, rescues[1].RescuedTo}));
+}
+
+// The write-back's copy is taken whole once, then only the blocks written
+// since: what the copy holds elsewhere is left as it was.
+TEST(DiscSnapshot, TheCopyFollowsTheWritesBlockByBlock) {
+    fixtures::TempDir dir;
+    const std::string path = dir.File("disc.dsk");
+    Larger.Save(path);
+    TVirtualDsk d;
+    d.LoadImage(path, 0);
+    TDiscSnapshot copy;
+    d.UpdateSnapshot(copy);
+    EXPECT_EQ(copy.Data, ImageOf(d));
+    const std::size_t far = copy.Data.size() - 1; // another block than the write's
+    copy.Data[far] ^= 0xFF;
+    WriteFirstByte(d, 0x66);
+    d.UpdateSnapshot(copy);
+    EXPECT_EQ(copy.Data[FirstData], 0x66);
+    EXPECT_NE(copy.Data[far], ImageOf(d)[far]);
+    EXPECT_EQ(copy.Writes, d.Writes);
+
+    // Another load: the whole image again.
+    d.LoadImage(path, 0);
+    d.UpdateSnapshot(copy);
+    EXPECT_EQ(copy.Data, ImageOf(d));
 }

@@ -247,9 +247,9 @@ TEST_F(ConvertFormTest, FilesThatCannotBeDecodedShowTheirMessage) {
          {"Samples of 24 bits are not read: 8 or 16 bits only"}},
         {"no such file",
          missing,
-         platform_qt::MessageBoxRequest{QString::fromStdString("Cannot open file " + missing + ": No such file or directory"),
-                                        QGuiApplication::applicationDisplayName(),
-                                        platform_qt::EXCEPTION_BOX_FLAGS},
+         platform_qt::MessageBoxRequest{
+             QString::fromStdString("Cannot open file " + missing + ": No such file or directory"),
+             QGuiApplication::applicationDisplayName(), platform_qt::EXCEPTION_BOX_FLAGS},
          {}},
         {"lead-in only", Save(leadIn, "lead.wav"), std::nullopt, {"No file was written to l"}},
     };
