@@ -67,8 +67,10 @@ void TBitmap32::LoadFromFile(const std::string& FileName) {
     const std::string Extension = FileExtension(FileName);
     if (!SameText(Extension, "bmp"))
         throw EInvalidGraphic("Unknown picture file extension (." + Extension + ")");
-    platform::TMemoryStream File;
-    WithPixelMemory([&] { File.LoadFromFile(FileName); });
+    // Read as it is streamed, never whole; a file larger than any picture
+    // the library takes is refused before a byte of it is read.
+    platform::TFileStream File(FileName, platform::TFileMode::fmOpenRead);
+    if (uint64_t(std::max<int64_t>(File.Size(), 0)) > kMaxBitmapFileBytes) OutOfPixelMemory();
     TBitmapFileImage Image = ReadBitmapFile(File);
     AssignPixels(Image.Width, Image.Height, std::move(Image.Pixels));
 }

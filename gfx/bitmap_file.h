@@ -29,6 +29,12 @@ struct TBitmapFileImage {
     std::unique_ptr<TColor32[]> Pixels;
 };
 
+// The largest bitmap file the library reads: the largest picture it accepts
+// (kMaxBitmapBytes of pixel rows: no depth stores more than 4 bytes a pixel,
+// padding included) after the largest headers, masks and palette it reads
+// (at most 14 + 124 + 12 + 256 * 4 = 1174 bytes): 2147484822 bytes in all.
+constexpr uint64_t kMaxBitmapFileBytes = kMaxBitmapBytes + 14 + 124 + 12 + 256 * 4;
+
 // Reads the bitmap file at the stream's position. An empty remainder is an
 // empty picture. Read: 1, 4 and 8 bits per pixel with a palette, 16 and 32
 // bits plain or with colour masks, 24 bits; rows bottom-up or top-down. The

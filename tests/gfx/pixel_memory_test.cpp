@@ -1,10 +1,12 @@
-// Running out of memory: every picture-sized allocation of the library raises
-// its own exception ("Can't allocate the DIB handle") and leaves the object it
-// worked on as it was. This test program replaces the global allocation
-// functions so that a scope can make every large allocation fail.
+// Pixel memory: every picture-sized allocation of the library raises its own
+// exception ("Can't allocate the DIB handle") when memory runs out and leaves
+// the object it worked on as it was, and loading a picture holds one new
+// picture at a time. This test program replaces the global allocation
+// functions, to count the bytes in use and to make large allocations fail.
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <new>
 #include <random>
@@ -16,8 +18,29 @@
 
 namespace {
 std::atomic<size_t> FailFrom{SIZE_MAX};
+std::atomic<int64_t> InUse{0}, PeakInUse{0};
+// Each block starts with its size, so that a release knows what it returns.
+constexpr size_t kHeader = alignof(std::max_align_t);
 
-void* Allocate(size_t Bytes) { return Bytes >= FailFrom.load() ? nullptr : std::malloc(Bytes ? Bytes : 1); }
+void* Allocate(size_t Bytes) {
+    if (Bytes >= FailFrom.load()) return nullptr;
+    auto* Block = static_cast<unsigned char*>(std::malloc(Bytes + kHeader));
+    if (!Block) return nullptr;
+    std::memcpy(Block, &Bytes, sizeof Bytes);
+    const int64_t Now = InUse += int64_t(Bytes);
+    for (int64_t Peak = PeakInUse.load(); Now > Peak && !PeakInUse.compare_exchange_weak(Peak, Now);) {
+    }
+    return Block + kHeader;
+}
+
+void Release(void* P) noexcept {
+    if (!P) return;
+    unsigned char* Block = static_cast<unsigned char*>(P) - kHeader;
+    size_t Bytes;
+    std::memcpy(&Bytes, Block, sizeof Bytes);
+    InUse -= int64_t(Bytes);
+    std::free(Block);
+}
 } // namespace
 
 void* operator new(size_t Bytes) {
@@ -27,12 +50,12 @@ void* operator new(size_t Bytes) {
 void* operator new[](size_t Bytes) { return operator new(Bytes); }
 void* operator new(size_t Bytes, const std::nothrow_t&) noexcept { return Allocate(Bytes); }
 void* operator new[](size_t Bytes, const std::nothrow_t&) noexcept { return Allocate(Bytes); }
-void operator delete(void* P) noexcept { std::free(P); }
-void operator delete[](void* P) noexcept { std::free(P); }
-void operator delete(void* P, size_t) noexcept { std::free(P); }
-void operator delete[](void* P, size_t) noexcept { std::free(P); }
-void operator delete(void* P, const std::nothrow_t&) noexcept { std::free(P); }
-void operator delete[](void* P, const std::nothrow_t&) noexcept { std::free(P); }
+void operator delete(void* P) noexcept { Release(P); }
+void operator delete[](void* P) noexcept { Release(P); }
+void operator delete(void* P, size_t) noexcept { Release(P); }
+void operator delete[](void* P, size_t) noexcept { Release(P); }
+void operator delete(void* P, const std::nothrow_t&) noexcept { Release(P); }
+void operator delete[](void* P, const std::nothrow_t&) noexcept { Release(P); }
 
 using namespace gfx;
 using gfx_test::EventLog;
@@ -157,4 +180,34 @@ TEST(OutOfMemory, EveryOtherPictureSizedBufferRaisesTheLibrarysException) {
         EXPECT_FALSE(std::filesystem::exists(Dir.File("copy.bmp"))) << Name;
     }
     UnregisterBitmapResources(kModule);
+}
+
+TEST(PixelMemory, ALoadHoldsOneNewPictureAtATime) {
+    // 300 x 200 pixels: 240000 bytes, also in the file. A load decodes into
+    // the new picture's memory row by row; a copy of the file or a second
+    // picture would come to twice that.
+    fixtures::TempDir Dir;
+    TBitmap32 Picture;
+    Noise(Picture);
+    platform::TMemoryStream File;
+    Picture.SaveToStream(File);
+    const std::string FileName = Dir.File("picture.bmp");
+    Picture.SaveToFile(FileName);
+    const std::pair<const char*, std::function<void(TBitmap32&)>> Loads[] = {
+        {"LoadFromFile", [&](TBitmap32& B) { B.LoadFromFile(FileName); }},
+        {"LoadFromStream",
+         [&](TBitmap32& B) {
+             File.SetPosition(0);
+             B.LoadFromStream(File);
+         }},
+    };
+    for (const auto& [Name, Load] : Loads) {
+        TBitmap32 B;
+        B.SetSize(3, 1);
+        const int64_t Before = InUse;
+        PeakInUse = Before;
+        Load(B);
+        EXPECT_TRUE(B.Equal(&Picture)) << Name;
+        EXPECT_LT(PeakInUse - Before, 240000 * 5 / 4) << Name;
+    }
 }
