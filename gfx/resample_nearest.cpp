@@ -14,8 +14,8 @@ namespace gfx {
 
 namespace {
 // The source index of each pixel of the clipped span ClipLo..ClipHi: the
-// source span's centre for a one-pixel destination, else the position
-// truncated (FullEdge) or rounded.
+// source span's centre for a one-pixel destination, else the position, held
+// as a 32-bit float, truncated (FullEdge) or rounded.
 std::vector<int32_t> NearestMap(int32_t DstLo, int32_t DstHi, int32_t ClipLo, int32_t ClipHi, int32_t SrcLo,
                                 int32_t SrcHi) {
     const int64_t SrcW = int64_t(SrcHi) - SrcLo, DstW = int64_t(DstHi) - DstLo;
@@ -26,7 +26,7 @@ std::vector<int32_t> NearestMap(int32_t DstLo, int32_t DstHi, int32_t ClipLo, in
         const long double Scale = MappingScale(SrcW, DstW);
         for (size_t K = 0; K < Map.size(); ++K) {
             // Not negative, so truncation is the floor.
-            const long double X = (int64_t(ClipLo) - DstLo + int64_t(K)) * Scale + SrcLo;
+            const float X = ScaledPosition(int64_t(ClipLo) - DstLo + int64_t(K), Scale, SrcLo);
             Map[K] = FullEdge ? FloorToInt(X) : RoundToInt(X);
         }
     }
