@@ -158,7 +158,6 @@ TEST_F(Band, NoBandFollowsItselfThroughOtherBands) {
 
 // The band on the image control, over a green bitmap layer that it carries.
 TEST(BandOnImage, TheMouseMovesAndSizesTheChild) {
-    EnsureNearestResampler();
     TImage32 Image;
     Image.SetBounds(0, 0, 200, 150);
     Image.Bitmap()->SetSize(200, 150);
