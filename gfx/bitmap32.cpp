@@ -1,12 +1,13 @@
 // TBitmap32: construction, sizing, the device context, properties, Assign.
 #include "gfx/bitmap32.h"
 
+#include <algorithm>
 #include <cstring>
-#include <new>
 
 #include "gfx/gfx_init.h"
 #include "gfx/graphic.h"
 #include "gfx/low_level.h"
+#include "gfx/pixel_memory.h"
 
 namespace gfx {
 
@@ -41,21 +42,39 @@ void TBitmap32::ChangeSize(int32_t& Width, int32_t& Height, int32_t NewWidth, in
     } Guard{this};
 
     FontChanged(this);
+    std::unique_ptr<TColor32[]> Pixels = std::move(Prepared_);
+    // The old pixels go before new ones are had, so a resize needs no more
+    // than the new size; a failure leaves the bitmap empty.
     ReleaseMemory();
     Width = 0;
     Height = 0;
     if (NewWidth >= 1 && NewHeight >= 1) {
         BitmapInfo_.bmiHeader.biWidth = NewWidth;
         BitmapInfo_.bmiHeader.biHeight = -NewHeight;
-        const uint64_t Pixels = uint64_t(NewWidth) * uint64_t(NewHeight);
-        if (Pixels * 4 > kMaxBitmapBytes) throw platform::EOutOfResources("Can't allocate the DIB handle");
-        Memory_.reset(new (std::nothrow) TColor32[Pixels]());
-        if (!Memory_) throw platform::EOutOfResources("Can't allocate the DIB handle");
+        if (!Pixels) Pixels = NewPixelMemory<TColor32>(uint64_t(NewWidth) * uint64_t(NewHeight), true);
+        Memory_ = std::move(Pixels);
         Bits_ = Memory_.get();
         Handle_ = std::make_unique<TMemoryDC>(Bits_, NewWidth, NewHeight);
     }
     Width = NewWidth;
     Height = NewHeight;
+}
+
+void TBitmap32::ReplacePixels(int32_t NewWidth, int32_t NewHeight, std::unique_ptr<TColor32[]> Pixels) {
+    if (NewWidth == Width() && NewHeight == Height()) {
+        if (!Empty()) std::copy_n(Pixels.get(), size_t(Width()) * size_t(Height()), Bits_);
+        return;
+    }
+    struct Unused {
+        std::unique_ptr<TColor32[]>& Memory;
+        ~Unused() { Memory.reset(); } // when SetSize raised before ChangeSize took it
+    } Guard{Prepared_};
+    Prepared_ = std::move(Pixels);
+    SetSize(NewWidth, NewHeight);
+}
+
+void TBitmap32::AssignPixels(int32_t NewWidth, int32_t NewHeight, std::unique_ptr<TColor32[]> Pixels) {
+    ChangeInUpdate(*this, [&] { ReplacePixels(NewWidth, NewHeight, std::move(Pixels)); });
 }
 
 void TBitmap32::HandleChanged() {

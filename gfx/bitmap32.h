@@ -15,6 +15,7 @@
 #include "gfx/float_math.h"
 #include "gfx/gamma.h"
 #include "gfx/geometry.h"
+#include "gfx/pixel_memory.h"
 #include "gfx/text_renderer.h"
 #include "gfx/thread_persistent.h"
 
@@ -256,8 +257,13 @@ class TBitmap32 : public TCustomMap {
     void AssignFromBitmap(class TBitmap& Source);
     void AssignFromGraphic(const class TGraphic& Source, int32_t W, int32_t H);
     void AssignToBitmap(class TBitmap& Dest);
-    // Replaces size and pixels as Assign does, with one change at the end.
-    void AssignPixels(int32_t NewWidth, int32_t NewHeight, const TColor32* Pixels);
+    // SetSize(NewWidth, NewHeight) with its notifications, the new pixels
+    // being Pixels (NewWidth * NewHeight of them, null for an empty size):
+    // at another size they become the bitmap's memory, so nothing is
+    // allocated; at the same size they are copied.
+    void ReplacePixels(int32_t NewWidth, int32_t NewHeight, std::unique_ptr<TColor32[]> Pixels);
+    // The same inside an update, with one change at the end, as Assign reports.
+    void AssignPixels(int32_t NewWidth, int32_t NewHeight, std::unique_ptr<TColor32[]> Pixels);
     template <bool Clockwise> void QuarterTurn(TBitmap32* Dst);
     bool RejectRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) const {
         return !(X2 > X1 && Y2 > Y1 && X1 < Width() && Y1 < Height() && X2 > 0 && Y2 > 0);
@@ -265,6 +271,7 @@ class TBitmap32 : public TCustomMap {
 
     TBitmapInfo BitmapInfo_;
     std::unique_ptr<TColor32[]> Memory_;
+    std::unique_ptr<TColor32[]> Prepared_; // taken by the next ChangeSize in place of new memory
     TColor32* Bits_ = nullptr;
     std::unique_ptr<TDeviceContext> Handle_;
     std::unique_ptr<TCanvas> Canvas_;
@@ -275,9 +282,5 @@ class TBitmap32 : public TCustomMap {
     TStretchFilter StretchFilter_ = sfNearest;
     TArrayOfColor32 StipplePattern_;
 };
-
-// The largest pixel block a bitmap may hold (bytes); larger sizes fail as an
-// allocation failure would.
-constexpr uint64_t kMaxBitmapBytes = uint64_t(1) << 31;
 
 } // namespace gfx

@@ -8,6 +8,8 @@
 #include "gfx/bitmap_file.h"
 #include "gfx/bitmap_resources.h"
 #include "gfx/filer.h"
+#include "gfx/pixel_memory.h"
+#include "platform/exceptions.h"
 #include "platform/streams.h"
 
 namespace gfx {
@@ -31,8 +33,10 @@ bool SameText(const std::string& A, const char* B) {
 template <typename FindFn> void LoadResource(TBitmap32& B, FindFn Find) {
     platform::TMemoryStream Resource;
     try {
-        const std::vector<uint8_t> File = Find();
-        Resource.WriteBuffer(File.data(), File.size());
+        WithPixelMemory([&] {
+            const std::vector<uint8_t> File = Find();
+            Resource.WriteBuffer(File.data(), File.size());
+        });
         Resource.SetPosition(0);
     } catch (...) {
         B.Changed();
@@ -42,18 +46,13 @@ template <typename FindFn> void LoadResource(TBitmap32& B, FindFn Find) {
 }
 } // namespace
 
-void TBitmap32::AssignPixels(int32_t NewWidth, int32_t NewHeight, const TColor32* Pixels) {
-    ChangeInUpdate(*this, [&] {
-        SetSize(NewWidth, NewHeight);
-        if (!Empty() && Width() == NewWidth && Height() == NewHeight)
-            std::copy_n(Pixels, size_t(Width()) * size_t(Height()), Bits_);
-    });
-}
-
+// The picture is decoded into memory of its own, which the bitmap then takes
+// over: a damaged file leaves the bitmap as it was, and at no time is more
+// than that one new picture held beside the old one.
 void TBitmap32::LoadFromStream(platform::TStream& Stream) {
     try {
-        const TBitmapFileImage Image = ReadBitmapFile(Stream);
-        AssignPixels(Image.Width, Image.Height, Image.Pixels.data());
+        TBitmapFileImage Image = ReadBitmapFile(Stream);
+        AssignPixels(Image.Width, Image.Height, std::move(Image.Pixels));
     } catch (...) {
         Changed();
         throw;
@@ -69,15 +68,19 @@ void TBitmap32::LoadFromFile(const std::string& FileName) {
     const std::string Extension = FileExtension(FileName);
     if (!SameText(Extension, "bmp"))
         throw EInvalidGraphic("Unknown picture file extension (." + Extension + ")");
-    platform::TMemoryStream File;
-    File.LoadFromFile(FileName, kMaxBitmapBytes + (1 << 20));
-    const TBitmapFileImage Image = ReadBitmapFile(File);
-    AssignPixels(Image.Width, Image.Height, Image.Pixels.data());
+    // Read as it is streamed, never whole; a file larger than any picture
+    // the library takes is refused before a byte of it is read.
+    platform::TFileStream File(FileName, platform::TFileMode::fmOpenRead);
+    if (uint64_t(std::max<int64_t>(File.Size(), 0)) > kMaxBitmapFileBytes)
+        throw platform::EFOpenError(FileName, "the file is larger than " + std::to_string(kMaxBitmapFileBytes) +
+                                                  " bytes, more than any picture the library takes");
+    TBitmapFileImage Image = ReadBitmapFile(File);
+    AssignPixels(Image.Width, Image.Height, std::move(Image.Pixels));
 }
 
 void TBitmap32::SaveToFile(const std::string& FileName) {
     platform::TMemoryStream File;
-    SaveToStream(File);
+    WithPixelMemory([&] { SaveToStream(File); });
     File.SaveToFile(FileName); // a temporary file renamed over the target
 }
 
@@ -114,24 +117,23 @@ void TBitmap32::DefineProperties(TFiler* Filer) {
 }
 
 // Payload: width and height (32-bit little-endian), then the pixels row by
-// row. The announced pixels are checked against the stream before the bitmap
-// changes, so a short or oversized payload leaves it as it was.
+// row. The announced pixels are checked against the stream and read into
+// memory of their own before the bitmap changes, so a short or oversized
+// payload leaves it as it was.
 void TBitmap32::ReadData(platform::TStream& Stream) {
     try {
         int32_t Size[2];
         Stream.ReadBuffer(Size, sizeof Size);
-        const uint64_t Count = uint64_t(std::max(Size[0], 0)) * uint64_t(std::max(Size[1], 0));
-        std::vector<TColor32> Pixels;
+        const int32_t W = std::max(Size[0], 0), H = std::max(Size[1], 0);
+        const uint64_t Count = uint64_t(W) * uint64_t(H);
+        std::unique_ptr<TColor32[]> Pixels;
         if (Count > 0) {
             if (Count * 4 > uint64_t(std::max<int64_t>(0, Stream.Size() - Stream.Position())))
                 throw platform::EReadError();
-            if (Count * 4 > kMaxBitmapBytes) throw platform::EOutOfResources("Can't allocate the DIB handle");
-            Pixels.resize(size_t(Count));
-            Stream.ReadBuffer(Pixels.data(), size_t(Count) * 4);
+            Pixels = NewPixelMemory<TColor32>(Count);
+            Stream.ReadBuffer(Pixels.get(), size_t(Count) * 4);
         }
-        SetSize(Size[0], Size[1]);
-        if (!Empty() && uint64_t(Width()) * uint64_t(Height()) == Count)
-            std::copy(Pixels.begin(), Pixels.end(), Bits_);
+        ReplacePixels(W, H, std::move(Pixels));
     } catch (...) {
         Changed();
         throw;

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <new>
 
 #include "gfx/bitmap32.h"
 #include "gfx/low_level.h"
+#include "gfx/pixel_memory.h"
 
 namespace gfx {
 
@@ -147,26 +147,15 @@ template <bool Clockwise> void TBitmap32::QuarterTurn(TBitmap32* Dst) {
         return;
     }
     // In place the pixels arrive with one change notification, as an Assign
-    // from a turned copy would; the drawing properties stay.
-    if (W != H && !Empty()) {
-        // The shape changes: the old pixels are kept alive while the bitmap
-        // takes its new size (ChangeSize releases what Memory_ holds), then
-        // turned straight into the new memory.
-        const std::unique_ptr<TColor32[]> Old = std::move(Memory_);
-        const TColor32* Source = Bits_;
-        ChangeInUpdate(*this, [&] {
-            SetSize(H, W);
-            if (Width() == H && Height() == W) TurnPixels<Clockwise>(Source, W, H, Bits_);
-        });
-        return;
-    }
+    // from a turned copy would; the drawing properties stay. The turned
+    // pixels are made first and become the bitmap's memory only when all of
+    // them are there, so a failed allocation leaves the bitmap as it was.
     std::unique_ptr<TColor32[]> Turned;
     if (!Empty()) {
-        Turned.reset(new (std::nothrow) TColor32[size_t(W) * size_t(H)]);
-        if (!Turned) throw platform::EOutOfResources("Can't allocate the DIB handle");
+        Turned = NewPixelMemory<TColor32>(uint64_t(W) * uint64_t(H));
         TurnPixels<Clockwise>(Bits_, W, H, Turned.get());
     }
-    AssignPixels(H, W, Turned.get());
+    AssignPixels(H, W, std::move(Turned));
 }
 
 void TBitmap32::Rotate90(TBitmap32* Dst) { QuarterTurn<true>(Dst); }

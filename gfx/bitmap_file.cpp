@@ -186,16 +186,14 @@ TBitmapFileImage ReadBitmapFile(platform::TStream& Stream) {
     // The pixel rows must lie wholly within the stream.
     const int64_t Stride = (L.Width * L.Bpp + 31) / 32 * 4;
     if (OffBits < Pos || OffBits > Available || L.Height > (Available - OffBits) / Stride) Invalid();
-    if (uint64_t(L.Width) * uint64_t(L.Height) * 4 > kMaxBitmapBytes)
-        throw platform::EOutOfResources("Can't allocate the DIB handle");
+    std::unique_ptr<TColor32[]> Pixels = NewPixelMemory<TColor32>(uint64_t(L.Width) * uint64_t(L.Height));
+    const std::unique_ptr<uint8_t[]> Row = NewPixelMemory<uint8_t>(uint64_t(Stride));
 
     Stream.Seek(Start + OffBits, platform::TSeekOrigin::soBeginning);
-    std::vector<uint8_t> Row(static_cast<size_t>(Stride));
-    std::vector<TColor32> Pixels(size_t(L.Width * L.Height));
     for (int64_t R = 0; R < L.Height; ++R) {
-        Stream.ReadBuffer(Row.data(), Row.size());
+        Stream.ReadBuffer(Row.get(), size_t(Stride)); // a short read raises: no part of a picture is kept
         const int64_t Y = L.TopDown ? R : L.Height - 1 - R;
-        ConvertRow(L, Row.data(), Pixels.data() + Y * L.Width);
+        ConvertRow(L, Row.get(), Pixels.get() + Y * L.Width);
     }
     Image.Width = int32_t(L.Width);
     Image.Height = int32_t(L.Height);

@@ -4,9 +4,10 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "gfx/color.h"
+#include "gfx/pixel_memory.h"
 #include "platform/exceptions.h"
 
 namespace platform {
@@ -22,11 +23,17 @@ class EInvalidGraphic : public platform::Exception {
     using Exception::Exception;
 };
 
-// Width x Height pixels, top row first.
+// Width x Height pixels, top row first (null for an empty picture).
 struct TBitmapFileImage {
     int32_t Width = 0, Height = 0;
-    std::vector<TColor32> Pixels;
+    std::unique_ptr<TColor32[]> Pixels;
 };
+
+// The largest bitmap file the library reads: the largest picture it accepts
+// (kMaxBitmapBytes of pixel rows: no depth stores more than 4 bytes a pixel,
+// padding included) after the largest headers, masks and palette it reads
+// (at most 14 + 124 + 12 + 256 * 4 = 1174 bytes): 2147484822 bytes in all.
+constexpr uint64_t kMaxBitmapFileBytes = kMaxBitmapBytes + 14 + 124 + 12 + 256 * 4;
 
 // Reads the bitmap file at the stream's position. An empty remainder is an
 // empty picture. Read: 1, 4 and 8 bits per pixel with a palette, 16 and 32
@@ -35,8 +42,10 @@ struct TBitmapFileImage {
 // all others are opaque. Every header field is checked against what the
 // stream holds before pixel memory is allocated: EInvalidGraphic for a
 // damaged or unsupported file, EOutOfResources ("Can't allocate the DIB
-// handle") for a picture beyond the bitmap size limit, EReadError when the
-// stream fails. The stream is left after the pixel rows.
+// handle") for a picture beyond the bitmap size limit or memory that is not
+// there, EReadError when the stream delivers less than it holds. The rows are
+// read one at a time into the picture's own memory. The stream is left after
+// the pixel rows.
 TBitmapFileImage ReadBitmapFile(platform::TStream& Stream);
 
 // Writes a 32-bit uncompressed bitmap file (bottom-up rows, alpha in the

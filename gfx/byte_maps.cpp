@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "gfx/pixel_memory.h"
+
 namespace gfx {
 
 namespace {
@@ -26,8 +28,8 @@ template <typename PixelFn> void ForEachByte(std::vector<uint8_t>& Bits, TBitmap
 
 void TByteMap::ChangeSize(int32_t& Width, int32_t& Height, int32_t NewWidth, int32_t NewHeight) {
     const uint64_t Count = uint64_t(NewWidth) * uint64_t(NewHeight);
-    if (Count > kMaxBitmapBytes) throw platform::EOutOfResources("Out of memory");
-    Bits_.resize(size_t(Count));
+    if (Count > kMaxBitmapBytes) OutOfPixelMemory();
+    WithPixelMemory([&] { Bits_.resize(size_t(Count)); }); // a failure keeps the bytes as they were
     if (Count == 0) Bits_.shrink_to_fit();
     Width = NewWidth;
     Height = NewHeight;

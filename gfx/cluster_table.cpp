@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "gfx/float_math.h"
+#include "gfx/pixel_memory.h"
 #include "gfx/resample.h"
 #include "gfx/resample_kernels.h"
 #include "gfx/resample_support.h"
@@ -17,11 +18,9 @@ void Normalise(TCluster& Cluster) {
         Sum += E.Weight;
     Cluster[(Cluster.size() - 1) / 2].Weight -= int32_t(Sum - 256);
 }
-} // namespace
 
-void BuildClusterTable(int32_t DstLo, int32_t DstHi, int32_t ClipLo, int32_t ClipHi, int32_t SrcLo,
-                       int32_t SrcHi, TStretchFilter StretchFilter, TMappingTable& Table) {
-    Table.clear();
+void FillClusterTable(int32_t DstLo, int32_t DstHi, int32_t ClipLo, int32_t ClipHi, int32_t SrcLo,
+                      int32_t SrcHi, TStretchFilter StretchFilter, TMappingTable& Table) {
     const int64_t SrcW = int64_t(SrcHi) - SrcLo, DstW = int64_t(DstHi) - DstLo,
                   ClipW = int64_t(ClipHi) - ClipLo;
     if (SrcW <= 0 || ClipW <= 0) return;
@@ -57,6 +56,15 @@ void BuildClusterTable(int32_t DstLo, int32_t DstHi, int32_t ClipLo, int32_t Cli
         if (Cluster.empty()) Cluster.push_back({InSource(FloorToInt(C)), 256});
         Normalise(Cluster);
     }
+}
+
+} // namespace
+
+void BuildClusterTable(int32_t DstLo, int32_t DstHi, int32_t ClipLo, int32_t ClipHi, int32_t SrcLo,
+                       int32_t SrcHi, TStretchFilter StretchFilter, TMappingTable& Table) {
+    Table.clear();
+    WithPixelMemory(
+        [&] { FillClusterTable(DstLo, DstHi, ClipLo, ClipHi, SrcLo, SrcHi, StretchFilter, Table); });
 }
 
 } // namespace gfx

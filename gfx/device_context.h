@@ -5,9 +5,9 @@
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "gfx/color.h"
+#include "gfx/pixel_memory.h"
 
 namespace gfx {
 
@@ -37,9 +37,10 @@ class TDeviceContext {
     void StretchBlt(int32_t DstX, int32_t DstY, int32_t DstW, int32_t DstH, const TDeviceContext& Src,
                     int32_t SrcX, int32_t SrcY, int32_t SrcW, int32_t SrcH) {
         if (SrcW <= 0 || SrcH <= 0 || DstW == 0 || DstH == 0) return;
-        std::vector<TColor32> Block(size_t(SrcW) * size_t(SrcH));
-        if (!Src.ReadPixels(SrcX, SrcY, SrcW, SrcH, Block.data())) return;
-        StretchDIBits(DstX, DstY, DstW, DstH, 0, 0, SrcW, SrcH, Block.data(), SrcW, SrcH);
+        const std::unique_ptr<TColor32[]> Block =
+            NewPixelMemory<TColor32>(uint64_t(SrcW) * uint64_t(SrcH), true);
+        if (!Src.ReadPixels(SrcX, SrcY, SrcW, SrcH, Block.get())) return;
+        StretchDIBits(DstX, DstY, DstW, DstH, 0, 0, SrcW, SrcH, Block.get(), SrcW, SrcH);
     }
     void BitBlt(int32_t DstX, int32_t DstY, int32_t W, int32_t H, const TDeviceContext& Src, int32_t SrcX,
                 int32_t SrcY) {

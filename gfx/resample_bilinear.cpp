@@ -5,6 +5,7 @@
 
 #include "gfx/combine_pixel.h"
 #include "gfx/float_math.h"
+#include "gfx/pixel_memory.h"
 #include "gfx/resample.h"
 #include "gfx/resample_support.h"
 
@@ -64,10 +65,12 @@ void BilinearResampler(TBitmap32* Dst, const TRect& DstRect, const TRect& DstCli
         ResampleAssertionFailed();
     if (CombineOp == dmCustom && !CombineCallBack) CombineOp = dmOpaque;
 
-    const std::vector<TLinearEntry> MapX =
-        LinearMap(DstRect.Left, DstRect.Right, Clip.Left, Clip.Right, SrcRect.Left, SrcRect.Right);
-    const std::vector<TLinearEntry> MapY =
-        LinearMap(DstRect.Top, DstRect.Bottom, Clip.Top, Clip.Bottom, SrcRect.Top, SrcRect.Bottom);
+    const std::vector<TLinearEntry> MapX = WithPixelMemory([&] {
+        return LinearMap(DstRect.Left, DstRect.Right, Clip.Left, Clip.Right, SrcRect.Left, SrcRect.Right);
+    });
+    const std::vector<TLinearEntry> MapY = WithPixelMemory([&] {
+        return LinearMap(DstRect.Top, DstRect.Bottom, Clip.Top, Clip.Bottom, SrcRect.Top, SrcRect.Bottom);
+    });
     const uint32_t M = Src->MasterAlpha();
     for (size_t R = 0; R < MapY.size(); ++R) {
         const TLinearEntry& V = MapY[R];

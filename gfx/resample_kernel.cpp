@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gfx/combine_pixel.h"
+#include "gfx/pixel_memory.h"
 #include "gfx/resample.h"
 #include "gfx/resample_support.h"
 
@@ -51,7 +52,7 @@ void KernelResampler(TBitmap32* Dst, const TRect& DstRect, const TRect& DstClip,
         }
     const size_t Columns = size_t(int64_t(MaxX) - MinX + 1);
     // Alpha, red, green and blue sums per column.
-    std::vector<uint32_t> Buffer(Columns * 4);
+    std::vector<uint32_t> Buffer = WithPixelMemory([&] { return std::vector<uint32_t>(Columns * 4); });
     const uint32_t M = Src->MasterAlpha();
 
     for (int32_t Y = Clip.Top; Y < Clip.Bottom; ++Y) {

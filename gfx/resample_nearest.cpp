@@ -5,6 +5,7 @@
 
 #include "gfx/float_math.h"
 #include "gfx/low_level.h"
+#include "gfx/pixel_memory.h"
 #include "gfx/resample.h"
 #include "gfx/resample_support.h"
 #include "gfx/transforms.h"
@@ -13,8 +14,8 @@ namespace gfx {
 
 namespace {
 // The source index of each pixel of the clipped span ClipLo..ClipHi: the
-// source span's centre for a one-pixel destination, else the position
-// truncated (FullEdge) or rounded.
+// source span's centre for a one-pixel destination, else the position, held
+// as a 32-bit float, truncated (FullEdge) or rounded.
 std::vector<int32_t> NearestMap(int32_t DstLo, int32_t DstHi, int32_t ClipLo, int32_t ClipHi, int32_t SrcLo,
                                 int32_t SrcHi) {
     const int64_t SrcW = int64_t(SrcHi) - SrcLo, DstW = int64_t(DstHi) - DstLo;
@@ -25,7 +26,7 @@ std::vector<int32_t> NearestMap(int32_t DstLo, int32_t DstHi, int32_t ClipLo, in
         const long double Scale = MappingScale(SrcW, DstW);
         for (size_t K = 0; K < Map.size(); ++K) {
             // Not negative, so truncation is the floor.
-            const long double X = (int64_t(ClipLo) - DstLo + int64_t(K)) * Scale + SrcLo;
+            const float X = ScaledPosition(int64_t(ClipLo) - DstLo + int64_t(K), Scale, SrcLo);
             Map[K] = FullEdge ? FloorToInt(X) : RoundToInt(X);
         }
     }
@@ -47,10 +48,12 @@ void NearestResampler(TBitmap32* Dst, const TRect& DstRect, const TRect& DstClip
         return;
     }
 
-    const std::vector<int32_t> MapX =
-        NearestMap(DstRect.Left, DstRect.Right, Clip.Left, Clip.Right, SrcRect.Left, SrcRect.Right);
-    const std::vector<int32_t> MapY =
-        NearestMap(DstRect.Top, DstRect.Bottom, Clip.Top, Clip.Bottom, SrcRect.Top, SrcRect.Bottom);
+    const std::vector<int32_t> MapX = WithPixelMemory([&] {
+        return NearestMap(DstRect.Left, DstRect.Right, Clip.Left, Clip.Right, SrcRect.Left, SrcRect.Right);
+    });
+    const std::vector<int32_t> MapY = WithPixelMemory([&] {
+        return NearestMap(DstRect.Top, DstRect.Bottom, Clip.Top, Clip.Bottom, SrcRect.Top, SrcRect.Bottom);
+    });
     const int32_t ClipW = Clip.Right - Clip.Left;
     auto Gather = [&](size_t R, TColor32* Out) {
         const TColor32* S = Src->GetScanLine(MapY[R]);
@@ -70,19 +73,19 @@ void NearestResampler(TBitmap32* Dst, const TRect& DstRect, const TRect& DstClip
         return;
     }
 
-    std::vector<TColor32> Row(static_cast<size_t>(ClipW));
+    const std::unique_ptr<TColor32[]> Row = NewPixelMemory<TColor32>(uint64_t(ClipW));
     const uint32_t M = Src->MasterAlpha();
     for (size_t R = 0; R < MapY.size(); ++R) {
         TColor32* D = Dst->GetScanLine(Clip.Top + int32_t(R)) + Clip.Left;
-        if (!RepeatsRow(R)) Gather(R, Row.data());
+        if (!RepeatsRow(R)) Gather(R, Row.get());
         if (CombineOp == dmBlend) {
             if (M >= 255)
-                BlendLine(Row.data(), D, ClipW);
+                BlendLine(Row.get(), D, ClipW);
             else
-                BlendLineEx(Row.data(), D, ClipW, M);
+                BlendLineEx(Row.get(), D, ClipW, M);
         } else {
             for (int32_t C = 0; C < ClipW; ++C)
-                CombineCallBack(Row[size_t(C)], D[C], M);
+                CombineCallBack(Row[C], D[C], M);
         }
     }
 }

@@ -13,9 +13,11 @@ float MappingScale(int64_t From, int64_t To) {
     return float(CheckedDiv(From - 1, To - 1));
 }
 
+float ScaledPosition(int64_t I, long double Scale, int32_t Lo) { return float(I * Scale + Lo); }
+
 float SamplePosition(int64_t I, long double Scale, int32_t Lo) {
     if (FullEdge) return float((I + 0.5L) * Scale + Lo - 0.5L);
-    return float(I * Scale + Lo);
+    return ScaledPosition(I, Scale, Lo);
 }
 
 bool ResampleArea(const TBitmap32* Dst, const TRect& DstRect, const TRect& DstClip, const TBitmap32* Src,

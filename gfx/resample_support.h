@@ -9,6 +9,9 @@ namespace gfx {
 // Source step per destination pixel as a 32-bit float: From / To with
 // FullEdge, else (From - 1) / (To - 1).
 float MappingScale(int64_t From, int64_t To);
+// I * Scale + Lo, formed in extended precision and stored as a 32-bit float:
+// the nearest resampler's source position of destination pixel I.
+float ScaledPosition(int64_t I, long double Scale, int32_t Lo);
 // Source position of destination pixel I (counted from the destination
 // span's start) for the step Scale and the source start Lo, by FullEdge;
 // formed in extended precision and stored as a 32-bit float.

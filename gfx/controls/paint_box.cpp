@@ -90,8 +90,10 @@ void TCustomPaintBox32::Paint() {
         const TRect R = GetViewportRect();
         OffsetRect(Dst, R.Left, R.Top);
         const QRect FlushArea(Dst.Left, Dst.Top, Dst.Right - Dst.Left, Dst.Bottom - Dst.Top);
-        // Qt may fold other pending requests into Flush's paint; those get a full paint.
-        if (QRegion(FlushArea).contains(PaintRegion().boundingRect())) {
+        // Qt may fold other pending requests into Flush's paint; unless they
+        // lie wholly within the flushed area, the paint is a full one.
+        // (QRegion::contains(QRect) would only ask whether they overlap.)
+        if (FlushArea.contains(PaintRegion().boundingRect())) {
             CopyBuffer(*FlushSource_);
             return;
         }

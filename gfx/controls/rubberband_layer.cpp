@@ -63,8 +63,20 @@ TRubberbandLayer::~TRubberbandLayer() {
     ChildLayer_ = nullptr;
 }
 
+bool TRubberbandLayer::WouldFollowItself(const TPositionedLayer* Value) const {
+    // The chain from Value has no ring (none is ever made), so it ends.
+    for (const TPositionedLayer* Layer = Value; Layer;) {
+        if (Layer == this) return true;
+        const auto* Band = dynamic_cast<const TRubberbandLayer*>(Layer);
+        Layer = Band ? Band->ChildLayer_ : nullptr;
+    }
+    return false;
+}
+
 void TRubberbandLayer::SetChildLayer(TPositionedLayer* Value) {
-    if (Value == this) Value = nullptr; // following itself would never end
+    // A band that followed itself, directly or through bands that follow
+    // bands, would pass its location round for ever.
+    if (WouldFollowItself(Value)) Value = nullptr;
     if (ChildLayer_) ChildLayer_->RemoveNotification(this);
     ChildLayer_ = Value;
     if (Value) {

@@ -44,7 +44,9 @@ class TRubberbandLayer : public TPositionedLayer {
     TPositionedLayer* ChildLayer() const { return ChildLayer_; }
     // The child takes this layer's location from now on; this layer takes
     // the child's location and scaling at once, and its own changes go quiet
-    // (the child's repaint the control).
+    // (the child's repaint the control). A child that would lead back to
+    // this layer (itself, or a band whose chain of children reaches this
+    // one) is taken as none.
     void SetChildLayer(TPositionedLayer* Value);
     // Handle colours (framework colours).
     TWinColor HandleFill() const { return HandleFill_; }
@@ -82,6 +84,8 @@ class TRubberbandLayer : public TPositionedLayer {
     TFloatPoint GrabOffset;
 
   private:
+    // Whether Value is this layer or leads to it through bands' children.
+    bool WouldFollowItself(const TPositionedLayer* Value) const;
     void UpdateChildLayer();
     // Quiet while a child repaints for this layer.
     void FollowChild() {

@@ -1,4 +1,7 @@
 // Sub-pixel (X, F), stippled (P) and anti-aliased (A) lines and their clipping.
+#include <algorithm>
+#include <array>
+#include <functional>
 #include <limits>
 #include <random>
 
@@ -207,10 +210,10 @@ TEST_F(AALines, LineANeverWritesOutsideTheBitmap) {
         ~GammaScope() { SetGamma(0.7f); }
     } const Gamma0;
     Size(10, 10);
-    B.LineAS(8, 0, 10, 16, kInk, true); // clipped to (8, 0)-(9, 8)
+    B.LineAS(8, 0, 10, 8, kInk, true); // clipped to (8, 0)-(9, 4); the last pair's neighbour is (10, 4)
     for (int Y = 0; Y < 10; ++Y)
         EXPECT_EQ(B.Pixel(0, Y), kBack) << Y;
-    EXPECT_NE(B.Pixel(9, 8), kBack);
+    EXPECT_NE(B.Pixel(9, 4), kBack);
     B.LineAS(0, 8, 16, 10, kInk, true); // clipped to (0, 8)-(8, 9)
     EXPECT_NE(B.Pixel(8, 9), kBack);
     B.MoveTo(9, 5);
@@ -218,21 +221,65 @@ TEST_F(AALines, LineANeverWritesOutsideTheBitmap) {
     EXPECT_EQ(B.PenPos, (TPoint{40, -20}));
 }
 
-TEST_F(AALines, AnyCoordinatesStayInside) {
-    // The clipped forms accept any coordinates (the sanitizers watch the memory).
+namespace {
+// Whether the point (X, Y) lies within Reach of the segment from (X1, Y1) to (X2, Y2).
+bool NearSegment(long double X, long double Y, long double X1, long double Y1, long double X2, long double Y2,
+                 long double Reach) {
+    const long double Dx = X2 - X1, Dy = Y2 - Y1, Length2 = Dx * Dx + Dy * Dy;
+    const long double T =
+        Length2 == 0 ? 0 : std::clamp(((X - X1) * Dx + (Y - Y1) * Dy) / Length2, 0.0L, 1.0L);
+    const long double Ex = X1 + T * Dx - X, Ey = Y1 + T * Dy - Y;
+    return Ex * Ex + Ey * Ey <= Reach * Reach;
+}
+} // namespace
+
+TEST_F(AALines, AnyCoordinatesChangeOnlyPixelsWithinTheLinesReach) {
+    // The clipped forms accept any coordinates. A plot changes the 2 x 2
+    // pixels around its position, so pixels less than 1.5 from the line; a
+    // pair of LineA lies within 2 pixels of its line, whose clipped ends are
+    // rounded to whole pixels, so within 3. Every other pixel of the bitmap is
+    // a guard that keeps its colour: a pixel written past the end of a row
+    // would land at the other end of the next row (where the sanitizers do
+    // not look), far from the line.
+    Size(40, 12);
     std::mt19937 Gen(3);
-    const int32_t Extremes[] = {INT32_MIN, INT32_MIN + 1, -65537, -1,           0,
-                                1,         65535,         65536,  7 * kOne + 3, INT32_MAX};
+    const int32_t Extremes[] = {INT32_MIN, INT32_MIN + 1, -65537,        -1,           0,
+                                1,         65535,         65536,         7 * kOne + 3, 39 * kOne + 40000,
+                                11 * kOne, 40 * kOne,     41 * kOne - 1, INT32_MAX};
     auto Any = [&]() -> int32_t {
-        return Gen() % 2 ? Extremes[Gen() % std::size(Extremes)] : int32_t(Gen() % (20 * kOne)) - 5 * kOne;
+        return Gen() % 2 ? Extremes[Gen() % std::size(Extremes)] : int32_t(Gen() % (50 * kOne)) - 5 * kOne;
     };
     B.SetStipple({0xFF0000FF, 0x8000FF00});
+    auto InPixels = [](const int32_t(&P)[4], long double Unit) {
+        return std::array<long double, 4>{P[0] / Unit, P[1] / Unit, P[2] / Unit, P[3] / Unit};
+    };
+    struct TLine {
+        const char* Name;
+        std::function<void()> Draw;
+        std::array<long double, 4> Ends; // in pixels
+        long double Reach;
+    };
     for (int I = 0; I < 3000; ++I) {
-        const int32_t X1 = Any(), Y1 = Any(), X2 = Any(), Y2 = Any();
+        const int32_t F[4] = {Any(), Any(), Any(), Any()}; // 16.16
+        int32_t A[4];
+        for (int K = 0; K < 4; ++K)
+            A[K] = F[K] >> (Gen() % 17);
         const bool L = Gen() % 2;
-        B.LineXS(X1, Y1, X2, Y2, kInk, L);
-        B.LineXSP(X1, Y1, X2, Y2, L);
-        B.LineAS(X1 >> (Gen() % 17), Y1 >> (Gen() % 17), X2 >> (Gen() % 17), Y2 >> (Gen() % 17), kInk, L);
+        const TLine Lines[] = {
+            {"LineXS", [&] { B.LineXS(F[0], F[1], F[2], F[3], kInk, L); }, InPixels(F, kOne), 1.5L},
+            {"LineXSP", [&] { B.LineXSP(F[0], F[1], F[2], F[3], L); }, InPixels(F, kOne), 1.5L},
+            {"LineAS", [&] { B.LineAS(A[0], A[1], A[2], A[3], kInk, L); }, InPixels(A, 1), 3},
+        };
+        for (const TLine& Line : Lines) {
+            const auto& [X1, Y1, X2, Y2] = Line.Ends;
+            B.Clear(kBack);
+            Line.Draw();
+            for (int Y = 0; Y < 12; ++Y)
+                for (int X = 0; X < 40; ++X)
+                    ASSERT_TRUE(B.Pixel(X, Y) == kBack || NearSegment(X, Y, X1, Y1, X2, Y2, Line.Reach))
+                        << Line.Name << " (" << X1 << ", " << Y1 << ")-(" << X2 << ", " << Y2 << ") L " << L
+                        << " changed " << X << "," << Y;
+        }
     }
     TBitmap32 Empty;
     Empty.LineXS(0, 0, kOne, kOne, kInk, true);

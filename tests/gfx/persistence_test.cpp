@@ -82,16 +82,21 @@ void Feed(platform::TMemoryStream& S, const Bytes& B) {
     S.SetPosition(0);
 }
 
-// Loads the bytes into B; the exception's message, or "" when none.
-std::string Load(TBitmap32& B, const Bytes& File) {
-    platform::TMemoryStream S;
-    Feed(S, File);
+// What Call raised: the exception's message, or "" when none.
+template <typename Fn> std::string RaisedBy(Fn Call) {
     try {
-        B.LoadFromStream(S);
+        Call();
     } catch (const platform::Exception& E) {
         return E.what();
     }
     return "";
+}
+
+// Loads the bytes into B; the exception's message, or "" when none.
+std::string Load(TBitmap32& B, const Bytes& File) {
+    platform::TMemoryStream S;
+    Feed(S, File);
+    return RaisedBy([&] { B.LoadFromStream(S); });
 }
 
 std::vector<TColor32> Pixels(const TBitmap32& B) {
@@ -112,12 +117,16 @@ struct RecordingFiler : TFiler {
 };
 
 // A stream that claims Size bytes and reads Head and then zeros: large files
-// without the memory.
+// without the memory. Past Delivered its reads stop short, or fail with
+// Raises, as a file cut while it is read or a failing disc would.
 struct HugeStream : platform::TStream {
     Bytes Head;
     int64_t Length = 0, Pos = 0;
+    int64_t Delivered = INT64_MAX;
+    bool Raises = false;
     size_t Read(void* Buffer, size_t Count) override {
-        const size_t N = size_t(std::min<int64_t>(int64_t(Count), Length - Pos));
+        if (Raises && Pos + int64_t(Count) > Delivered) throw platform::EReadError();
+        const size_t N = size_t(std::min<int64_t>(int64_t(Count), std::min(Length, Delivered) - Pos));
         auto* Out = static_cast<uint8_t*>(Buffer);
         for (size_t I = 0; I < N; ++I, ++Pos)
             Out[I] = Pos < int64_t(Head.size()) ? Head[size_t(Pos)] : 0;
@@ -403,6 +412,48 @@ TEST(BitmapFile, PicturesBeyondTheSizeLimitAreRefusedBeforeAllocating) {
     EXPECT_EQ(B.Pixel(0, 0), 0xFF00FF00u);
 }
 
+TEST(BitmapFile, AStreamThatDeliversLessThanItHoldsIsAnError) {
+    // Its size covers the whole file; its reads end inside the second row.
+    const Bytes Good = Plain32().Build();
+    for (bool Raises : {false, true}) {
+        HugeStream S;
+        S.Head = Good;
+        S.Length = int64_t(Good.size());
+        S.Delivered = 54 + 8 + 3;
+        S.Raises = Raises;
+        EventLog Log;
+        TBitmap32 B;
+        B.SetSize(3, 1);
+        B.Clear(0x12345678);
+        Log.Attach(B);
+        EXPECT_EQ(RaisedBy([&] { B.LoadFromStream(S); }), "Stream read error") << "raises " << Raises;
+        EXPECT_EQ(Pixels(B), std::vector<TColor32>(3, 0x12345678)) << "raises " << Raises;
+        EXPECT_EQ(Log.Events, (std::vector<std::string>{"change"}));
+    }
+}
+
+TEST(BitmapFile, AFileLargerThanAnyPictureIsRefusedUnread) {
+    // A 2 x 2 file with a tail that the reader ignores, made sparse: at the
+    // limit it loads, one byte more and it is refused before it is read.
+    fixtures::TempDir Dir;
+    const Bytes Good = Plain32().Build();
+    const std::string Name = Dir.File("large.bmp");
+    std::ofstream(Name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(Good.data()), long(Good.size()));
+    TBitmap32 B;
+    B.SetSize(3, 1);
+    B.Clear(0x12345678);
+    std::filesystem::resize_file(Name, kMaxBitmapFileBytes + 1);
+    EXPECT_EQ(RaisedBy([&] { B.LoadFromFile(Name); }),
+              "Cannot open file " + Name + ": the file is larger than 2147484822 bytes, more than any picture the "
+                                           "library takes");
+    EXPECT_EQ(Pixels(B), std::vector<TColor32>(3, 0x12345678));
+    std::filesystem::resize_file(Name, kMaxBitmapFileBytes);
+    B.LoadFromFile(Name);
+    EXPECT_EQ(B.Width(), 2);
+    EXPECT_EQ(B.Pixel(0, 0), 0x14131211u);
+}
+
 TEST(BitmapFile, FilesByExtensionThroughTheAtomicSave) {
     fixtures::TempDir Dir;
     EventLog Log;
@@ -418,14 +469,7 @@ TEST(BitmapFile, FilesByExtensionThroughTheAtomicSave) {
     for (const auto& Entry : std::filesystem::directory_iterator(Dir.Path))
         EXPECT_EQ(Entry.path().filename(), "picture.BMP"); // no temporary file left
 
-    auto Message = [&](const std::string& File) -> std::string {
-        try {
-            B.LoadFromFile(File);
-        } catch (const platform::Exception& E) {
-            return E.what();
-        }
-        return "";
-    };
+    auto Message = [&](const std::string& File) { return RaisedBy([&] { B.LoadFromFile(File); }); };
     EXPECT_EQ(Message(Dir.File("picture.png")), "Unknown picture file extension (.png)");
     EXPECT_EQ(Message(Dir.File("picture")), "Unknown picture file extension (.)");
     EXPECT_EQ(Message(Dir.File("missing.bmp")),
@@ -467,17 +511,9 @@ TEST(BitmapFile, ResourcesByNumberAndByName) {
     EXPECT_TRUE(B.Equal(&A));
 
     Log.Events.clear();
-    auto Message = [&](auto Call) -> std::string {
-        try {
-            Call();
-        } catch (const platform::Exception& E) {
-            return E.what();
-        }
-        return "";
-    };
-    EXPECT_EQ(Message([&] { B.LoadFromResourceID(kModule, 13); }), "Resource 13 not found");
-    EXPECT_EQ(Message([&] { B.LoadFromResourceName(kModule + 1, "Logo"); }), "Resource Logo not found");
-    EXPECT_EQ(Message([&] { B.LoadFromResourceName(kModule, "broken"); }), "Bitmap image is not valid");
+    EXPECT_EQ(RaisedBy([&] { B.LoadFromResourceID(kModule, 13); }), "Resource 13 not found");
+    EXPECT_EQ(RaisedBy([&] { B.LoadFromResourceName(kModule + 1, "Logo"); }), "Resource Logo not found");
+    EXPECT_EQ(RaisedBy([&] { B.LoadFromResourceName(kModule, "broken"); }), "Bitmap image is not valid");
     EXPECT_EQ(Log.Count("change"), 3);
     EXPECT_TRUE(B.Equal(&A));
     UnregisterBitmapResources(kModule);
@@ -540,12 +576,7 @@ TEST(BitmapData, ShortOrOversizedPayloadsLeaveTheBitmapAsItWas) {
         B.SetSize(1, 2);
         B.Clear(0xFF445566);
         Log.Attach(B);
-        try {
-            B.ReadData(S);
-            ADD_FAILURE() << C.Name << ": no exception";
-        } catch (const platform::Exception& E) {
-            EXPECT_STREQ(E.what(), C.Message) << C.Name;
-        }
+        EXPECT_EQ(RaisedBy([&] { B.ReadData(S); }), C.Message) << C.Name;
         EXPECT_EQ(Pixels(B), std::vector<TColor32>(2, 0xFF445566)) << C.Name;
         EXPECT_EQ(Log.Events, (std::vector<std::string>{"change"})) << C.Name;
     }

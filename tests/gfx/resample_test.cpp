@@ -167,7 +167,7 @@ TEST(ClusterTable, EveryClusterSumsTo256WithinTheSource) {
 
 TEST(Nearest, ColumnAndRowMapsInBothEdgeModes) {
     TBitmap32 Src;
-    Src.SetSize(3, 3);
+    Src.SetSize(14, 14);
     gfx_test::FillMarkers(Src);
     struct Case {
         bool Full;
@@ -175,9 +175,17 @@ TEST(Nearest, ColumnAndRowMapsInBothEdgeModes) {
         std::vector<int> Map;
     };
     const Case Cases[] = {
-        {true, 2, 4, {0, 0, 1, 1}},    {false, 2, 4, {0, 0, 1, 1}}, // Round of 0, 1/3, 2/3, 1
-        {true, 3, 2, {0, 1}},          {false, 3, 2, {0, 2}},
-        {true, 2, 5, {0, 0, 0, 1, 1}}, {false, 3, 5, {0, 0, 1, 2, 2}}, // Round of 0, 0.5, 1, 1.5, 2
+        {true, 2, 4, {0, 0, 1, 1}},
+        {false, 2, 4, {0, 0, 1, 1}}, // Round of 0, 1/3, 2/3, 1
+        {true, 3, 2, {0, 1}},
+        {false, 3, 2, {0, 2}},
+        {true, 2, 5, {0, 0, 0, 1, 1}},
+        {false, 3, 5, {0, 0, 1, 2, 2}}, // Round of 0, 0.5, 1, 1.5, 2
+        // The position is stored as a 32-bit float before it is rounded: 3 *
+        // (1/6 as a float) is 0.5000000149, which as a float is 0.5 and rounds to 0.
+        {false, 2, 7, {0, 0, 0, 0, 1, 1, 1}},
+        // 10 * (0.7 as a float) is 6.99999988, which as a float is 7.
+        {true, 14, 20, {0, 0, 1, 2, 2, 3, 4, 4, 5, 6, 7, 7, 8, 9, 9, 10, 11, 11, 12, 13}},
     };
     for (const Case& C : Cases) {
         FullEdgeScope Scope(C.Full);

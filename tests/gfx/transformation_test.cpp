@@ -277,27 +277,36 @@ TEST_F(Drawing, IdentityReproducesTheSourceWithEitherSampler) {
     ExpectPixels([&](int X, int Y) { return SourceAt(X, Y); });
 }
 
-TEST_F(Drawing, QuarterTurnMatchesAHandWrittenRotation) {
-    // A clockwise quarter turn of a W x H source into H x W: source (x, y)
-    // lands on (H - 1 - y, x). The forward mapping is a rotation by -90
-    // degrees, x' = -y, y' = x, moved right by H - 1. (Rotate90 of the
-    // bitmap itself is built separately; this compares with the same turn
-    // written out by hand.)
+TEST_F(Drawing, QuarterAndHalfTurnsMatchTheBitmapsOwnTurns) {
+    // Rotating a W x H source by -90 degrees maps (x, y) to (-y, x); moved
+    // right by H - 1 each pixel lands where Rotate90 puts it. +90 moved down
+    // by W - 1 is Rotate270, 180 moved by (W - 1, H - 1) is Rotate180. The
+    // source is large enough for the turns' 4 x 4 blocks.
     gfx_test::BlendSetScope Set(false);
-    for (TStretchFilter F : {sfNearest, sfLinear}) {
-        Src.SetStretchFilter(F);
-        TBitmap32 Turned;
-        Turned.SetSize(3, 5);
-        Turned.Clear(kBack);
-        TAffineTransformation T;
-        T.SetSrcRect(FloatRect(Src.BoundsRect()));
-        T.Rotate(0, 0, -90);
-        T.Translate(2, 0);
-        Transform(&Turned, &Src, &T);
-        for (int Y = 0; Y < 3; ++Y)
-            for (int X = 0; X < 5; ++X)
-                ASSERT_EQ(Turned.Pixel(2 - Y, X), Src.Pixel(X, Y)) << int(F) << " " << X << "," << Y;
-    }
+    TBitmap32 Big;
+    Big.SetSize(9, 6);
+    gfx_test::FillMarkers(Big);
+    struct Turn {
+        float Degrees, Dx, Dy;
+        void (TBitmap32::*Own)(TBitmap32*);
+    };
+    const Turn Turns[] = {{-90, 5, 0, &TBitmap32::Rotate90},
+                          {90, 0, 8, &TBitmap32::Rotate270},
+                          {180, 8, 5, &TBitmap32::Rotate180}};
+    for (TStretchFilter F : {sfNearest, sfLinear})
+        for (const Turn& R : Turns) {
+            Big.SetStretchFilter(F);
+            TBitmap32 Want, Turned;
+            (Big.*R.Own)(&Want);
+            Turned.SetSize(Want.Width(), Want.Height());
+            Turned.Clear(kBack);
+            TAffineTransformation T;
+            T.SetSrcRect(FloatRect(Big.BoundsRect()));
+            T.Rotate(0, 0, R.Degrees);
+            T.Translate(R.Dx, R.Dy);
+            Transform(&Turned, &Big, &T);
+            EXPECT_TRUE(Turned.Equal(&Want)) << int(F) << " " << R.Degrees;
+        }
 }
 
 TEST_F(Drawing, NearestLeavesPixelsOutsideTheSourceAlone) {

@@ -13,7 +13,6 @@
 #include <sstream>
 
 #include "gfx/controls/image32.h"
-#include "gfx/transforms.h"
 
 namespace controls_test {
 
@@ -79,23 +78,5 @@ struct CompositionCounter {
     }
     int Count = 0;
 };
-
-// Stretched pictures need a nearest-pixel resampler; where the library has
-// none installed, the tests bring this one. The pictures they stretch have
-// whole blocks per target pixel, where every nearest-pixel rule agrees.
-inline void TestNearest(gfx::TBitmap32* Dst, const gfx::TRect& DstRect, const gfx::TRect& DstClip,
-                        gfx::TBitmap32* Src, const gfx::TRect& SrcRect, gfx::TDrawMode,
-                        const gfx::TPixelCombineEvent&) {
-    const int64_t DW = int64_t(DstRect.Right) - DstRect.Left, DH = int64_t(DstRect.Bottom) - DstRect.Top;
-    const int64_t SW = int64_t(SrcRect.Right) - SrcRect.Left, SH = int64_t(SrcRect.Bottom) - SrcRect.Top;
-    for (int32_t Y = DstClip.Top; Y < DstClip.Bottom; ++Y)
-        for (int32_t X = DstClip.Left; X < DstClip.Right; ++X)
-            Dst->SetPixel(X, Y,
-                          Src->GetPixel(int32_t(SrcRect.Left + (X - DstRect.Left) * SW / DW),
-                                        int32_t(SrcRect.Top + (Y - DstRect.Top) * SH / DH)));
-}
-inline void EnsureNearestResampler() {
-    if (!gfx::ResampleNearest) gfx::ResampleNearest = TestNearest;
-}
 
 } // namespace controls_test

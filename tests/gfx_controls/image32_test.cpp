@@ -46,7 +46,7 @@ TEST(Image32, DisplayedSizeAndPlacementFollowModeAlignmentAndControlSize) {
                                                                                         // truncate
         {"stretched", 123, 45, smStretch, baTopLeft, 1, {0, 0, 123, 45}},
         {"scaled by half", 700, 450, smScale, baTopLeft, 0.5f, {0, 0, 320, 200}},
-        {"scaled, halves to even", 700, 450, smScale, baTopLeft, 0.25f / 64 * 10, {0, 0, 25, 16}},
+        {"scaled, halves to even", 700, 450, smScale, baTopLeft, 5.0f / 32, {0, 0, 100, 62}}, // 62.5 high
         {"fitted into a wide control", 800, 400, smResize, baTopLeft, 1, {0, 0, 640, 400}},
         {"fitted into a tall control", 640, 800, smResize, baTopLeft, 1, {0, 0, 640, 400}},
         {"fitted, height follows", 320, 800, smResize, baCenter, 1, {0, 300, 320, 500}},

@@ -71,7 +71,6 @@ const Placement kPlacements[] = {
 class ImageWindow : public ::testing::Test {
   protected:
     void SetUp() override {
-        EnsureNearestResampler();
         Image.SetColor(kBackground);
         Image.SetBounds(0, 0, kW, kH);
     }

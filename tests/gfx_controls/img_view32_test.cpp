@@ -20,7 +20,6 @@ constexpr TColor32 kFill = 0x403020;
 class View : public ::testing::Test {
   protected:
     void SetUp() override {
-        EnsureNearestResampler();
         V.SetColor(kBackground);
         V.ScrollBars()->SetSize(20);
         V.SetBounds(0, 0, 300, 200);

@@ -193,7 +193,6 @@ class LayeredImage : public ::testing::Test {
   protected:
     static constexpr TColor32 kGrey = 0xFF808080, kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF;
     void SetUp() override {
-        EnsureNearestResampler();
         Image.SetBounds(0, 0, 100, 80);
         Image.Bitmap()->SetSize(100, 80);
         Image.Bitmap()->Clear(kGrey);

@@ -118,6 +118,20 @@ TEST(PaintBox, FlushCopiesTheBufferAsItIsClippedToTheBuffer) {
     EXPECT_TRUE(Box.BufferUpToDate);
 }
 
+TEST(PaintBox, APendingRepaintThatQtFoldsIntoAFlushIsNotLost) {
+    TCustomPaintBox32 Box;
+    Box.SetBounds(0, 0, 60, 50);
+    ASSERT_TRUE(ShowAndWait(Box));
+    ASSERT_TRUE(Box.BufferUpToDate);
+    Box.Buffer()->Clear(0x00336699);
+    // The window system asks for the right half, and before it is answered
+    // the left 40 columns are flushed: one paint answers both.
+    Box.update(30, 0, 30, 50);
+    Box.Flush({0, 0, 40, 50});
+    RunPaints();
+    EXPECT_TRUE(PictureIs(OnScreen(Box), 60, 50, [](int, int) { return 0x336699u; }));
+}
+
 TEST(PaintBox, ArrowKeysGoToTheControlOnlyWhenItWantsThem) {
     QWidget Window;
     auto* Box = new TCustomPaintBox32(&Window);

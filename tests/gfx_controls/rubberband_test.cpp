@@ -140,9 +140,24 @@ TEST_F(Band, ABandFreedFirstLeavesItsChildAlone) {
     EXPECT_EQ(Layers.Count(), 0);
 }
 
+TEST_F(Band, NoBandFollowsItselfThroughOtherBands) {
+    // B follows the fixture's band, C follows B: a band following C, or B,
+    // would follow itself round the ring, and is given no child.
+    auto* B2 = Layers.Add<TRubberbandLayer>();
+    auto* B3 = Layers.Add<TRubberbandLayer>();
+    B->SetChildLayer(B2);
+    B2->SetChildLayer(B3);
+    B2->SetChildLayer(B); // the ring of two
+    EXPECT_EQ(B2->ChildLayer(), nullptr);
+    B2->SetChildLayer(B3);
+    B3->SetChildLayer(B); // the ring of three
+    EXPECT_EQ(B3->ChildLayer(), nullptr);
+    B->SetLocation({1, 2, 30, 40});
+    EXPECT_EQ(B3->Location(), (TFloatRect{1, 2, 30, 40})) << "the chain still follows";
+}
+
 // The band on the image control, over a green bitmap layer that it carries.
 TEST(BandOnImage, TheMouseMovesAndSizesTheChild) {
-    EnsureNearestResampler();
     TImage32 Image;
     Image.SetBounds(0, 0, 200, 150);
     Image.Bitmap()->SetSize(200, 150);
