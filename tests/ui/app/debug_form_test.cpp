@@ -17,6 +17,7 @@
 #include <QSlider>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextBlock>
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -400,7 +401,7 @@ TEST_F(DebuggerTest, SliceReportsTheSoundCountersAndTheLogOnce) {
     EXPECT_EQ(Rig.Services.LabelWrites, 3);
     EXPECT_FALSE(Rig.Services.Labels[8].empty());
     EXPECT_EQ(monitor.PendingLogLines(), 0u);
-    EXPECT_EQ(monitor.IOLog->Lines().back(), "before the slice");
+    EXPECT_EQ(monitor.IOLog->document()->lastBlock().text(), "before the slice");
 }
 
 TEST_F(DebuggerTest, ResetRestartsTheMachineAndShowsIt) {
