@@ -4,7 +4,14 @@
 #include "ui/app/form_style.h"
 #include "ui/app/main_form.h"
 
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextOption>
+#include <algorithm>
 
 TIOForm* IOForm = nullptr;
 
@@ -14,7 +21,9 @@ TIOForm::TIOForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
 
     setFont(form_style::FormFont());
     IOLog->setFont(form_style::FixedFont("Monospac821 BT", 12));
-    IOLog->SetMaxLines(MaxLogLines);
+    IOLog->setMaximumBlockCount(static_cast<int>(MaxLogLines));
+    // A line too long for the memo goes on below, even where it has no space.
+    IOLog->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
 
     PiaA = {PIA_A0, PIA_A1, PIA_A2, PIA_A3, PIA_A4, PIA_A5, PIA_A6, PIA_A7};
     PiaB = {PIA_B0, PIA_B1, PIA_B2, PIA_B3, PIA_B4, PIA_B5, PIA_B6, PIA_B7};
@@ -23,6 +32,9 @@ TIOForm::TIOForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
     PioB = {PIO_B0, PIO_B1, PIO_B2, PIO_B3, PIO_B4, PIO_B5, PIO_B6, PIO_B7};
     PioADir = {PIOAD0, PIOAD1, PIOAD2, PIOAD3, PIOAD4, PIOAD5, PIOAD6, PIOAD7};
     PioBDir = {PIOBD0, PIOBD1, PIOBD2, PIOBD3, PIOBD4, PIOBD5, PIOBD6, PIOBD7};
+
+    LaterFlush.setSingleShot(true);
+    connect(&LaterFlush, &QTimer::timeout, this, platform_qt::Guarded(this, &TIOForm::FlushLog));
 
     connect(BtnOK, &QPushButton::clicked, this, platform_qt::Guarded(this, &TIOForm::BtnOKClick));
 }
@@ -68,20 +80,56 @@ void TIOForm::SetIOLabel(int index, const std::string& text) {
 }
 
 void TIOForm::AppendLog(const std::string& line) {
-    IOLog->Append(line);
-    if (FlushQueued) return;
+    PendingLog.Append(line);
     // Lines logged outside a slice (a menu command, a stopped machine) still
     // reach the memo once the event loop runs again.
-    FlushQueued = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            FlushQueued = false;
-            FlushLog();
-        },
-        Qt::QueuedConnection);
+    if (!LaterFlush.isActive()) LaterFlush.start(0);
 }
 
-void TIOForm::FlushLog() { IOLog->Refresh(); }
+void TIOForm::FlushLog() {
+    if (PendingLog.Size() == 0) return;
+    if (SinceLastEdit.isValid()) {
+        const qint64 waitNs = 3 * LastEditNs - SinceLastEdit.nsecsElapsed();
+        if (waitNs > 0) {
+            LaterFlush.start(static_cast<int>(waitNs / 1000000 + 1));
+            return;
+        }
+    }
+    LaterFlush.stop();
+    QElapsedTimer edit;
+    edit.start();
+    AppendPendingLines();
+    LastEditNs = edit.nsecsElapsed();
+    SinceLastEdit.start();
+}
+
+void TIOForm::AppendPendingLines() {
+    std::string text;
+    for (const std::string& line : PendingLog.Contents())
+        (text += line) += '\n';
+    text.pop_back();
+    const int added = static_cast<int>(PendingLog.Size());
+    PendingLog.Clear();
+
+    // The memo's own bound would drop the oldest lines one by one, and far
+    // more slowly than one removal of them all.
+    QTextDocument* memo = IOLog->document();
+    const int kept = memo->isEmpty() ? 0 : memo->blockCount();
+    const int dropped = std::max(0, kept + added - static_cast<int>(MaxLogLines));
+    QScrollBar* bar = IOLog->verticalScrollBar();
+    const bool following = bar->value() == bar->maximum();
+    const int top = bar->value();
+    if (dropped > 0 && dropped == kept) {
+        IOLog->clear();
+    } else if (dropped > 0) {
+        QTextCursor oldest(memo);
+        oldest.setPosition(memo->findBlockByNumber(dropped).position(), QTextCursor::KeepAnchor);
+        oldest.removeSelectedText();
+    }
+    // The memo follows the end while scrolled there; scrolled back, it keeps
+    // showing the same lines while older ones are dropped.
+    IOLog->appendPlainText(QString::fromStdString(text));
+    if (!following) bar->setValue(std::max(0, top - dropped));
+}
 
 void TIOForm::BtnOKClick() { close(); }

@@ -61,7 +61,7 @@ QColor FromColorValue(std::uint32_t value) {
 // by hand, since nothing else would make the linker keep them.
 static void InitMainFormResources() { Q_INIT_RESOURCE(main_form); }
 
-TMainForm::TMainForm(const TMainFormSetup& setup, QWidget* parent) : QMainWindow(parent) {
+TMainForm::TMainForm(const TMainFormSetup& setup, QWidget* parent) : QMainWindow(parent), Keys(KeyMatrix) {
     // The machine's construction reaches the screen and the status bar through MainForm.
     MainForm = this;
     InitMainFormResources();
@@ -245,7 +245,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainForm::KeyHandle(QKeyEvent& Key) {
-    keyboard::KeyHandle(KeyMatrix, Key);
+    Keys.KeyHandle(Key);
     Key.accept();
 }
 
@@ -253,9 +253,9 @@ bool TMainForm::event(QEvent* event) {
     // Keys held now are released in another window: they must not stay down.
     // Ctrl, Shift or Alt held when the window comes back count as held.
     if (event->type() == QEvent::WindowDeactivate)
-        keyboard::ReleaseAllKeys(KeyMatrix);
+        Keys.ReleaseAllKeys();
     else if (event->type() == QEvent::WindowActivate)
-        keyboard::FollowModifiers(KeyMatrix, QGuiApplication::queryKeyboardModifiers());
+        Keys.FollowModifiers(QGuiApplication::queryKeyboardModifiers());
     return QMainWindow::event(event);
 }
 

@@ -14,6 +14,7 @@
 #include "platform_qt/open_dialog.h"
 #include "platform_qt/status_bar.h"
 #include "ui/app/io_form_services.h"
+#include "ui/keyboard/key_matrix.h"
 #include "ui/timer/threaded_timer.h"
 #include "ui_main_form.h"
 
@@ -113,6 +114,7 @@ class TMainForm : public QMainWindow, public Ui::TMainForm, public TIOFormServic
                   std::uint32_t Color, int TextLeft);
 
     std::unique_ptr<platform::SoundDevice> Sound; // outlives the machine
+    keyboard::TKeyHandler Keys;                   // over KeyMatrix
     // Polls the machine's automatic disc write-back.
     QTimer* WriteBackTimer = nullptr;
     bool Closing = false;

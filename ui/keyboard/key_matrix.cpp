@@ -7,33 +7,65 @@
 
 namespace keyboard {
 
-void KeyHandle(TKeyMatrix& matrix, const QKeyEvent& event) {
+namespace {
+
+constexpr std::uint8_t ModifierBits = CtrlBit | ShiftBit | AltBit;
+
+// Row 11's bit of a Shift, Ctrl or Alt key; 0 for any other key.
+std::uint8_t PairBit(int virtualKey) {
+    switch (virtualKey) {
+    case VK_SHIFT: return ShiftBit;
+    case VK_CONTROL: return CtrlBit;
+    case VK_MENU: return AltBit;
+    default: return 0;
+    }
+}
+
+std::uint8_t StateBits(Qt::KeyboardModifiers state) {
+    std::uint8_t bits = 0;
+    if (state.testFlag(Qt::ControlModifier)) bits |= CtrlBit;
+    if (state.testFlag(Qt::ShiftModifier)) bits |= ShiftBit;
+    if (state.testFlag(Qt::AltModifier)) bits |= AltBit;
+    return bits;
+}
+
+} // namespace
+
+void TKeyHandler::KeyHandle(const QKeyEvent& event) {
     // A held key's repeats would flip its bit and leave it stuck.
     if (event.isAutoRepeat()) return;
     const bool press = event.type() == QEvent::KeyPress;
     const int vk = VirtualKeyOf(event);
     if (const auto key = FindKey(vk)) {
         const auto bit = static_cast<std::uint8_t>(1u << key->Bit);
-        matrix[key->Row] =
-            static_cast<std::uint8_t>(press ? matrix[key->Row] | bit : matrix[key->Row] & ~bit);
+        Matrix[key->Row] =
+            static_cast<std::uint8_t>(press ? Matrix[key->Row] | bit : Matrix[key->Row] & ~bit);
     }
     // The event of a modifier key carries the state before or after it
-    // depending on the platform: the key itself decides.
-    Qt::KeyboardModifiers state = event.modifiers();
-    if (vk == VK_SHIFT) state.setFlag(Qt::ShiftModifier, press);
-    if (vk == VK_CONTROL) state.setFlag(Qt::ControlModifier, press);
-    if (vk == VK_MENU) state.setFlag(Qt::AltModifier, press);
-    FollowModifiers(matrix, state);
+    // depending on the platform, and the state of neither key of its pair:
+    // the keys held decide.
+    const std::uint8_t pair = PairBit(vk);
+    if (pair) {
+        std::uint8_t& side = IsRightKey(event) ? RightHeld : LeftHeld;
+        side = static_cast<std::uint8_t>(press ? side | pair : side & ~pair);
+    }
+    ShowModifiers(event.modifiers(), pair);
 }
 
-void ReleaseAllKeys(TKeyMatrix& matrix) { std::fill(std::begin(matrix), std::end(matrix), std::uint8_t{0}); }
+void TKeyHandler::ReleaseAllKeys() {
+    std::fill(std::begin(Matrix), std::end(Matrix), std::uint8_t{0});
+    LeftHeld = RightHeld = 0;
+}
 
-void FollowModifiers(TKeyMatrix& matrix, Qt::KeyboardModifiers state) {
-    std::uint8_t row = matrix[ModifierRow] & ~(CtrlBit | ShiftBit | AltBit);
-    if (state.testFlag(Qt::ControlModifier)) row |= CtrlBit;
-    if (state.testFlag(Qt::ShiftModifier)) row |= ShiftBit;
-    if (state.testFlag(Qt::AltModifier)) row |= AltBit;
-    matrix[ModifierRow] = row;
+void TKeyHandler::FollowModifiers(Qt::KeyboardModifiers state) { ShowModifiers(state, 0); }
+
+void TKeyHandler::ShowModifiers(Qt::KeyboardModifiers state, std::uint8_t ownPair) {
+    const std::uint8_t reported = StateBits(state) & ~ownPair;
+    // A modifier key the state does not report was released out of our sight.
+    LeftHeld &= reported | ownPair;
+    RightHeld &= reported | ownPair;
+    const std::uint8_t bits = reported | ((LeftHeld | RightHeld) & ownPair);
+    Matrix[ModifierRow] = static_cast<std::uint8_t>((Matrix[ModifierRow] & ~ModifierBits) | bits);
 }
 
 } // namespace keyboard

@@ -4,6 +4,8 @@
 //   press (not auto-repeat)    the key's bit set
 //   release (not auto-repeat)  the key's bit cleared
 //   auto-repeat                nothing
+//   Shift, Ctrl or Alt key     its bit of row 11 set while either key of its
+//                              pair (left or right; AltGr is the right Alt) is down
 //   every other event          row 11's Ctrl, Shift and Alt bits follow the modifier state
 //   window loses focus         every key released, Ctrl, Shift and Alt too: their
 //                              releases go to the window that has the focus now
@@ -13,18 +15,34 @@
 #include "ui/keyboard/key_table.h"
 
 #include <Qt>
+#include <cstdint>
 
 class QKeyEvent;
 
 namespace keyboard {
 
-// A key press or release of the main window; the caller swallows the event.
-void KeyHandle(TKeyMatrix& matrix, const QKeyEvent& event);
-// The window lost the keyboard focus, so the releases of the keys held now
-// go elsewhere: every bit cleared.
-void ReleaseAllKeys(TKeyMatrix& matrix);
-// Row 11's Ctrl, Shift and Alt bits = the state; its other bits stay. When the
-// window gains the focus: pass QGuiApplication::queryKeyboardModifiers().
-void FollowModifiers(TKeyMatrix& matrix, Qt::KeyboardModifiers state);
+class TKeyHandler {
+  public:
+    explicit TKeyHandler(TKeyMatrix& matrix) : Matrix(matrix) {}
+
+    // A key press or release of the main window; the caller swallows the event.
+    void KeyHandle(const QKeyEvent& event);
+    // The window lost the keyboard focus, so the releases of the keys held now
+    // go elsewhere: every bit cleared.
+    void ReleaseAllKeys();
+    // Row 11's Ctrl, Shift and Alt bits = the state; its other bits stay. When the
+    // window gains the focus: pass QGuiApplication::queryKeyboardModifiers().
+    void FollowModifiers(Qt::KeyboardModifiers state);
+
+  private:
+    // Row 11's modifier bits: those of `ownPair` (the pair of the modifier key
+    // of the event, 0 for any other key) from the keys of the pair held, the
+    // others from the state, which also tells of releases this window missed.
+    void ShowModifiers(Qt::KeyboardModifiers state, std::uint8_t ownPair);
+
+    TKeyMatrix& Matrix;
+    // Row 11's bits of the modifier keys held, the left keys' and the right keys'.
+    std::uint8_t LeftHeld = 0, RightHeld = 0;
+};
 
 } // namespace keyboard

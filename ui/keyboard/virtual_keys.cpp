@@ -6,6 +6,9 @@ namespace keyboard {
 
 namespace {
 
+// evdev codes of the right Shift, Ctrl and Alt (AltGr) keys.
+constexpr int RightShiftKey = 54, RightCtrlKey = 97, RightAltKey = 100;
+
 struct CodePair {
     int From;
     int Vk;
@@ -108,6 +111,14 @@ int VirtualKeyFromQtKey(int key, Qt::KeyboardModifiers modifiers) {
 int VirtualKeyOf(const QKeyEvent& event) {
     if (const int vk = VirtualKeyFromScanCode(event.nativeScanCode())) return vk;
     return VirtualKeyFromQtKey(event.key(), event.modifiers());
+}
+
+bool IsRightKey(const QKeyEvent& event) {
+    if (VirtualKeyFromScanCode(event.nativeScanCode())) {
+        const int evdev = static_cast<int>(event.nativeScanCode()) - 8;
+        return evdev == RightShiftKey || evdev == RightCtrlKey || evdev == RightAltKey;
+    }
+    return event.key() == Qt::Key_AltGr;
 }
 
 } // namespace keyboard

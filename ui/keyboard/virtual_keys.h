@@ -20,5 +20,9 @@ int VirtualKeyFromScanCode(std::uint32_t nativeScanCode);
 int VirtualKeyFromQtKey(int key, Qt::KeyboardModifiers modifiers);
 // By the native scan code where it names a known key, else by the Qt key.
 int VirtualKeyOf(const QKeyEvent& event);
+// Whether a Shift, Ctrl or Alt key is the right one of its pair: by the native
+// scan code, else AltGr by its Qt key. Without a scan code the two Shift and
+// the two Ctrl keys cannot be told apart, and count as the left.
+bool IsRightKey(const QKeyEvent& event);
 
 } // namespace keyboard

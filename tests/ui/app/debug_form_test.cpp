@@ -11,12 +11,14 @@
 #include "ui/app/io_form.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextBlock>
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -73,6 +75,7 @@ TEST_F(DebuggerTest, FreshAutomaticStartGrantsTheTargetThenTakesTheOvershootOff)
     Debug.DoCPU();
     EXPECT_EQ(SliceBudget, 80000);
     EXPECT_EQ(Config.SpeedBar->value(), 80000);
+    EXPECT_EQ(Rig.M().SliceTStates, 80000 / 16) << "a sixteenth of the budget";
     const std::int64_t executed = Host().ExecutedTStates;
     EXPECT_EQ(executed, 80004) << "6667 jumps of 12 T-states";
 
@@ -277,21 +280,27 @@ TEST_F(DebuggerTest, RegistersAndFlagsShowInLowerCaseHex) {
     Rig.LoadProgram({0x00}, 0x0100);
     z80regs r = Registers();
     r.AF = 0xAB81; // S and C
-    r.AltAF = 0x127E;
     r.BC = 0xBEEF;
-    r.IX = 0x1FACE;
-    r.AltHL = 0xC0DE;
+    r.DE = 0x1357;
+    r.HL = 0x2468;
     r.SP = 0xE000;
+    r.IX = 0x1FACE;
+    r.IY = 0x9ABC;
+    r.PC = 0x0102;
+    r.AltAF = 0x127E;
+    r.AltBC = 0x3579;
+    r.AltDE = 0x4680;
+    r.AltHL = 0xC0DE;
     Rig.M().SetRegisters(&r);
     Debug.RefreshView();
 
-    EXPECT_EQ(Debug.EditAF->text(), "ab81");
-    EXPECT_EQ(Debug.EditBC->text(), "beef");
-    EXPECT_EQ(Debug.EditIX->text(), "face") << "the low 16 bits";
-    EXPECT_EQ(Debug.EditAHL->text(), "c0de");
-    EXPECT_EQ(Debug.EditSP->text(), "e000");
-    EXPECT_EQ(Debug.EditPC->text(), "0100");
-    EXPECT_EQ(Debug.EditAAF->text(), "127e");
+    const std::pair<const QLineEdit*, const char*> boxes[] = {
+        {Debug.EditAF, "ab81"},  {Debug.EditBC, "beef"},  {Debug.EditDE, "1357"},  {Debug.EditHL, "2468"},
+        {Debug.EditSP, "e000"},  {Debug.EditIX, "face"},  {Debug.EditIY, "9abc"},  {Debug.EditPC, "0102"},
+        {Debug.EditAAF, "127e"}, {Debug.EditABC, "3579"}, {Debug.EditADE, "4680"}, {Debug.EditAHL, "c0de"},
+    };
+    for (const auto& [box, text] : boxes)
+        EXPECT_EQ(box->text(), QString(text)) << box->objectName().toStdString();
     const QCheckBox* primary[] = {Debug.FlagS, Debug.FlagZ, Debug.Flag5, Debug.FlagH,
                                   Debug.Flag3, Debug.FlagP, Debug.FlagN, Debug.FlagC};
     const QCheckBox* alternate[] = {Debug.FlagAS, Debug.FlagAZ, Debug.FlagA5, Debug.FlagAH,
@@ -388,19 +397,31 @@ TEST_F(DebuggerTest, ListingReadsTheFetchViewAndWrapsAtTheTop) {
 }
 
 // The speaker's counters reach the I/O monitor once per slice, not at each of
-// the slice's fifty refills, and the monitor's log is shown once.
-TEST_F(DebuggerTest, SliceReportsTheSoundCountersAndTheLogOnce) {
-    TIOForm monitor;
-    IOForm = &monitor;
-    monitor.AppendLog("before the slice");
-    Rig.LoadProgram(Loop, 0x0100);
-    Rig.Services.LabelWrites = 0;
-    Rig.Sound.Advance(1280); // 10 ms played: the slice's refills have room
-    Debug.DoCPU();
-    EXPECT_EQ(Rig.Services.LabelWrites, 3);
-    EXPECT_FALSE(Rig.Services.Labels[8].empty());
-    EXPECT_EQ(monitor.PendingLogLines(), 0u);
-    EXPECT_EQ(monitor.IOLog->Lines().back(), "before the slice");
+// the slice's fifty refills, and the monitor's log is shown once; single steps
+// report them too.
+TEST_F(DebuggerTest, SlicesAndStepsReportTheSoundCountersAndTheLog) {
+    struct Case {
+        const char* what;
+        int steps; // 0: one tick
+    };
+    // 150 jumps of 12 T-states: one refill.
+    for (const Case c : {Case{"a slice", 0}, Case{"single steps", 150}}) {
+        SCOPED_TRACE(c.what);
+        TIOForm monitor;
+        IOForm = &monitor;
+        Rig.LoadProgram(Loop, 0x0100);
+        monitor.AppendLog("before the slice");
+        Rig.Services.LabelWrites = 0;
+        Rig.Sound.Advance(1280); // 10 ms played: the refills have room
+        if (c.steps == 0) Debug.DoCPU();
+        for (int i = 0; i < c.steps; ++i)
+            Debug.BtnStepClick();
+        EXPECT_EQ(Rig.Services.LabelWrites, 3);
+        EXPECT_FALSE(Rig.Services.Labels[8].empty());
+        EXPECT_EQ(monitor.PendingLogLines(), 0u);
+        EXPECT_EQ(monitor.IOLog->document()->lastBlock().text(), "before the slice");
+        IOForm = nullptr;
+    }
 }
 
 TEST_F(DebuggerTest, ResetRestartsTheMachineAndShowsIt) {

@@ -1,6 +1,6 @@
 // The I/O monitor: its lamps and labels as the machine's calls leave them,
-// grabbed as pixels, and the log memo that takes each slice's lines in one edit
-// and keeps the newest.
+// grabbed as pixels, and the log memo that takes each slice's lines in one edit,
+// keeps the newest, wraps long lines and lets the user copy but not type.
 #include "fixtures/qt_test_app.h"
 
 #include "fixtures/program_machine.h"
@@ -9,7 +9,12 @@
 #include "ui/app/io_form.h"
 #include "ui/app/io_form_services.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 #include <algorithm>
 #include <functional>
 
@@ -40,11 +45,24 @@ class IOFormTest : public ::testing::Test {
         return seen;
     }
     std::vector<std::string> MemoLines() const {
-        return {Form.IOLog->Lines().begin(), Form.IOLog->Lines().end()};
+        std::vector<std::string> lines;
+        if (Form.IOLog->document()->isEmpty()) return lines;
+        for (QTextBlock b = Form.IOLog->document()->firstBlock(); b.isValid(); b = b.next())
+            lines.push_back(b.text().toStdString());
+        return lines;
     }
     bool MemoHas(const std::string& line) const {
-        return std::find(Form.IOLog->Lines().begin(), Form.IOLog->Lines().end(), line) !=
-               Form.IOLog->Lines().end();
+        const auto lines = MemoLines();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+    // The line shown at a height of the memo's text area.
+    std::string MemoLineAt(int y) const {
+        return Form.IOLog->cursorForPosition(QPoint(4, y)).block().text().toStdString();
+    }
+    // The end of a slice, and of the memo's wait after a long edit.
+    void Flush() {
+        Form.FlushLog();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return Form.PendingLogLines() == 0; }));
     }
 
     TIOForm Form;
@@ -62,7 +80,7 @@ TEST_F(IOFormTest, StartsWithEveryLampOffAndTheInitialTexts) {
     for (const TLamp* lamp : Form.findChildren<TLamp*>())
         EXPECT_EQ(lamp->size(), QSize(14, 14)) << lamp->objectName().toStdString();
     EXPECT_EQ(Form.findChildren<TLamp*>().size(), 7 * 8 + 6);
-    EXPECT_TRUE(Form.IOLog->Lines().empty());
+    EXPECT_TRUE(MemoLines().empty());
 }
 
 TEST_F(IOFormTest, PortLampsShowEachBitInThePortsColours) {
@@ -140,7 +158,7 @@ TEST_F(IOFormTest, TimerGroupNeverChangesWhateverTheProgramDoes) {
         });
     for (int slice = 0; slice < 2; ++slice) {
         machine.RunSlice();
-        Form.FlushLog();
+        Flush();
     }
 
     EXPECT_EQ(Lamps("PIA_A"), "R------R") << "the machine's calls reach the window";
@@ -154,7 +172,7 @@ TEST_F(IOFormTest, TimerGroupNeverChangesWhateverTheProgramDoes) {
 }
 
 // What the memo's text area shows, without its scroll bar.
-QImage MemoPixels(platform_qt::TLogView* memo) { return memo->viewport()->grab().toImage(); }
+QImage MemoPixels(QPlainTextEdit* memo) { return memo->viewport()->grab().toImage(); }
 
 TEST_F(IOFormTest, LogReachesTheMemoWhenTheSliceEnds) {
     const QImage empty = MemoPixels(Form.IOLog);
@@ -177,7 +195,7 @@ TEST_F(IOFormTest, MemoKeepsTheNewestLinesAndShowsTheLast) {
     for (int slice = 0; slice < 4; ++slice) {
         for (int i = 0; i < 3000; ++i)
             Form.AppendLog("Read from Port " + std::to_string(next++));
-        Form.FlushLog();
+        Flush();
     }
     ASSERT_EQ(MemoLines().size(), TIOForm::MaxLogLines);
     EXPECT_EQ(MemoLines().front(), "Read from Port 7000");
@@ -186,23 +204,92 @@ TEST_F(IOFormTest, MemoKeepsTheNewestLinesAndShowsTheLast) {
     for (int i = 0; i < 20000; ++i)
         Form.AppendLog("Wrote " + std::to_string(next++));
     EXPECT_EQ(Form.PendingLogLines(), TIOForm::MaxLogLines) << "waiting lines are bounded too";
-    Form.FlushLog();
+    Flush();
     ASSERT_EQ(MemoLines().size(), TIOForm::MaxLogLines);
     EXPECT_EQ(MemoLines().front(), "Wrote 27000");
     EXPECT_EQ(MemoLines().back(), "Wrote 31999");
+    EXPECT_EQ(Form.IOLog->document()->blockCount(), int(TIOForm::MaxLogLines));
 
-    // The memo shows the last lines: the same pixels as a memo holding only them.
-    const int visible = Form.IOLog->VisibleLines();
-    EXPECT_EQ(Form.IOLog->TopLine(), int(TIOForm::MaxLogLines) - visible);
-    platform_qt::TLogView last;
-    last.setFont(Form.IOLog->font());
-    last.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    last.resize(Form.IOLog->size());
-    last.SetMaxLines(TIOForm::MaxLogLines);
-    for (int i = 32000 - visible; i < 32000; ++i)
-        last.Append("Wrote " + std::to_string(i));
-    last.Refresh();
-    EXPECT_EQ(MemoPixels(Form.IOLog), MemoPixels(&last));
+    // The memo shows the last line at its bottom.
+    const int bottom = Form.IOLog->viewport()->height() - Form.IOLog->fontMetrics().height() / 2 - 4;
+    EXPECT_EQ(MemoLineAt(bottom), "Wrote 31999");
+}
+
+// Scrolled back, the memo keeps showing the lines the user reads while newer
+// ones come in and older ones are dropped.
+TEST_F(IOFormTest, ScrolledBackTheMemoKeepsItsLinesInView) {
+    int next = 0;
+    const auto slice = [&](int lines) {
+        for (int i = 0; i < lines; ++i)
+            Form.AppendLog("Wrote " + std::to_string(next++));
+        Flush();
+    };
+    slice(int(TIOForm::MaxLogLines));
+    Form.IOLog->verticalScrollBar()->setValue(3000);
+    const std::string top = MemoLineAt(4);
+    ASSERT_EQ(top, "Wrote 3000");
+    slice(100);
+    EXPECT_EQ(MemoLineAt(4), top);
+    EXPECT_EQ(MemoLines().front(), "Wrote 100");
+}
+
+// What the clipboard holds after the user's keys in the memo.
+QString CopiedBy(QPlainTextEdit* memo, const QKeySequence& select) {
+    QGuiApplication::clipboard()->clear();
+    memo->setFocus();
+    QTest::keySequence(memo, select);
+    QTest::keySequence(memo, QKeySequence::Copy);
+    return QGuiApplication::clipboard()->text();
+}
+
+TEST_F(IOFormTest, TheUserCanSelectAndCopyTheLogButNotTypeIntoIt) {
+    Form.AppendLog("FDC: Command 0b");
+    Form.AppendLog("Wrote 81 to Port 8100");
+    Flush();
+    Form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Form));
+
+    EXPECT_EQ(CopiedBy(Form.IOLog, QKeySequence::SelectAll), "FDC: Command 0b\nWrote 81 to Port 8100");
+    // From the end of the log, Shift+Home selects its last line.
+    Form.IOLog->moveCursor(QTextCursor::End);
+    EXPECT_EQ(CopiedBy(Form.IOLog, QKeySequence::SelectStartOfLine), "Wrote 81 to Port 8100");
+
+    const QString before = Form.IOLog->toPlainText();
+    Form.IOLog->moveCursor(QTextCursor::End);
+    QTest::keyClicks(Form.IOLog, "xyz");
+    QTest::keyClick(Form.IOLog, Qt::Key_Return);
+    QTest::keyClick(Form.IOLog, Qt::Key_Backspace);
+    QTest::keySequence(Form.IOLog, QKeySequence::SelectAll);
+    QTest::keyClick(Form.IOLog, Qt::Key_Delete);
+    QTest::keySequence(Form.IOLog, QKeySequence::Cut);
+    QGuiApplication::clipboard()->setText("pasted");
+    QTest::keySequence(Form.IOLog, QKeySequence::Paste);
+    EXPECT_EQ(Form.IOLog->toPlainText(), before);
+}
+
+// A line wider than the memo goes on below, with or without spaces to break
+// at: no line hides beyond the right edge.
+TEST_F(IOFormTest, LongLinesWrap) {
+    const std::string lines[] = {
+        [] {
+            std::string words;
+            for (int i = 0; i < 30; ++i)
+                words += "Wrote " + std::to_string(i) + " to Port 8100 ";
+            return words;
+        }(),
+        std::string(300, 'F'),
+    };
+    for (const std::string& line : lines) {
+        SCOPED_TRACE(line.substr(0, 20));
+        Form.IOLog->clear();
+        Form.AppendLog(line);
+        Flush();
+        QTextCursor start(Form.IOLog->document()->firstBlock());
+        QTextCursor end = start;
+        end.movePosition(QTextCursor::EndOfBlock);
+        EXPECT_GT(Form.IOLog->cursorRect(end).top(), Form.IOLog->cursorRect(start).top() + 20);
+        EXPECT_EQ(Form.IOLog->horizontalScrollBar()->maximum(), 0);
+    }
 }
 
 TEST_F(IOFormTest, LinesLoggedOutsideASliceReachTheMemoWhenTheEventLoopRuns) {
@@ -212,6 +299,18 @@ TEST_F(IOFormTest, LinesLoggedOutsideASliceReachTheMemoWhenTheEventLoopRuns) {
     EXPECT_EQ(MemoLines(),
               std::vector<std::string>({"Load ROM: 512 bytes past FFFF dropped", "CMT Motor Engaged"}));
     EXPECT_EQ(Form.PendingLogLines(), 0u);
+}
+
+// After a long edit the next one waits; its lines come in without another slice.
+TEST_F(IOFormTest, LinesThatWaitAfterALongEditReachTheMemoLater) {
+    for (int i = 0; i < int(TIOForm::MaxLogLines); ++i)
+        Form.AppendLog("Wrote " + std::to_string(i) + " to Port 8100");
+    Form.FlushLog();
+    Form.AppendLog("the last line");
+    Form.FlushLog();
+    ASSERT_EQ(Form.PendingLogLines(), 1u) << "the edit right after a long one waits";
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Form.PendingLogLines() == 0; }));
+    EXPECT_EQ(MemoLines().back(), "the last line");
 }
 
 } // namespace

@@ -220,18 +220,22 @@ TEST_F(MainFormTest, StatusLampsShowTheMachinesModeAndDriveBytes) {
     ASSERT_EQ(Machine->DriveLamps()[1], 1);
     EXPECT_EQ(Lamps(f), "-G--R--");
 
-    // The lamps' texts are written in black over the lamp colour, from 8
-    // pixels in and 1 down in a drive lamp.
+    // The lamps' texts are written in black over the lamp colour, 1 pixel
+    // down and from 3 pixels in in a mode lamp, 8 in a drive lamp.
     const QImage shot = f.StatusBar->grab().toImage();
-    const QRect b = f.StatusBar->PanelRect(6);
-    QRect ink;
-    for (int x = b.left(); x <= b.right(); ++x)
-        for (int y = b.top(); y <= b.bottom(); ++y)
-            if (shot.pixelColor(x, y).lightness() < 80) ink |= QRect(x, y, 1, 1);
-    ASSERT_FALSE(ink.isEmpty()) << "no text in the B lamp";
-    EXPECT_GE(ink.left(), b.left() + 8);
-    EXPECT_LE(ink.left(), b.left() + 9);
-    EXPECT_GE(ink.top(), b.top() + 1);
+    const std::pair<int, int> textLefts[] = {{1, 3}, {6, 8}}; // GRPH and B, both lit
+    for (const auto& [panel, left] : textLefts) {
+        SCOPED_TRACE(panel);
+        const QRect b = f.StatusBar->PanelRect(panel);
+        QRect ink;
+        for (int x = b.left(); x <= b.right(); ++x)
+            for (int y = b.top(); y <= b.bottom(); ++y)
+                if (shot.pixelColor(x, y).lightness() < 80) ink |= QRect(x, y, 1, 1);
+        ASSERT_FALSE(ink.isEmpty()) << "no text in the lamp";
+        EXPECT_GE(ink.left(), b.left() + left);
+        EXPECT_LE(ink.left(), b.left() + left + 1);
+        EXPECT_GE(ink.top(), b.top() + 1);
+    }
 
     Machine->Reset();
     EXPECT_EQ(Lamps(f), "-------");
