@@ -109,6 +109,7 @@ class TMainForm : public QMainWindow, public Ui::TMainForm, public TIOFormServic
                   std::uint32_t Color, int TextLeft);
 
     std::unique_ptr<platform::SoundDevice> Sound; // outlives the machine
+    bool SettingsProblemShown = false;
 };
 
 // Set when the program creates its windows.
