@@ -115,7 +115,8 @@ TQJ47R::~TQJ47R() {
     // The disc images hold the user's data: they go first, each on its own.
     Fdc.UnmountAll();
     try {
-        SaveSettings();
+        if (!SettingsWritten)
+            if (const std::string failure = SaveSettings(); !failure.empty()) Report(Services, failure);
     } catch (const std::exception& e) {
         Report(Services, e.what());
     }
@@ -135,23 +136,47 @@ void TQJ47R::LoadIpl(const std::string& fileName) { ReadRomImage(fileName, IplRo
 
 namespace {
 constexpr const char* SettingNames[] = {"RamExpansion", "Graphics1", "Graphics2", "ScanDouble"};
-}
+constexpr const char* DefaultSettingText = "TRUE";
+// Only the exact text counts as on.
+std::uint8_t SettingOn(const std::string& text) { return text == "TRUE" ? 1 : 0; }
+} // namespace
 
 void TQJ47R::LoadSettings() {
+    TSettingsStore store = SettingsStore();
     TQJ47RSettings s;
     std::uint8_t* fields[] = {&s.RamExpansion, &s.Graphics1, &s.Graphics2, &s.ScanDouble};
-    for (int i = 0; i < 4; ++i)
-        *fields[i] = ReadRegistryString(SettingNames[i], "TRUE") == "TRUE" ? 1 : 0;
+    SettingsUnreadable.clear();
+    for (int i = 0; i < 4; ++i) {
+        *fields[i] = SettingOn(store.ReadString(SettingNames[i], DefaultSettingText));
+        if (!store.ReadProblem.empty()) {
+            // What the file holds is unknown: the machine runs on the defaults
+            // and leaves the file alone.
+            SettingsUnreadable = "The settings could not be read from " + store.FilePath() + ": " +
+                                 store.ReadProblem +
+                                 ".\nThe emulator runs on its default settings and leaves the file as it is.";
+            for (std::uint8_t* field : fields)
+                *field = SettingOn(DefaultSettingText);
+            break;
+        }
+    }
     SetSettings(s);
 }
 
-void TQJ47R::SaveSettings() {
+std::string TQJ47R::SaveSettings() {
+    if (!SettingsUnreadable.empty()) return {};
+    TSettingsStore store = SettingsStore();
     const std::uint8_t fields[] = {Setting.RamExpansion, Setting.Graphics1, Setting.Graphics2,
                                    Setting.ScanDouble};
-    bool ok = true;
+    TSettingValues values;
     for (int i = 0; i < 4; ++i)
-        ok = WriteRegistryString(SettingNames[i], fields[i] ? "TRUE" : "FALSE") && ok;
-    if (!ok) LogLine(Services, "%s", LastSettingsError().c_str());
+        values.emplace_back(SettingNames[i], fields[i] ? "TRUE" : "FALSE");
+    if (store.WriteStrings(values)) return {};
+    return "The settings could not be saved to " + store.FilePath() + ": " + store.LastError;
+}
+
+std::string TQJ47R::WriteSettings() {
+    SettingsWritten = true;
+    return SaveSettings();
 }
 
 void TQJ47R::SetSettings(const TQJ47RSettings& settings) {

@@ -86,7 +86,8 @@ class TQJ47R final : public z80cpu {
     // Reads both ROM images; a missing file raises platform::EFOpenError
     // ("Cannot open file %s").
     explicit TQJ47R(const TQJ47RSetup& setup);
-    // Saves the modified disc images, then the settings; reports failures, never raises.
+    // Saves the modified disc images, then the settings unless WriteSettings
+    // did; reports failures on stderr and in the log, never raises.
     ~TQJ47R() override;
     TQJ47R(const TQJ47R&) = delete;
     TQJ47R& operator=(const TQJ47R&) = delete;
@@ -94,8 +95,17 @@ class TQJ47R final : public z80cpu {
     static std::string DefaultRomFolder();
 
     void Reset();
+    // The four settings from the store; when its file exists but cannot be
+    // read, the defaults, and nothing is written to it until the next load.
     void LoadSettings();
-    void SaveSettings();
+    // Writes the four settings; "" when written (or not to be written, see
+    // LoadSettings), else the message for the user naming the file and why.
+    std::string SaveSettings();
+    // SaveSettings for the program's exit: the destructor then writes no more.
+    std::string WriteSettings();
+    // The message for the user when the settings file could not be read at
+    // the last load; "" when it was read or did not exist.
+    std::string SettingsProblem() const { return SettingsUnreadable; }
     const TQJ47RSettings& Settings() const { return Setting; }
     // Takes effect from the next access on; the font keeps its scan-line form.
     void SetSettings(const TQJ47RSettings& settings);
@@ -156,6 +166,8 @@ class TQJ47R final : public z80cpu {
     std::unique_ptr<TMachineServices> OwnServices; // when the setup gave none
     std::string RomFolder;
     TQJ47RSettings Setting;
+    std::string SettingsUnreadable;
+    bool SettingsWritten = false; // by WriteSettings
     std::array<std::uint8_t, 3> ModeLamp{};
     std::array<std::uint8_t, 4> DriveLamp{};
 

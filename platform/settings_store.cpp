@@ -1,71 +1,36 @@
 #include "platform/settings_store.h"
 
 #include "platform/exceptions.h"
-#include "platform/streams.h"
+#include "platform/file_io.h"
 
-#include <cstdio>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
-#include <vector>
+#include <sys/stat.h>
 
 namespace {
 
 constexpr const char* FileName = "qj47r.ini";
-// A settings file is a few lines; anything larger is not ours.
-constexpr std::uint64_t MaxFileSize = 1 << 20;
+constexpr const char* Utf8Bom = "\xEF\xBB\xBF";
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 std::string Trim(const std::string& s) {
-    const auto b = s.find_first_not_of(" \t\r");
-    if (b == std::string::npos) return {};
-    const auto e = s.find_last_not_of(" \t\r");
-    return s.substr(b, e - b + 1);
+    std::size_t b = 0, e = s.size();
+    while (b < e && IsBlank(s[b]))
+        ++b;
+    while (e > b && IsBlank(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
 }
 
-// The file's lines without their line ends (LF or CR LF, as a hand-edited file
-// may have), or none when it does not exist or cannot be read.
-std::vector<std::string> ReadLines(const std::string& path) {
-    std::vector<std::string> lines;
-    try {
-        const auto bytes = platform::ReadWholeFile(path, MaxFileSize);
-        std::istringstream in(std::string(bytes.begin(), bytes.end()));
-        for (std::string line; std::getline(in, line);) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            lines.push_back(line);
-        }
-    } catch (const platform::Exception&) {
-    }
-    return lines;
-}
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
-bool IsSectionLine(const std::string& line, std::string* name = nullptr) {
-    const std::string t = Trim(line);
-    if (t.size() < 2 || t.front() != '[' || t.back() != ']') return false;
-    if (name) *name = t.substr(1, t.size() - 2);
+bool SameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i])) return false;
     return true;
-}
-
-// Index of the value line "name=..." in the section, or -1; sectionEnd gets the
-// index after the section's last line (-1 when there is no such section).
-int FindValue(const std::vector<std::string>& lines, const std::string& section, const std::string& name,
-              int& sectionEnd) {
-    sectionEnd = -1;
-    bool inSection = false;
-    int found = -1;
-    for (int i = 0; i < int(lines.size()); ++i) {
-        std::string s;
-        if (IsSectionLine(lines[i], &s)) {
-            if (inSection) return found;
-            inSection = s == section;
-            if (inSection) sectionEnd = i + 1;
-            continue;
-        }
-        if (!inSection) continue;
-        if (!Trim(lines[i]).empty()) sectionEnd = i + 1;
-        const auto eq = lines[i].find('=');
-        if (found < 0 && eq != std::string::npos && Trim(lines[i].substr(0, eq)) == name) found = i;
-    }
-    return found;
 }
 
 // Values are kept on one line.
@@ -76,14 +41,170 @@ std::string OneLine(const std::string& text) {
     return s;
 }
 
+// The reason in an exception's "Cannot open file NAME: REASON".
+std::string ReasonOf(const std::string& message, const std::string& fileName) {
+    const std::string lead = fileName + ": ";
+    const auto at = message.find(lead);
+    return at == std::string::npos ? message : message.substr(at + lead.size());
+}
+
+// The text of an INI file as lines that keep their own line ends, so that
+// whatever is not changed is written back as it was read.
+class TIniText {
+  public:
+    explicit TIniText(const std::string& text) {
+        for (std::size_t at = 0; at < text.size();) {
+            const auto lf = text.find('\n', at);
+            const std::size_t end = lf == std::string::npos ? text.size() : lf + 1;
+            TLine line;
+            line.Body = text.substr(at, end - at);
+            const std::size_t endLength = line.Body.ends_with("\r\n") ? 2 : line.Body.ends_with('\n') ? 1 : 0;
+            line.End = line.Body.substr(line.Body.size() - endLength);
+            line.Body.resize(line.Body.size() - endLength);
+            if (Lines.empty() && line.Body.starts_with(Utf8Bom)) line.Skip = 3;
+            Classify(line);
+            Lines.push_back(std::move(line));
+            at = end;
+        }
+    }
+
+    std::string Text() const {
+        std::string s;
+        for (const auto& l : Lines)
+            s += l.Body + l.End;
+        return s;
+    }
+
+    // The value's trimmed text, when the section has it.
+    bool Find(const std::string& section, const std::string& name, std::string* text) const {
+        const int i = ValueLine(section, name);
+        if (i < 0) return false;
+        *text = Trim(Lines[i].Body.substr(Lines[i].ValueAt));
+        return true;
+    }
+
+    void Set(const std::string& section, const std::string& name, const std::string& text) {
+        if (const int i = ValueLine(section, name); i >= 0) {
+            // The name as the file spells it, and the spacing around the value, stay.
+            std::string& body = Lines[i].Body;
+            std::size_t end = body.size();
+            while (end > Lines[i].ValueAt && IsBlank(body[end - 1]))
+                --end;
+            body = body.substr(0, Lines[i].ValueAt) + OneLine(text) + body.substr(end);
+            return;
+        }
+        TLine value;
+        value.Body = name + "=" + OneLine(text);
+        Classify(value);
+        if (const int last = LastLineOf(section); last >= 0) {
+            Insert(last + 1, value);
+            return;
+        }
+        if (!Lines.empty() && !Trim(Lines.back().Body).empty()) Insert(int(Lines.size()), TLine{});
+        TLine header;
+        header.Body = "[" + section + "]";
+        Classify(header);
+        Insert(int(Lines.size()), header);
+        Insert(int(Lines.size()), value);
+    }
+
+  private:
+    enum class TKind { Other, Section, Value };
+    struct TLine {
+        std::string Body, End;
+        std::size_t Skip = 0; // a byte-order mark before the first line
+        TKind Kind = TKind::Other;
+        std::string Name;        // of a section or a value
+        std::size_t ValueAt = 0; // where a value's text starts in Body
+    };
+
+    static void Classify(TLine& line) {
+        const std::string body = line.Body.substr(line.Skip);
+        const std::string t = Trim(body);
+        line.Kind = TKind::Other;
+        if (t.empty() || t[0] == ';' || t[0] == '#') return; // blank or a comment
+        if (t.size() >= 2 && t.front() == '[' && t.back() == ']') {
+            line.Kind = TKind::Section;
+            line.Name = Trim(t.substr(1, t.size() - 2));
+            return;
+        }
+        const auto eq = body.find('=');
+        if (eq == std::string::npos) return;
+        line.Name = Trim(body.substr(0, eq));
+        if (line.Name.empty()) return;
+        line.Kind = TKind::Value;
+        std::size_t at = eq + 1;
+        while (at < body.size() && (body[at] == ' ' || body[at] == '\t'))
+            ++at;
+        line.ValueAt = line.Skip + at;
+    }
+
+    // The first line of the value in any section of the name (a key spelt in
+    // two ways is still one key), or -1.
+    int ValueLine(const std::string& section, const std::string& name) const {
+        bool inSection = false;
+        for (int i = 0; i < int(Lines.size()); ++i) {
+            const TLine& l = Lines[i];
+            if (l.Kind == TKind::Section) inSection = SameName(l.Name, section);
+            if (inSection && l.Kind == TKind::Value && SameName(l.Name, name)) return i;
+        }
+        return -1;
+    }
+
+    // The last header or value line of the section's first occurrence, or -1.
+    int LastLineOf(const std::string& section) const {
+        int last = -1;
+        for (int i = 0; i < int(Lines.size()); ++i) {
+            const TLine& l = Lines[i];
+            if (l.Kind == TKind::Section) {
+                if (last >= 0) break;
+                if (SameName(l.Name, section)) last = i;
+            } else if (last >= 0 && l.Kind == TKind::Value) {
+                last = i;
+            }
+        }
+        return last;
+    }
+
+    // New lines end as the file's lines do; the line before gets an end when
+    // it was the last one without.
+    void Insert(int at, TLine line) {
+        std::string end = "\n";
+        for (const auto& l : Lines)
+            if (!l.End.empty()) {
+                end = l.End;
+                break;
+            }
+        if (at > 0 && Lines[at - 1].End.empty()) Lines[at - 1].End = end;
+        line.End = end;
+        Lines.insert(Lines.begin() + at, std::move(line));
+    }
+
+    std::vector<TLine> Lines;
+};
+
+// The file's text. An absent file is empty; one that exists but cannot be read
+// (not a regular file, too large, no permission, an input/output error) gives
+// false and the reason.
+bool ReadText(const std::string& path, std::string* text, std::string* problem) {
+    try {
+        const auto bytes = platform::ReadWholeFile(path, TSettingsStore::MaxFileSize);
+        text->assign(bytes.begin(), bytes.end());
+        return true;
+    } catch (const platform::Exception& e) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
+            text->clear();
+            return true;
+        }
+        *problem = ReasonOf(e.Message(), path);
+        return false;
+    }
+}
+
 std::string& Folder() {
     static std::string folder;
     return folder;
-}
-
-std::string& LastError() {
-    static std::string error;
-    return error;
 }
 
 } // namespace
@@ -101,57 +222,57 @@ std::string TSettingsStore::UserConfigFolder() {
 }
 
 std::string TSettingsStore::ReadString(const std::string& name, const std::string& defaultText) {
-    const auto lines = ReadLines(Path);
-    int sectionEnd;
-    const int i = FindValue(lines, Section, name, sectionEnd);
-    if (i >= 0) return lines[i].substr(lines[i].find('=') + 1);
-    WriteString(name, defaultText);
+    ReadProblem.clear();
+    std::string text;
+    if (!ReadText(Path, &text, &ReadProblem)) return defaultText;
+    std::string value;
+    if (TIniText(text).Find(Section, name, &value)) return value;
+    WriteStrings({{name, defaultText}});
     return defaultText;
 }
 
-bool TSettingsStore::WriteString(const std::string& name, const std::string& text) {
-    auto lines = ReadLines(Path);
-    int sectionEnd;
-    const int i = FindValue(lines, Section, name, sectionEnd);
-    const std::string line = name + "=" + OneLine(text);
-    if (i >= 0)
-        lines[i] = line;
-    else if (sectionEnd >= 0)
-        lines.insert(lines.begin() + sectionEnd, line);
-    else {
-        if (!lines.empty() && !Trim(lines.back()).empty()) lines.push_back("");
-        lines.push_back("[" + Section + "]");
-        lines.push_back(line);
+bool TSettingsStore::WriteStrings(const TSettingValues& values) {
+    ReadProblem.clear();
+    LastError.clear();
+    std::string old;
+    if (!ReadText(Path, &old, &ReadProblem)) {
+        LastError = "the file cannot be read (" + ReadProblem + "), so it is left as it is";
+        return false;
     }
-    std::string out;
-    for (const auto& l : lines)
-        out += l + "\n";
+    TIniText ini(old);
+    for (const auto& [name, text] : values)
+        ini.Set(Section, name, text);
+    const std::string text = ini.Text();
+    if (text == old) return true; // holds these values already
+
+    const auto folder = std::filesystem::path(Path).parent_path();
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) {
+        LastError = "the folder " + folder.string() + " cannot be created: " + ec.message();
+        return false;
+    }
     try {
-        std::error_code ec;
-        std::filesystem::create_directories(std::filesystem::path(Path).parent_path(), ec);
-        platform::WriteFileAtomic(Path, out.data(), out.size());
+        platform::WriteFileAtomic(Path, text.data(), text.size());
     } catch (const platform::Exception& e) {
-        LastError = "Failed to set data for '" + name + "': " + e.Message();
-        std::fprintf(stderr, "%s\n", LastError.c_str());
+        LastError = ReasonOf(e.Message(), Path);
         return false;
     }
     return true;
 }
 
-std::string ReadRegistryString(const std::string& name, const std::string& defaultText) {
-    TSettingsStore store(Folder());
-    std::string result = store.ReadString(name, defaultText);
-    if (!store.LastError.empty()) LastError() = store.LastError;
-    return result;
+bool TSettingsStore::WriteString(const std::string& name, const std::string& text) {
+    return WriteStrings({{name, text}});
 }
 
-bool WriteRegistryString(const std::string& name, const std::string& text) {
-    TSettingsStore store(Folder());
-    const bool ok = store.WriteString(name, text);
-    if (!ok) LastError() = store.LastError;
-    return ok;
-}
+TSettingsStore SettingsStore() { return TSettingsStore(Folder()); }
 
 void SetSettingsFolder(const std::string& folder) { Folder() = folder; }
 
-std::string LastSettingsError() { return LastError(); }
+std::string ReadRegistryString(const std::string& name, const std::string& defaultText) {
+    return SettingsStore().ReadString(name, defaultText);
+}
+
+bool WriteRegistryString(const std::string& name, const std::string& text) {
+    return SettingsStore().WriteString(name, text);
+}

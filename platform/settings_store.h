@@ -1,27 +1,50 @@
 // The emulator's persistent settings: string values under one key path, kept in
 // an INI file in the user's configuration folder ($XDG_CONFIG_HOME, else
-// ~/.config), one section per key path. Every call reads or writes the file
-// afresh; writes replace the file atomically. Failures never raise: a failed
-// write is reported on stderr and through LastSettingsError().
+// ~/.config), one section per key path. As in the registry the file stands
+// for, value and key names match without regard to case; values are read
+// without the spaces, tabs and line-end CR around them.
+//
+// Every call reads the file afresh. A write changes only the lines of the
+// values it writes (or adds them), keeping the rest of the file byte for byte,
+// and replaces the file atomically. A file that exists but cannot be read is
+// never written: what it holds is unknown, and a write would lose it.
+// Failures never raise; they are told in ReadProblem and LastError.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 inline constexpr const char* SettingsKeyPath = "\\SOFTWARE\\QJ47R Emulator";
 
+// Names and their texts, written in this order.
+using TSettingValues = std::vector<std::pair<std::string, std::string>>;
+
 class TSettingsStore {
   public:
+    // A settings file is a few lines; a larger file is not read.
+    static constexpr std::uint64_t MaxFileSize = 64 * 1024;
+
     // folder: where the INI file lives; empty = the user's configuration folder.
     explicit TSettingsStore(std::string folder = {}, std::string keyPath = SettingsKeyPath);
 
     static std::string UserConfigFolder();
     const std::string& FilePath() const { return Path; }
 
-    // The value's text; when it does not exist, the default, which is then stored.
+    // The value's text; when it does not exist, the default, which is then
+    // stored. When the file exists but cannot be read: the default, nothing
+    // stored, and ReadProblem says why.
     std::string ReadString(const std::string& name, const std::string& defaultText);
-    // Creates or replaces the value; false (and LastError) when the file cannot be written.
+    // Creates or replaces the values with one write of the file; false when
+    // nothing was written, and LastError says why.
+    bool WriteStrings(const TSettingValues& values);
     bool WriteString(const std::string& name, const std::string& text);
 
+    // The system's reason why the file, which exists, could not be read by the
+    // last call; empty when it was read or does not exist.
+    std::string ReadProblem;
+    // The reason why the last write did not happen; empty after a good one.
     std::string LastError;
 
   private:
@@ -29,9 +52,10 @@ class TSettingsStore {
     std::string Section;
 };
 
-// The machine's two entry points, on the store in the configuration folder
-// (or the folder given to SetSettingsFolder, for tests).
+// The store in the configuration folder, or in the folder given to
+// SetSettingsFolder (for tests).
+TSettingsStore SettingsStore();
+void SetSettingsFolder(const std::string& folder);
+// One value through SettingsStore().
 std::string ReadRegistryString(const std::string& name, const std::string& defaultText);
 bool WriteRegistryString(const std::string& name, const std::string& text);
-void SetSettingsFolder(const std::string& folder);
-std::string LastSettingsError();

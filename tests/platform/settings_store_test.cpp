@@ -1,38 +1,31 @@
+#include "fixtures/file_contents.h"
+#include "fixtures/file_faults.h"
 #include "fixtures/temp_dir.h"
+#include "fixtures/unreadable_settings.h"
 #include "platform/settings_store.h"
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
-
-namespace {
-std::string Slurp(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-} // namespace
+const auto& Slurp = fixtures::SlurpText;
+const auto& Spit = fixtures::SpitText;
 
 TEST(SettingsStore, FirstReadCreatesTheValueWithItsDefault) {
     fixtures::TempDir dir;
     TSettingsStore store(dir.Path.string());
     EXPECT_EQ(store.ReadString("RamExpansion", "TRUE"), "TRUE");
-    const std::string file = Slurp(store.FilePath());
-    EXPECT_NE(file.find("[\\SOFTWARE\\QJ47R Emulator]\n"), std::string::npos);
-    EXPECT_NE(file.find("RamExpansion=TRUE\n"), std::string::npos);
+    EXPECT_EQ(Slurp(store.FilePath()), "[\\SOFTWARE\\QJ47R Emulator]\nRamExpansion=TRUE\n");
     // Stored now: another default does not replace it.
     EXPECT_EQ(store.ReadString("RamExpansion", "FALSE"), "TRUE");
+    EXPECT_TRUE(store.ReadProblem.empty());
 }
 
 TEST(SettingsStore, WritesReplaceAndKeepOtherValuesAndSections) {
     fixtures::TempDir dir;
     const std::string path = dir.File("qj47r.ini");
-    {
-        std::ofstream out(path);
-        out << "[Other]\nGraphics1=kept\n\n[\\SOFTWARE\\QJ47R Emulator]\nGraphics1=TRUE\nScanDouble=TRUE\n";
-    }
+    Spit(path, "[Other]\nGraphics1=kept\n\n[\\SOFTWARE\\QJ47R Emulator]\nGraphics1=TRUE\nScanDouble=TRUE\n");
     TSettingsStore store(dir.Path.string());
     ASSERT_EQ(store.FilePath(), path);
     EXPECT_TRUE(store.WriteString("Graphics1", "FALSE"));
@@ -44,47 +37,151 @@ TEST(SettingsStore, WritesReplaceAndKeepOtherValuesAndSections) {
     EXPECT_EQ(Slurp(path), "[Other]\nGraphics1=kept\n\n[\\SOFTWARE\\QJ47R Emulator]\nGraphics1=maybe\n"
                            "ScanDouble=TRUE\nGraphics2=FALSE\n");
     // A value edited by hand reads back as it is, an empty one as empty text.
-    {
-        std::ofstream out(path);
-        out << "[\\SOFTWARE\\QJ47R Emulator]\nScanDouble=FALSE\nGraphics1=\n";
-    }
+    Spit(path, "[\\SOFTWARE\\QJ47R Emulator]\nScanDouble=FALSE\nGraphics1=\n");
     EXPECT_EQ(store.ReadString("ScanDouble", "TRUE"), "FALSE");
     EXPECT_EQ(store.ReadString("Graphics1", "TRUE"), "");
 }
 
-TEST(SettingsStore, AFileWithCrLfLineEndsReadsItsValuesWithoutTheLineEnd) {
-    fixtures::TempDir dir;
-    const std::string path = dir.File("qj47r.ini");
-    std::ofstream(path, std::ios::binary)
-        << "[\\SOFTWARE\\QJ47R Emulator]\r\nRamExpansion=TRUE\r\nGraphics1=FALSE\r\nScanDouble=\r\n";
-    TSettingsStore store(dir.Path.string());
-    EXPECT_EQ(store.ReadString("RamExpansion", "?"), "TRUE");
-    EXPECT_EQ(store.ReadString("Graphics1", "?"), "FALSE");
-    EXPECT_EQ(store.ReadString("ScanDouble", "?"), "");
-    // A write keeps the other values as they were meant.
-    EXPECT_TRUE(store.WriteString("Graphics2", "TRUE"));
-    EXPECT_EQ(store.ReadString("RamExpansion", "?"), "TRUE");
-    EXPECT_EQ(store.ReadString("Graphics2", "?"), "TRUE");
+// A file edited by hand: spaces and tabs around names and values, CR LF line
+// ends, names and the section spelt in another case (the registry's names
+// are case-insensitive), comments, and a byte-order mark.
+TEST(SettingsStore, HandEditedFilesReadAsMeant) {
+    const struct {
+        const char* What;
+        std::string File;
+    } cases[] = {
+        {"spaces and tabs", "[\\SOFTWARE\\QJ47R Emulator]\n  RamExpansion = TRUE \nGraphics1\t=\tFALSE\t\n"
+                            "Graphics2 =\n"},
+        {"CR LF line ends",
+         "[\\SOFTWARE\\QJ47R Emulator]\r\nRamExpansion=TRUE\r\nGraphics1=FALSE\r\nGraphics2=\r\n"},
+        {"names in another case",
+         "[\\SOFTWARE\\QJ47R Emulator]\nramexpansion=TRUE\nGRAPHICS1=FALSE\ngraphics2=\n"},
+        {"the section in another case",
+         "[ \\software\\qj47r emulator ]\nRamExpansion=TRUE\nGraphics1=FALSE\nGraphics2=\n"},
+        {"comments and other sections",
+         "; RamExpansion=FALSE\n[Other]\nRamExpansion=FALSE\n[\\SOFTWARE\\QJ47R Emulator]\n# Graphics1=TRUE\n"
+         "RamExpansion=TRUE\nGraphics1=FALSE\nGraphics2=\n"},
+        {"a byte-order mark",
+         "\xEF\xBB\xBF[\\SOFTWARE\\QJ47R Emulator]\nRamExpansion=TRUE\nGraphics1=FALSE\nGraphics2=\n"},
+        {"the key in two sections",
+         "[\\SOFTWARE\\QJ47R Emulator]\nRamExpansion=TRUE\n[Other]\nGraphics1=TRUE\n"
+         "[\\Software\\QJ47R Emulator]\nGraphics1=FALSE\nGraphics2=\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        fixtures::TempDir dir;
+        Spit(dir.File("qj47r.ini"), c.File);
+        TSettingsStore store(dir.Path.string());
+        EXPECT_EQ(store.ReadString("RamExpansion", "?"), "TRUE");
+        EXPECT_EQ(store.ReadString("Graphics1", "?"), "FALSE");
+        EXPECT_EQ(store.ReadString("Graphics2", "?"), "");
+        EXPECT_EQ(Slurp(store.FilePath()), c.File) << "reading found every value: nothing written";
+    }
 }
 
-TEST(SettingsStore, FailedWriteIsReportedNotThrown) {
+// Writing one value changes its line and nothing else: the name as the file
+// spells it, the spacing around the value, comments, other sections and the
+// line ends stay; a new value goes to the end of its section, ending as the
+// file's lines do.
+TEST(SettingsStore, AWriteKeepsTheRestOfTheFileByteForByte) {
+    const struct {
+        const char* What;
+        std::string Before;
+        TSettingValues Values;
+        std::string After;
+    } cases[] = {
+        {"a value with spaces, CR LF lines",
+         "; mine\r\n[\\software\\qj47r emulator]\r\nramexpansion = TRUE "
+         "\r\nGraphics1=TRUE\r\n\r\n[Other]\r\nX=1\r\n",
+         {{"RamExpansion", "FALSE"}},
+         "; mine\r\n[\\software\\qj47r emulator]\r\nramexpansion = "
+         "FALSE \r\nGraphics1=TRUE\r\n\r\n[Other]\r\nX=1\r\n"},
+        {"a new value in a section followed by another's comment",
+         "[\\SOFTWARE\\QJ47R Emulator]\r\nGraphics1=TRUE\r\n\r\n; the next one\r\n[Other]\r\nX=1",
+         {{"ScanDouble", "FALSE"}, {"Graphics2", "TRUE"}},
+         "[\\SOFTWARE\\QJ47R Emulator]\r\nGraphics1=TRUE\r\nScanDouble=FALSE\r\nGraphics2=TRUE\r\n\r\n"
+         "; the next one\r\n[Other]\r\nX=1"},
+        {"a new section after a last line without its end",
+         "[Other]\nX=1",
+         {{"Graphics1", "FALSE"}},
+         "[Other]\nX=1\n\n[\\SOFTWARE\\QJ47R Emulator]\nGraphics1=FALSE\n"},
+        {"a new value after a header without its end",
+         "[\\SOFTWARE\\QJ47R Emulator]",
+         {{"Graphics1", "FALSE"}},
+         "[\\SOFTWARE\\QJ47R Emulator]\nGraphics1=FALSE\n"},
+        {"a byte-order mark before a value",
+         "\xEF\xBB\xBF[\\SOFTWARE\\QJ47R Emulator]\nGraphics1 = TRUE\n",
+         {{"graphics1", "FALSE"}},
+         "\xEF\xBB\xBF[\\SOFTWARE\\QJ47R Emulator]\nGraphics1 = FALSE\n"},
+        {"a text of several lines",
+         "",
+         {{"Graphics1", "two\nlines\r"}},
+         "[\\SOFTWARE\\QJ47R Emulator]\nGraphics1=two lines \n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        fixtures::TempDir dir;
+        if (!c.Before.empty()) Spit(dir.File("qj47r.ini"), c.Before);
+        TSettingsStore store(dir.Path.string());
+        EXPECT_TRUE(store.WriteStrings(c.Values)) << store.LastError;
+        EXPECT_EQ(Slurp(store.FilePath()), c.After);
+    }
+}
+
+// A file that exists but cannot be read may hold anything: it is neither
+// created with a default nor written, and the reason is told. A FIFO or a
+// folder in its place does not hold the reader up.
+TEST(SettingsStore, AFileThatCannotBeReadIsNeverWritten) {
+    const std::string skipped =
+        fixtures::CheckEachUnreadableSettingsFile([](const auto& c, const fs::path& folder) {
+            const std::string reason = c.Reason;
+            TSettingsStore store(folder.string());
+            if (store.ReadString("RamExpansion", "TRUE") != "TRUE") return 1;
+            if (store.ReadProblem != reason) return 2;
+            if (store.WriteString("Graphics2", "TRUE")) return 3;
+            return store.LastError == "the file cannot be read (" + reason + "), so it is left as it is" ? 0
+                                                                                                         : 4;
+        });
+    if (!skipped.empty())
+        GTEST_SKIP() << "cannot run as an unprivileged user here: " << skipped << " left out";
+}
+
+// A failed write raises nothing and says why: the configuration folder cannot
+// be made, or the file may be read but not written.
+TEST(SettingsStore, AFailedWriteNamesItsReason) {
     fixtures::TempDir dir;
-    // The configuration folder is a plain file: nothing can be created in it.
-    const std::string blocked = dir.File("blocked");
-    std::ofstream(blocked) << "x";
-    TSettingsStore store(blocked);
+    const std::string blocked = dir.File("blocked"); // a plain file: no folder can be made there
+    Spit(blocked, "x");
+    TSettingsStore store(blocked + "/qj47r");
     bool ok = true;
     EXPECT_NO_THROW(ok = store.WriteString("Graphics2", "TRUE"));
     EXPECT_FALSE(ok);
-    EXPECT_EQ(store.LastError.rfind("Failed to set data for 'Graphics2'", 0), 0u) << store.LastError;
-    // A read still answers with the default.
+    EXPECT_EQ(store.LastError, "the folder " + blocked + "/qj47r cannot be created: Not a directory");
+    // A read answers with the default, and the file is not one it cannot read.
     EXPECT_EQ(store.ReadString("Graphics2", "TRUE"), "TRUE");
+    EXPECT_TRUE(store.ReadProblem.empty());
+
+    fixtures::TempDir open;
+    fixtures::OpenToEveryone(open.Path);
+    const std::string file = open.File("qj47r.ini");
+    Spit(file, "[\\SOFTWARE\\QJ47R Emulator]\nGraphics2=FALSE\n");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const int result = fixtures::RunUnprivileged([&] {
+        TSettingsStore store(open.Path.string());
+        if (store.ReadString("Graphics2", "TRUE") != "FALSE") return 1;
+        if (store.WriteString("Graphics2", "TRUE")) return 2;
+        return store.LastError == "Permission denied" ? 0 : 3;
+    });
+    if (result < 0) GTEST_SKIP() << "cannot run as an unprivileged user here";
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Slurp(file), "[\\SOFTWARE\\QJ47R Emulator]\nGraphics2=FALSE\n");
 }
 
 TEST(SettingsStore, FreeFunctionsUseTheUsersConfigurationFolder) {
     fixtures::TempDir dir;
     setenv("XDG_CONFIG_HOME", dir.Path.c_str(), 1);
     EXPECT_EQ(TSettingsStore::UserConfigFolder(), dir.Path.string());
+    EXPECT_EQ(SettingsStore().FilePath(), dir.File("qj47r.ini"));
     EXPECT_EQ(ReadRegistryString("Graphics1", "TRUE"), "TRUE");
     EXPECT_TRUE(WriteRegistryString("Graphics1", "FALSE"));
     EXPECT_EQ(ReadRegistryString("Graphics1", "TRUE"), "FALSE");

@@ -21,7 +21,10 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QShowEvent>
+#include <QTimer>
 #include <QToolButton>
+#include <QWindow>
+#include <functional>
 #include <utility>
 
 TMainForm* MainForm = nullptr;
@@ -53,6 +56,17 @@ constexpr QSize ToolButtonSize(39, 38);
 // A colour value of the platform (0x00BBGGRR).
 QColor FromColorValue(std::uint32_t value) {
     return QColor(int(value & 0xFF), int(value >> 8 & 0xFF), int(value >> 16 & 0xFF));
+}
+
+// Calls f once the window is exposed, when a window manager has placed it (so
+// that a box opened then is centred on it); it looks every 10 ms, for 1 s at most.
+void WhenExposed(QWidget* window, std::function<void()> f, int tries = 100) {
+    QTimer::singleShot(10, window, [window, f = std::move(f), tries]() mutable {
+        if (tries > 1 && !(window->windowHandle() && window->windowHandle()->isExposed()))
+            WhenExposed(window, std::move(f), tries - 1);
+        else
+            f();
+    });
 }
 
 } // namespace
@@ -186,6 +200,16 @@ void TMainForm::showEvent(QShowEvent* event) {
 void TMainForm::FormShow() {
     GetOptions();
     if (DebugForm) DebugForm->BtnRunClick();
+    // A settings file that could not be read is told once, on the first show,
+    // over the window once it is on the screen (the show event comes before).
+    if (Machine && !Machine->SettingsProblem().empty() && !SettingsProblemShown) {
+        SettingsProblemShown = true;
+        WhenExposed(this, [this, text = QString::fromStdString(Machine->SettingsProblem())] {
+            if (Machine && isVisible())
+                platform_qt::MessageBox(this, text, ApplicationTitle,
+                                        platform_qt::MB_OK | platform_qt::MB_ICONEXCLAMATION);
+        });
+    }
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

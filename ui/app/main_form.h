@@ -118,6 +118,7 @@ class TMainForm : public QMainWindow, public Ui::TMainForm, public TIOFormServic
     // Polls the machine's automatic disc write-back.
     QTimer* WriteBackTimer = nullptr;
     bool Closing = false;
+    bool SettingsProblemShown = false;
 };
 
 // Set when the program creates its windows.
