@@ -39,10 +39,17 @@ int TVirtualDsk::LoadImage(const std::string& fileName, std::uint8_t flag) {
     // Save the current image before reading the new file, so that loading the
     // same file again sees what was written to it.
     if (ImageStream && Modified) Save();
-    auto stream = std::make_unique<platform::TMemoryStream>();
     platform::TFileVersion version;
-    stream->LoadFromFile(fileName, dsk::MaxImageSize, &version); // raises; the mounted image stays
+    const std::vector<std::uint8_t> bytes =
+        platform::ReadWholeFile(fileName, dsk::MaxImageSize, &version); // raises; the mounted image stays
+    return LoadImageBytes(bytes, fileName, version, flag);
+}
 
+int TVirtualDsk::LoadImageBytes(const std::vector<std::uint8_t>& bytes, const std::string& fileName,
+                                const platform::TFileVersion& version, std::uint8_t flag) {
+    if (ImageStream && Modified) Save(); // raises; the mounted image stays
+    auto stream = std::make_unique<platform::TMemoryStream>();
+    stream->WriteBuffer(bytes.data(), bytes.size());
     ImageStream = std::move(stream);
     DiscVersion = version;
     FileName = fileName;
