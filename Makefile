@@ -52,7 +52,8 @@ fuzz: deps
 	  -DQJ_FUZZ=ON -DQJ_TESTS=OFF -DQJ_BENCH=OFF
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_targets
 	@for f in $(FUZZ_DIR)/fuzz_*; do [ -x $$f ] || continue; \
-	  echo "== $$f"; $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=0 || exit 1; done
+	  echo "== $$f"; UBSAN_OPTIONS=print_stacktrace=1 $$f -max_total_time=$(FUZZ_SECONDS) \
+	    -print_final_stats=0 -artifact_prefix=$(FUZZ_DIR)/ || exit 1; done
 
 # Fails when a C++ file differs from the project's .clang-format style.
 format-check: deps

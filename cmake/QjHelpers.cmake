@@ -54,14 +54,16 @@ endfunction()
 
 # qj_add_fuzzer(NAME fuzz_xxx SOURCES ... LIBS ...)
 # A libFuzzer target, built only when QJ_FUZZ is on (clang); `make fuzz` runs it.
+# The QJ_FUZZ options of the top CMakeLists.txt instrument it and every library
+# it links; here it gets libFuzzer's main.
 function(qj_add_fuzzer)
   cmake_parse_arguments(F "" "NAME" "SOURCES;LIBS" ${ARGN})
   if(NOT QJ_FUZZ)
     return()
   endif()
   add_executable(${F_NAME} ${F_SOURCES})
-  target_compile_options(${F_NAME} PRIVATE -fsanitize=fuzzer,address,undefined)
-  target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_compile_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
   target_include_directories(${F_NAME} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   add_dependencies(fuzz_targets ${F_NAME})

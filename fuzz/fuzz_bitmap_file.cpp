@@ -1,10 +1,11 @@
-// Loads arbitrary bytes as a bitmap file and as a "Data" payload, and as a
-// file whose headers are assembled from the first bytes (so that every depth,
-// header form and compression is reached quickly); what loads must save and
-// load back equal.
+// Loads arbitrary bytes from a memory stream as a bitmap file and as a "Data"
+// payload, and as a file whose headers are assembled from the first bytes (so
+// that every depth, header form and compression is reached quickly); what loads
+// must save and load back equal, and load alike from a .bmp file.
 #include <cstdint>
 #include <vector>
 
+#include "fuzz/fuzz_file.h"
 #include "gfx/gfx.h"
 #include "platform/streams.h"
 
@@ -44,31 +45,53 @@ std::vector<std::uint8_t> Assembled(const std::uint8_t* data, std::size_t size) 
     return f;
 }
 
-void LoadAndReload(const std::uint8_t* data, std::size_t size) {
+// Whether the bytes load; what loads is in loaded.
+bool LoadAndReload(const std::uint8_t* data, std::size_t size, gfx::TBitmap32& loaded) {
     platform::TMemoryStream input;
     input.WriteBuffer(data, size);
     input.SetPosition(0);
-    gfx::TBitmap32 loaded;
     try {
         loaded.LoadFromStream(input);
-        platform::TMemoryStream saved;
-        loaded.SaveToStream(saved);
-        saved.SetPosition(0);
-        gfx::TBitmap32 again;
-        again.LoadFromStream(saved);
-        if (!again.Equal(&loaded)) __builtin_trap();
     } catch (const platform::Exception&) {
-        // a damaged file: an error with its message is the expected outcome
+        return false; // a damaged file: an error with its message is the expected outcome
     }
+    platform::TMemoryStream saved;
+    loaded.SaveToStream(saved);
+    saved.SetPosition(0);
+    gfx::TBitmap32 again;
+    again.LoadFromStream(saved);
+    if (!again.Equal(&loaded)) __builtin_trap();
+    return true;
+}
+
+// The file path: the bytes load from a .bmp file as they did from the stream.
+void LoadFromFileAlike(const std::uint8_t* data, std::size_t size, bool loaded, gfx::TBitmap32& fromStream) {
+    const TFuzzFile file(data, size, ".bmp");
+    file.CheckWholeFileReads();
+    gfx::TBitmap32 fromFile;
+    bool fileLoaded = true;
+    try {
+        fromFile.LoadFromFile(file.Path());
+    } catch (const platform::Exception&) {
+        fileLoaded = false;
+    }
+    if (fileLoaded != loaded || (loaded && !fromFile.Equal(&fromStream))) __builtin_trap();
 }
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const bool started = (gfx::GfxInitialize(), true);
     (void)started;
-    LoadAndReload(data, size);
+    gfx::TBitmap32 raw;
+    const bool rawLoaded = LoadAndReload(data, size, raw);
     const std::vector<std::uint8_t> assembled = Assembled(data, size);
-    if (!assembled.empty()) LoadAndReload(assembled.data(), assembled.size());
+    if (assembled.empty()) {
+        LoadFromFileAlike(data, size, rawLoaded, raw);
+    } else {
+        gfx::TBitmap32 fromAssembled;
+        const bool loaded = LoadAndReload(assembled.data(), assembled.size(), fromAssembled);
+        LoadFromFileAlike(assembled.data(), assembled.size(), loaded, fromAssembled);
+    }
 
     platform::TMemoryStream payload;
     payload.WriteBuffer(data, size);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -46,6 +47,11 @@ class TMemoryStream : public TStream {
     std::int64_t Size() const { return static_cast<std::int64_t>(Data.size()); }
 
     void SetSize(std::int64_t size);
+    // Takes the bytes as the whole contents, without a copy; position 0.
+    void TakeData(std::vector<std::uint8_t> data) {
+        Data = std::move(data);
+        Pos = 0;
+    }
     void Clear();
     std::uint8_t* Memory() { return Data.data(); }
     const std::uint8_t* Memory() const { return Data.data(); }

@@ -41,10 +41,17 @@ int TVirtualDsk::LoadImage(const std::string& fileName, std::uint8_t flag) {
     // Save the current image before reading the new file, so that loading the
     // same file again sees what was written to it.
     if (ImageStream && Modified) Save();
-    auto stream = std::make_unique<platform::TMemoryStream>();
     platform::TFileVersion version;
-    stream->LoadFromFile(fileName, dsk::MaxImageSize, &version); // raises; the mounted image stays
+    std::vector<std::uint8_t> bytes =
+        platform::ReadWholeFile(fileName, dsk::MaxImageSize, &version); // raises; the mounted image stays
+    return LoadImageBytes(std::move(bytes), fileName, version, flag);
+}
 
+int TVirtualDsk::LoadImageBytes(std::vector<std::uint8_t> bytes, const std::string& fileName,
+                                const platform::TFileVersion& version, std::uint8_t flag) {
+    if (ImageStream && Modified) Save(); // raises; the mounted image stays
+    auto stream = std::make_unique<platform::TMemoryStream>();
+    stream->TakeData(std::move(bytes));
     static std::uint64_t loads = 0;
     ImageStream = std::move(stream);
     DiscVersion = version;

@@ -106,6 +106,11 @@ class TVirtualDsk {
     // EFOpenError, EFileReadError) and leaves the mounted image as it was.
     // Returns 0.
     int LoadImage(const std::string& fileName, std::uint8_t flag);
+    // LoadImage once the file is read: mounts the bytes as the image of
+    // fileName as it was at version. A modified image already mounted is saved
+    // first (raises and stays mounted when that fails). Returns 0.
+    int LoadImageBytes(std::vector<std::uint8_t> bytes, const std::string& fileName,
+                       const platform::TFileVersion& version, std::uint8_t flag);
     // Saves a modified image unless discard is set, then drops it. A failed save
     // raises and keeps the image mounted and modified.
     void UnloadImage(std::uint8_t discard);
