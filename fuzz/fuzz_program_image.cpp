@@ -1,6 +1,7 @@
 // Reads arbitrary bytes as a program image, as a .bin or a .qjf file by the
 // first byte, and copies what was read into a 64 KB RAM: every image either
-// loads within the RAM or is refused with its message.
+// loads within the RAM or is refused with its message, and a .bin image is
+// never cut.
 #include "platform/streams.h"
 #include "ui/loader/program_image.h"
 
@@ -19,6 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const TRamCopy copy = CopyToRam(image, ram);
         if (copy.Copied + copy.Dropped != image.Body.size()) std::abort();
         if (image.LoadAddress + copy.Copied > TProgramImage::RamSize) std::abort();
+        if (image.Raw && copy.Dropped != 0) std::abort(); // a .bin image fits the RAM whole
     } catch (const EProgramImageError&) {
     }
     return 0;

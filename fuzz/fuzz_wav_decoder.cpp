@@ -2,13 +2,14 @@
 // even, the input is the file; odd, a canonical header is built from the next
 // bytes (sample size, channels, data length) and the rest are the samples; 3
 // modulo 4, the rest describe pulses (width and height, one byte each) after a
-// lead-in, so that most runs reach the calibration and the byte decoding.
+// lead-in, so that most runs reach the calibration and the byte decoding. The
+// decoder reads the recording from memory.
 #include "fixtures/wav_file.h"
+#include "platform/streams.h"
 #include "ui/wav/wav_conversion.h"
 
-#include <cstdio>
+#include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -42,21 +43,18 @@ std::vector<std::uint8_t> WithHeader(const std::uint8_t* data, std::size_t size)
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = "/tmp/fuzz_wav_decoder." + std::to_string(getpid()) + ".wav";
     std::vector<std::uint8_t> file(data, data + size);
     if (size > 0 && (data[0] & 3) == 3)
         file = PulseSamples(data + 1, size - 1);
     else if (size > 0 && data[0] & 1)
         file = WithHeader(data, size);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return 0;
-    if (!file.empty()) std::fwrite(file.data(), 1, file.size(), f);
-    std::fclose(f);
+    auto stream = std::make_unique<platform::TMemoryStream>();
+    stream->WriteBuffer(file.data(), file.size());
+    stream->SetPosition(0);
 
     TWavDecoder decoder;
     std::size_t lines = 0;
     decoder.OnMemoLine = [&lines](const std::string&) { ++lines; };
-    RunWavConversion(decoder, path, "out.qjf");
-    std::remove(path.c_str());
+    RunWavConversion(decoder, std::move(stream), "out.qjf");
     return 0;
 }

@@ -34,16 +34,12 @@ std::unique_ptr<gfx::TBitmap32> NewBitmap(int width, int height) {
 }
 
 // Reads up to `size` bytes from the start of the file; the rest of `dest` stays
-// as it is and bytes past `size` are not read.
+// as it is and bytes past `size` are not read, so a file of any size will do.
+// Only a regular file opens (a FIFO or a device gives the open error at once),
+// and a read error raises EFileReadError: neither passes for a short image.
 std::size_t ReadRomImage(const std::string& fileName, std::uint8_t* dest, std::size_t size) {
     platform::TFileStream stream(fileName, platform::TFileMode::fmOpenRead);
-    std::size_t got = 0;
-    while (got < size) {
-        const std::size_t n = stream.Read(dest + got, size - got);
-        if (n == 0) break;
-        got += n;
-    }
-    return got;
+    return stream.ReadUpTo(dest, size);
 }
 
 void Report(TMachineServices* services, const std::string& text) {

@@ -16,6 +16,17 @@ void TStream::ReadBuffer(void* buffer, std::size_t count) {
     if (count != 0 && Read(buffer, count) != count) throw EReadError();
 }
 
+std::size_t TStream::ReadUpTo(void* buffer, std::size_t count) {
+    auto* bytes = static_cast<std::uint8_t*>(buffer);
+    std::size_t got = 0;
+    while (got < count) {
+        const std::size_t n = Read(bytes + got, count - got);
+        if (n == 0) break;
+        got += n;
+    }
+    return got;
+}
+
 void TStream::WriteBuffer(const void* buffer, std::size_t count) {
     if (count != 0 && Write(buffer, count) != count) throw EWriteError();
 }

@@ -33,6 +33,9 @@ class TStream {
 
     // Exactly count bytes or EReadError ("Stream read error").
     void ReadBuffer(void* buffer, std::size_t count);
+    // Up to count bytes, fewer only at the end: the parts that Read hands out
+    // one call at a time are added up. Returns how many were read.
+    std::size_t ReadUpTo(void* buffer, std::size_t count);
     // Exactly count bytes or EWriteError ("Stream write error").
     void WriteBuffer(const void* buffer, std::size_t count);
 };

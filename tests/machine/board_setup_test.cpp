@@ -1,14 +1,16 @@
-// Building and tearing down the machine: ROM images, settings, reset, and the
-// disc images saved before the settings.
+// Building and tearing down the machine: ROM images (missing, damaged, short
+// and long), settings, reset, and the disc images saved before the settings.
 #include "board_test_support.h"
 #include "fixtures/dsk_builder.h"
 #include "fixtures/file_contents.h"
+#include "fixtures/file_faults.h"
 #include "fixtures/unreadable_settings.h"
 #include "platform/exceptions.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 namespace {
 
@@ -59,6 +61,27 @@ TEST(BoardSetup, MissingRomImagesRaiseTheOpenError) {
             ADD_FAILURE() << "built without " << missing;
         } catch (const platform::EFOpenError& e) {
             EXPECT_EQ(e.Message(), "Cannot open file " + roms.File(missing) + ": No such file or directory");
+        }
+    }
+}
+
+// Each ROM image in turn replaced by something that is no regular file or that
+// fails to read: the construction raises its error at once (a FIFO would block
+// a plain open), never a machine with a short ROM.
+TEST(BoardSetup, RomImagesThatAreNoRegularFilesOrFailToReadRaiseTheirError) {
+    for (const char* rom : {"qjfont.bin", "ipl.BIN"}) {
+        for (const fixtures::FileFault& fault : fixtures::FileFaults) {
+            SCOPED_TRACE(std::string(rom) + ", " + fault.Kind);
+            fixtures::TempDir roms;
+            for (const char* other : {"qjfont.bin", "ipl.BIN"})
+                if (std::string(other) != rom)
+                    fs::copy_file(fs::path(QJ_FIXTURE_ROMS) / other, roms.Path / other);
+            fault.Make(roms.File(rom));
+            auto message = std::make_shared<std::string>();
+            ASSERT_TRUE(fixtures::EndsSoon([message, folder = roms.Path.string()] {
+                *message = fixtures::MessageOf([&] { Rig rig(folder); });
+            }));
+            EXPECT_EQ(*message, fault.Message(roms.File(rom)));
         }
     }
 }

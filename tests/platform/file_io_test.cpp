@@ -12,10 +12,10 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <thread>
 
 using namespace platform;
 namespace fs = std::filesystem;
+using fixtures::EndsSoon;
 using fixtures::MessageOf;
 const auto& Slurp = fixtures::SlurpText;
 const auto& Spit = fixtures::SpitText;
@@ -28,19 +28,6 @@ std::vector<std::string> FolderEntries(const fs::path& folder) {
         names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
-}
-
-// Runs f on another thread and says whether it ended within the time: a reader
-// that blocks on a FIFO would not.
-template <class F> bool EndsSoon(F f) {
-    auto done = std::make_shared<std::atomic<bool>>(false);
-    std::thread([f, done] {
-        f();
-        *done = true;
-    }).detach();
-    for (int i = 0; i < 200 && !*done; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return *done;
 }
 
 } // namespace

@@ -1,8 +1,12 @@
 // Reading program images: the kind by the file name, the addresses and body
-// of each kind, the refused files with their messages, and the copy into RAM
-// that stops at 0xFFFF.
+// of each kind, the refused files with their messages (too large for their
+// kind, no regular file, a read error), and the copy into RAM that stops at
+// 0xFFFF.
 #include "loader_test_support.h"
 
+#include "fixtures/failing_stream.h"
+#include "fixtures/file_contents.h"
+#include "fixtures/file_faults.h"
 #include "fixtures/temp_dir.h"
 #include "platform/exceptions.h"
 #include "ui/loader/program_image.h"
@@ -11,6 +15,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -85,11 +90,14 @@ TEST_F(ProgramImageFile, QjfImageHoldingOnlyItsAddressesHasAnEmptyBody) {
     }
 }
 
-TEST_F(ProgramImageFile, LargestFileIsAHeaderAndAFullRam) {
+TEST_F(ProgramImageFile, LargestFilesAreAFullRamAndAHeaderWithAFullRam) {
     const std::string qjf = Write("full.qjf", Qjf(0, 0, Counting(0x10000)));
     EXPECT_EQ(ReadProgramImage(qjf).Body.size(), 0x10000u);
-    const std::string bin = Write("full.bin", Counting(TProgramImage::MaxFileSize));
-    EXPECT_EQ(ReadProgramImage(bin).Body.size(), TProgramImage::MaxFileSize);
+    const std::string bin = Write("full.bin", Counting(0x10000));
+    EXPECT_EQ(ReadProgramImage(bin).Body, Counting(0x10000));
+    EXPECT_EQ(MaxProgramFileSize("full.BIN"), 65536u);
+    EXPECT_EQ(MaxProgramFileSize("full.qjf"), 65664u);
+    EXPECT_EQ(MaxProgramFileSize("full"), 65664u);
 }
 
 TEST_F(ProgramImageFile, DamagedFilesAreRefusedWithTheirMessage) {
@@ -108,10 +116,40 @@ TEST_F(ProgramImageFile, DamagedFilesAreRefusedWithTheirMessage) {
                                      std::to_string(size));
     }
 
-    for (const char* name : {"huge.bin", "huge.qjf"}) {
-        for (std::size_t size : {TProgramImage::MaxFileSize + 1, std::size_t(1) << 20}) {
-            const std::string path = Write(name, Bytes(size, 0x76));
-            EXPECT_EQ(Refusal(path), "Cannot load " + path + ": the file is larger than 65664 bytes");
+    // Each kind by its own limit: a .bin image is never cut at FFFF.
+    const struct {
+        const char* name;
+        std::size_t size;
+        const char* limit;
+    } tooLarge[] = {
+        {"huge.bin", 65537, "a .bin image holds at most 65536 bytes"},
+        {"huge.BIN", 65600, "a .bin image holds at most 65536 bytes"},
+        {"huge.bin", 70000, "a .bin image holds at most 65536 bytes"},
+        {"huge.bin", 1 << 20, "a .bin image holds at most 65536 bytes"},
+        {"huge.qjf", 65665, "a QJF image holds at most 65664 bytes (a 128-byte header and 64 KB)"},
+        {"huge", 70000, "a QJF image holds at most 65664 bytes (a 128-byte header and 64 KB)"},
+        {"huge.qjf", 1 << 20, "a QJF image holds at most 65664 bytes (a 128-byte header and 64 KB)"},
+    };
+    for (const auto& c : tooLarge) {
+        const std::string path = Write(c.name, Bytes(c.size, 0x76));
+        EXPECT_EQ(Refusal(path),
+                  "Cannot load " + path + ": " + c.limit + ", the file has " + std::to_string(c.size));
+        std::filesystem::remove(path);
+    }
+}
+
+// Opened only when regular, and read to the end or not at all: a FIFO gives its
+// error at once, and a read error is never taken for the end of the image.
+TEST_F(ProgramImageFile, FilesThatAreNoRegularFilesOrFailToReadAreRefused) {
+    for (const fixtures::FileFault& fault : fixtures::FileFaults) {
+        for (const char* name : {"bad.qjf", "bad.bin"}) {
+            SCOPED_TRACE(std::string(fault.Kind) + ", " + name);
+            const std::string path = Dir.File(std::string(fault.Kind) + "-" + name);
+            fault.Make(path);
+            auto message = std::make_shared<std::string>();
+            ASSERT_TRUE(fixtures::EndsSoon(
+                [message, path] { *message = fixtures::MessageOf([&] { ReadProgramImage(path); }); }));
+            EXPECT_EQ(*message, fault.Message(path));
         }
     }
 }
@@ -139,10 +177,20 @@ TEST(ProgramImageStream, ShortReadsAddUpAndALargeStreamIsNotReadWhole) {
     stream.SetPosition(0);
     EXPECT_EQ(ReadProgramImage(stream, "trickle.qjf").Body, body);
 
-    TrickleStream large;
-    large.SetSize(std::int64_t(1) << 20);
-    EXPECT_THROW(ReadProgramImage(large, "large.bin"), EProgramImageError);
-    EXPECT_EQ(large.Given, TProgramImage::MaxFileSize + 1);
+    for (const char* name : {"large.bin", "large.qjf"}) {
+        TrickleStream large;
+        large.SetSize(std::int64_t(1) << 20);
+        EXPECT_THROW(ReadProgramImage(large, name), EProgramImageError);
+        EXPECT_EQ(large.Given, MaxProgramFileSize(name) + 1) << name;
+    }
+}
+
+TEST(ProgramImageStream, AReadErrorHalfWayIsTheErrorNotATruncatedImage) {
+    for (const char* name : {"prog.qjf", "prog.bin"}) {
+        fixtures::FailingStream stream(name, Qjf(0x8000, 0x8000, Counting(5000)), 2000);
+        EXPECT_EQ(fixtures::MessageOf([&] { ReadProgramImage(stream, name); }),
+                  std::string("Cannot read file ") + name + ": Input/output error");
+    }
 }
 
 TEST(ProgramImageCopy, BodyGoesToItsLoadAddressAndStopsAtFFFF) {

@@ -1,6 +1,7 @@
 // The Load ROM command on a real machine: the emulation is stopped, the machine
 // reset out of IPL mode, the body copied, PC set and the emulation started, in
-// that order; a file that cannot be loaded leaves the running machine as it was.
+// that order; a file that cannot be loaded, or fails to read, leaves the
+// running machine as it was.
 #include "loader_test_support.h"
 
 #include "machine/board_test_support.h"
@@ -148,16 +149,19 @@ TEST_F(LoaderStart, BodyPastFFFFStopsThereAndTheLogSaysHowMuchWasDropped) {
     EXPECT_EQ(Rig.Services.Lines(), std::vector<std::string>{"Load ROM: 512 bytes past FFFF dropped"});
     EXPECT_TRUE(run.Running);
 
+    // A .bin image fills the RAM at the most: nothing of it is ever dropped.
     Rig.Services.TakeLines();
-    Load(Write("full.bin", Counting(TProgramImage::MaxFileSize)), run);
-    EXPECT_EQ(Rig.Services.Lines(), std::vector<std::string>{"Load ROM: 128 bytes past FFFF dropped"});
+    const Bytes full = Counting(TProgramImage::MaxRawFileSize);
+    EXPECT_EQ(Load(Write("full.bin", full), run).Copied, full.size());
+    EXPECT_TRUE(std::equal(full.begin(), full.end(), MainRam));
+    EXPECT_TRUE(Rig.Services.Lines().empty());
 }
 
 TEST_F(LoaderStart, FileThatCannotBeLoadedLeavesTheRunningMachineAsItWas) {
     const std::string missing = Dir.File("missing.qjf");
     const std::string empty = Write("empty.qjf", {});
     const std::string shortQjf = Write("short.qjf", Bytes(23, 0x11));
-    const std::string huge = Write("huge.bin", Bytes(1 << 20, 0x22));
+    const std::string huge = Write("huge.bin", Bytes(70000, 0x22));
     struct Case {
         std::string path, message;
     };
@@ -165,7 +169,9 @@ TEST_F(LoaderStart, FileThatCannotBeLoadedLeavesTheRunningMachineAsItWas) {
         {missing, "Cannot open file " + missing + ": No such file or directory"},
         {empty, "Cannot load " + empty + ": the file is empty"},
         {shortQjf, "Cannot load " + shortQjf + ": a QJF image needs at least 24 bytes, the file has 23"},
-        {huge, "Cannot load " + huge + ": the file is larger than 65664 bytes"},
+        {huge, "Cannot load " + huge + ": a .bin image holds at most 65536 bytes, the file has 70000"},
+        // Fails to read: the machine is stopped and reset only for a good file.
+        {"/proc/self/mem", "Cannot read file /proc/self/mem: Input/output error"},
     };
     for (const Case& c : cases) {
         Rig.M().ColdBoot = 1;

@@ -1,12 +1,17 @@
 // Whole "Process" runs: our tape written as WAV recordings of every kind decodes
-// back to its first 17 bytes with the memo lines the wizard shows, and damaged
-// files end the run with their message.
+// back to its first 17 bytes with the memo lines the wizard shows, damaged
+// files end the run with their message, and files that are not regular or
+// fail to read raise their error.
 #include "ui/wav/wav_conversion.h"
 #include "wav_test_support.h"
 
+#include "fixtures/failing_stream.h"
+#include "fixtures/file_contents.h"
+#include "fixtures/file_faults.h"
 #include "platform/exceptions.h"
 
 #include <filesystem>
+#include <memory>
 #include <functional>
 #include <gtest/gtest.h>
 #include <regex>
@@ -156,6 +161,95 @@ TEST(WavConversion, AMissingSourceRaisesTheFileOpenError) {
     EXPECT_EQ(d.Stream, nullptr);
 }
 
+TEST(WavConversion, SourcesThatAreNoRegularFilesOrFailToReadRaiseTheirError) {
+    for (const fixtures::FileFault& fault : fixtures::FileFaults) {
+        SCOPED_TRACE(fault.Kind);
+        fixtures::TempDir dir;
+        const std::string path = dir.File("tape.wav");
+        fault.Make(path);
+        auto d = std::make_shared<TWavDecoder>();
+        auto lines = std::make_shared<std::vector<std::string>>();
+        d->OnMemoLine = [lines](const std::string& line) { lines->push_back(line); };
+        auto message = std::make_shared<std::string>();
+        ASSERT_TRUE(fixtures::EndsSoon([d, message, path] {
+            *message = fixtures::MessageOf([&] { RunWavConversion(*d, path, "l"); });
+        }));
+        EXPECT_EQ(*message, fault.Message(path));
+        EXPECT_TRUE(lines->empty()) << "a read error in the header comes before any line";
+        EXPECT_EQ(d->Stream, nullptr);
+    }
+}
+
+TEST(WavConversion, ARecordingInAStreamRunsAsItsFileDoes) {
+    const auto wav = fixtures::TapeWav(fixtures::TapeLevels(TestTape(), 6), {.Bits = 8, .Noise = 3});
+    const RunLog fromFile = Process(wav);
+    TWavDecoder d;
+    RunLog fromStream;
+    d.OnMemoLine = [&](const std::string& line) { fromStream.Lines.push_back(line); };
+    auto stream = std::make_unique<platform::TMemoryStream>();
+    stream->WriteBuffer(wav.data(), wav.size());
+    fromStream.Result = RunWavConversion(d, std::move(stream), "l");
+    EXPECT_EQ(fromStream.Result.Outcome, TWavRunOutcome::Complete);
+    EXPECT_EQ(fromStream.Result.Bytes, TapeHead(TestTape()));
+    EXPECT_EQ(fromStream.Lines, fromFile.Lines);
+    EXPECT_EQ(d.Stream, nullptr);
+}
+
+namespace {
+// The run's step (0 while finding the start, then the byte being read) in
+// which the decoder first needs the byte at `offset` of the recording.
+int StepNeeding(const std::vector<std::uint8_t>& wav, std::int64_t offset) {
+    fixtures::TempDir dir;
+    const std::string path = dir.File("tape.wav");
+    fixtures::WriteBytes(path, wav);
+    TWavDecoder d;
+    int step = 0, found = -1;
+    bool reading = false;
+    d.OnMemoLine = [&](const std::string& line) {
+        if (line == "Ready to read") reading = true;
+        if (reading && line.rfind("LongDelay is ", 0) == 0) ++step;
+        if (found < 0 && d.Position() > offset) found = step;
+    };
+    RunWavConversion(d, path, "l");
+    return found;
+}
+} // namespace
+
+// A read error is the stream's error, raised out of the run for the window to
+// show, never the end of the data; the memo says where the read began.
+TEST(WavConversion, AReadErrorEndsTheRunWithItsErrorNotAsTheEndOfTheData) {
+    // Silence first, so that the second buffer's read comes while bytes are read.
+    const auto wav = fixtures::TapeWav(fixtures::TapeLevels(TestTape(), 6), {.LeadSeconds = 0.25});
+    const std::int64_t second = 44 + std::int64_t(TWavDecoder::BufferSize);
+    const int stepOfSecond = StepNeeding(wav, second);
+    ASSERT_GT(stepOfSecond, 0) << "the second buffer should be read while bytes are read";
+    ASSERT_GT(std::int64_t(wav.size()), second + 1000);
+    const struct {
+        std::int64_t failAt, readFrom;
+        std::string step;
+    } cases[] = {
+        {100, 44, "while finding the start of the tape"},
+        {second + 10, second, "while reading byte " + std::to_string(stepOfSecond) + " of 17"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.failAt);
+        TWavDecoder d;
+        std::vector<std::string> lines;
+        d.OnMemoLine = [&](const std::string& line) { lines.push_back(line); };
+        const std::string message = fixtures::MessageOf([&] {
+            RunWavConversion(d, std::make_unique<fixtures::FailingStream>("tape.wav", wav, c.failAt), "l");
+        });
+        EXPECT_EQ(message, "Cannot read file tape.wav: Input/output error");
+        ASSERT_GE(lines.size(), 3u);
+        EXPECT_EQ(lines[lines.size() - 2],
+                  "The read from byte " + std::to_string(c.readFrom) + " of the file failed " + c.step);
+        EXPECT_EQ(lines.back(), "No file was written to l");
+        for (const std::string& line : lines)
+            EXPECT_EQ(line.rfind("End of WAV data", 0), std::string::npos) << line;
+        EXPECT_EQ(d.Stream, nullptr);
+    }
+}
+
 TEST(WavConversion, RunsRepeatAndNeverWriteTheDestination) {
     fixtures::TempDir dir;
     const auto image = TestTape();
@@ -257,8 +351,18 @@ TEST(WavConversion, DamagedFilesEndTheRunWithTheirMessage) {
         {"data length past the end",
          [](auto& w) { SetU32(w, 40, 0xFFFFFFF0u); },
          TWavRunOutcome::Complete,
-         {"The data chunk's length 4294967280 passes the end of the file: reading the " +
-              std::to_string(good.size() - 44) + " bytes there",
+         {"The WAV header gives 4294967280 bytes of data, the file holds " + std::to_string(good.size() - 44),
+          "Convert Complete"}},
+        {"data length never patched",
+         [](auto& w) { SetU32(w, 40, 0); },
+         TWavRunOutcome::Complete,
+         {"The WAV header gives 0 bytes of data, the file holds " + std::to_string(good.size() - 44),
+          "Convert Complete"}},
+        {"data length short of the tape",
+         [&](auto& w) { SetU32(w, 40, std::uint32_t(cut - 44)); },
+         TWavRunOutcome::Complete,
+         {"The WAV header gives " + std::to_string(cut - 44) + " bytes of data, the file holds " +
+              std::to_string(good.size() - 44),
           "Convert Complete"}},
         {"end of data inside a byte",
          [&](auto& w) {
@@ -270,8 +374,8 @@ TEST(WavConversion, DamagedFilesEndTheRunWithTheirMessage) {
         {"file cut inside a byte",
          [&](auto& w) { w.resize(cut); },
          TWavRunOutcome::DataEnded,
-         {"The data chunk's length " + std::to_string(good.size() - 44) +
-              " passes the end of the file: reading the " + std::to_string(cut - 44) + " bytes there",
+         {"The WAV header gives " + std::to_string(good.size() - 44) + " bytes of data, the file holds " +
+              std::to_string(cut - 44),
           cutEnd}},
         {"silence only",
          [](auto& w) { std::fill(w.begin() + 44, w.end(), 0); },

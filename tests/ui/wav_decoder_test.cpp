@@ -1,8 +1,16 @@
 // The decoder's steps on recordings made sample by sample: levels, pulse widths,
-// calibration of the short and long widths, byte decoding and the end of data.
+// calibration of the short and long widths, byte decoding, the end of data, and
+// recordings from streams, read errors and files too large for a WAV.
 #include "wav_test_support.h"
 
+#include "fixtures/failing_stream.h"
+#include "fixtures/file_contents.h"
+#include "fixtures/file_faults.h"
+
+#include <algorithm>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace wavtest;
 
@@ -76,28 +84,57 @@ TEST(WavSamples, ALastFrameCutShortStillGivesItsFirstChannel) {
     EXPECT_THROW(d.ReadSample(), EWavDataEnded);
 }
 
-TEST(WavSamples, AHugeDataLengthEndsTheSamplesAtTheEndOfTheFile) {
-    fixtures::TempDir dir;
-    auto wav = fixtures::WavFile(44100, 8, 1, {1, 2, 3});
-    wav[40] = wav[41] = wav[42] = wav[43] = 0xFF;
+TEST(WavSamples, TheSamplesRunToTheEndOfTheFileWhateverLengthTheHeaderGives) {
+    // 0: a streaming recorder never patched it; 2: shorter than the file; the
+    // rest: longer, up to the largest a header can give.
+    for (const std::uint32_t length : {0u, 2u, 4u, 5u, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(length);
+        fixtures::TempDir dir;
+        auto wav = fixtures::WavFile(44100, 8, 1, {1, 2, 3, 4});
+        for (int i = 0; i < 4; ++i)
+            wav[40 + i] = std::uint8_t(length >> (8 * i));
+        TWavDecoder d;
+        ASSERT_TRUE(d.Open(Write(dir, wav)));
+        EXPECT_EQ(d.DataLength, length);
+        EXPECT_EQ(d.DataInFile(), 4);
+        EXPECT_EQ(d.DataEnd(), 48);
+        EXPECT_EQ(Levels(d, 4), (std::vector<int>{1, 2, 3, 4}));
+        EXPECT_THROW(d.ReadSample(), EWavDataEnded);
+    }
+}
+
+TEST(WavSamples, ARecordingIsReadFromAnyStreamWhateverPartsItsReadsGive) {
+    // A stream that hands out at most three bytes a read.
+    class Trickle : public platform::TMemoryStream {
+      public:
+        std::size_t Read(void* buffer, std::size_t count) override {
+            return TMemoryStream::Read(buffer, std::min<std::size_t>(count, 3));
+        }
+    };
+    const std::vector<int> samples = {-200, -256, 32767, 256, 512};
+    const auto wav = fixtures::WavFile(44100, 16, 1, samples);
+    auto stream = std::make_unique<Trickle>();
+    stream->WriteBuffer(wav.data(), wav.size());
     TWavDecoder d;
-    ASSERT_TRUE(d.Open(Write(dir, wav)));
-    EXPECT_EQ(d.DataLength, 0xFFFFFFFFu);
-    EXPECT_TRUE(d.DataLengthPastEnd());
-    EXPECT_EQ(d.DataEnd(), 47);
-    EXPECT_EQ(Levels(d, 3), (std::vector<int>{1, 2, 3}));
+    ASSERT_TRUE(d.Open(std::move(stream)));
+    EXPECT_EQ(d.Channels, 1);
+    EXPECT_EQ(Levels(d, 5), (std::vector<int>{128, 127, 255, 129, 130}));
     EXPECT_THROW(d.ReadSample(), EWavDataEnded);
 }
 
-TEST(WavSamples, SamplesAfterTheDataChunkAreNotRead) {
-    fixtures::TempDir dir;
-    auto wav = fixtures::WavFile(44100, 8, 1, {1, 2, 3, 4});
-    wav[40] = 2; // the data chunk holds two samples; a trailing chunk follows
-    TWavDecoder d;
-    ASSERT_TRUE(d.Open(Write(dir, wav)));
-    EXPECT_FALSE(d.DataLengthPastEnd());
-    EXPECT_EQ(Levels(d, 2), (std::vector<int>{1, 2}));
-    EXPECT_THROW(d.ReadSample(), EWavDataEnded);
+TEST(WavSamples, AReadErrorIsAnErrorNotTheEndOfTheData) {
+    const auto wav = fixtures::WavFile(8000, 8, 1, std::vector<int>(100, 7));
+    // In the header, and after five samples.
+    for (const std::int64_t failAt : {20, 49}) {
+        SCOPED_TRACE(failAt);
+        TWavDecoder d;
+        const auto read = [&] {
+            if (!d.Open(std::make_unique<fixtures::FailingStream>("tape.wav", wav, failAt))) return;
+            for (int i = 0; i < 100; ++i)
+                d.ReadSample();
+        };
+        EXPECT_EQ(fixtures::MessageOf(read), "Cannot read file tape.wav: Input/output error");
+    }
 }
 
 TEST(WavHeader, TheCanonicalHeaderIsReadIntoTheFields) {
@@ -114,6 +151,32 @@ TEST(WavHeader, TheCanonicalHeaderIsReadIntoTheFields) {
     d.Close();
     EXPECT_EQ(d.Stream, nullptr);
     EXPECT_THROW(d.ReadSample(), EWavDataEnded);
+}
+
+// RIFF sizes are 32-bit: a file larger than an 8-byte chunk header and 4 GiB
+// less one is no WAV file, whatever its header says.
+TEST(WavHeader, AFileLargerThanRiffCanHoldIsRefusedBeforeItsHeaderIsRead) {
+    fixtures::TempDir dir;
+    const std::string path = dir.File("huge.wav");
+    const auto header = fixtures::WavHeader(44100, 8, 1, 0xFFFFFFFFu - 36);
+    for (const std::int64_t size : {TWavDecoder::MaxFileSize, TWavDecoder::MaxFileSize + 1}) {
+        SCOPED_TRACE(size);
+        ASSERT_TRUE(fixtures::MakeSparseFile(path, std::uint64_t(size)));
+        {
+            std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+            f.write(reinterpret_cast<const char*>(header.data()), std::streamsize(header.size()));
+            ASSERT_TRUE(f.good());
+        }
+        TWavDecoder d;
+        const bool fits = size == TWavDecoder::MaxFileSize;
+        EXPECT_EQ(d.Open(path), fits);
+        EXPECT_EQ(d.HeaderProblem, fits ? ""
+                                        : "The file is 4294967304 bytes long, more than a WAV file can hold "
+                                          "(4294967303 bytes: RIFF sizes are 32-bit)");
+        if (fits) {
+            EXPECT_EQ(d.DataInFile(), size - 44);
+        }
+    }
 }
 
 TEST(WavHeader, AnotherChunkBeforeTheDataIsRejected) {

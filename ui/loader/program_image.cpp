@@ -36,22 +36,29 @@ TProgramImage ReadProgramImage(const std::string& fileName) {
     return ReadProgramImage(file, fileName);
 }
 
-TProgramImage ReadProgramImage(platform::TStream& stream, const std::string& fileName) {
-    // One byte more than the limit tells a file at the limit from a larger one.
-    std::vector<std::uint8_t> data(TProgramImage::MaxFileSize + 1);
-    std::size_t size = 0;
-    while (size < data.size()) {
-        const std::size_t n = stream.Read(data.data() + size, data.size() - size);
-        if (n == 0) break;
-        size += n;
-    }
-    if (size == 0) Refuse(fileName, "the file is empty");
-    if (size > TProgramImage::MaxFileSize)
-        Refuse(fileName, platform::Format("the file is larger than %zu bytes", TProgramImage::MaxFileSize));
-    data.resize(size);
+std::size_t MaxProgramFileSize(const std::string& fileName) {
+    return IsRawImageName(fileName) ? TProgramImage::MaxRawFileSize : TProgramImage::MaxQjfFileSize;
+}
 
+TProgramImage ReadProgramImage(platform::TStream& stream, const std::string& fileName) {
     TProgramImage image;
     image.Raw = IsRawImageName(fileName);
+    const std::size_t limit = MaxProgramFileSize(fileName);
+    // One byte more than the limit tells a file at the limit from a larger one.
+    std::vector<std::uint8_t> data(limit + 1);
+    const std::size_t size = stream.ReadUpTo(data.data(), data.size());
+    if (size == 0) Refuse(fileName, "the file is empty");
+    if (size > limit) {
+        const long long has = std::max<long long>(static_cast<long long>(size), stream.Size());
+        Refuse(fileName,
+               image.Raw
+                   ? platform::Format("a .bin image holds at most %zu bytes, the file has %lld", limit, has)
+                   : platform::Format("a QJF image holds at most %zu bytes (a 128-byte header "
+                                      "and 64 KB), the file has %lld",
+                                      limit, has));
+    }
+    data.resize(size);
+
     std::size_t bodyStart = 0;
     if (!image.Raw) {
         if (size < QjfAddressesEnd)

@@ -24,8 +24,10 @@ class EProgramImageError : public platform::Exception {
 
 struct TProgramImage {
     static constexpr std::size_t RamSize = 0x10000;
-    // The largest file read: a QJF header and a body filling the whole RAM.
-    static constexpr std::size_t MaxFileSize = 128 + RamSize;
+    // The largest files of each kind: a .bin image fills the whole RAM from
+    // address 0; a QJF image is a 128-byte header and a body filling the RAM.
+    static constexpr std::size_t MaxRawFileSize = RamSize;
+    static constexpr std::size_t MaxQjfFileSize = 128 + RamSize;
 
     bool Raw = false; // a .bin image
     std::uint16_t LoadAddress = 0;
@@ -43,14 +45,20 @@ struct TRamCopy {
 // ".BIN" in any letter case; every other name is read as a QJF image.
 bool IsRawImageName(const std::string& fileName);
 
-// Reads the image from the file: EFOpenError ("Cannot open file %s") when it
-// cannot be opened, EProgramImageError when it is empty, larger than
-// MaxFileSize (never read past that) or a QJF image shorter than the header's
-// two addresses.
+// The most bytes an image of the file's kind may hold.
+std::size_t MaxProgramFileSize(const std::string& fileName);
+
+// Reads the image from the file: EFOpenError ("Cannot open file %s: %s") when
+// it cannot be opened or is no regular file, EFileReadError when reading it
+// fails (never taken as its end), EProgramImageError when it is empty, larger
+// than its kind's limit (never read past that) or a QJF image shorter than the
+// header's two addresses.
 TProgramImage ReadProgramImage(const std::string& fileName);
-// The same from an open stream; fileName gives the kind and the messages.
+// The same from an open stream, whose read errors pass through; fileName gives
+// the kind and the messages.
 TProgramImage ReadProgramImage(platform::TStream& stream, const std::string& fileName);
 
 // Copies the body to ram[LoadAddress...], stopping at 0xFFFF: the rest of the
-// body is dropped, never wrapped round to address 0.
+// body is dropped, never wrapped round to address 0. A .bin image read by
+// ReadProgramImage always fits.
 TRamCopy CopyToRam(const TProgramImage& image, std::uint8_t (&ram)[TProgramImage::RamSize]);

@@ -5,6 +5,7 @@
 
 TRamCopy LoadProgramFile(TQJ47R& machine, const std::string& fileName, bool running,
                          const std::function<void()>& pressRun, TMachineServices* log) {
+    // Read whole before anything is touched: a refused file changes nothing.
     const TProgramImage image = ReadProgramImage(fileName);
     return StartProgram(machine, image, running, pressRun, log);
 }

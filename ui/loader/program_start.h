@@ -3,7 +3,8 @@
 // reads the file first; then, in this order, stops the emulation when it runs,
 // resets the machine out of IPL mode, copies the body into MainRam, sets PC to
 // the execution address and starts the emulation. A file that cannot be
-// loaded raises its exception before the machine or the emulation is touched.
+// loaded, or fails to read, raises its exception before the machine or the
+// emulation is touched.
 #pragma once
 
 #include "ui/loader/program_image.h"

@@ -8,24 +8,18 @@ struct TCloseOnExit {
 };
 
 long long Offset(std::int64_t value) { return static_cast<long long>(value); }
-} // namespace
 
-std::string WavBytesLine(const std::uint8_t* bytes, std::size_t count) {
-    std::string line;
-    for (std::size_t i = 0; i < count; ++i)
-        line += (bytes[i] >= 0x20 && bytes[i] < 0x7F) ? char(bytes[i]) : '.';
-    return line;
+// Where in the run the decoder was: byteNumber 0 while finding the start, then
+// the byte being read (1-17).
+std::string RunStep(int byteNumber) {
+    if (byteNumber == 0) return "while finding the start of the tape";
+    return "while reading byte " + std::to_string(byteNumber) + " of " + std::to_string(WavRunBytes);
 }
 
-TWavRunResult RunWavConversion(TWavDecoder& d, const std::string& sourceFile, const std::string& destFile) {
+// The run once Open gave its answer; the decoder's stream is closed on return.
+TWavRunResult Decode(TWavDecoder& d, bool opened, const std::string& destFile) {
     TWavRunResult result;
-    if (sourceFile.empty() || destFile.empty()) {
-        result.Message = TWavMessage{"Please select files first", "Error"};
-        return result;
-    }
-
-    TCloseOnExit closer{d};
-    if (!d.Open(sourceFile)) {
+    if (!opened) {
         d.Memo("%s", d.HeaderProblem.c_str());
         result.Outcome = TWavRunOutcome::InvalidWav;
         result.Message = TWavMessage{"Failed to load wav file", "Invalid WAV File"};
@@ -33,10 +27,10 @@ TWavRunResult RunWavConversion(TWavDecoder& d, const std::string& sourceFile, co
     }
 
     d.Memo("Opened WAV File");
-    if (d.DataLengthPastEnd())
-        d.Memo("The data chunk's length %u passes the end of the file: reading the %lld bytes there",
-               d.DataLength, Offset(d.DataEnd() - d.DataStart));
-    int byteNumber = 0; // 0 while finding the start, then the byte being read (1-17)
+    if (d.DataInFile() != d.DataLength)
+        d.Memo("The WAV header gives %u bytes of data, the file holds %lld", d.DataLength,
+               Offset(d.DataInFile()));
+    int byteNumber = 0;
     try {
         d.Memo("Finding Start of Data");
         d.FindStart();
@@ -50,14 +44,42 @@ TWavRunResult RunWavConversion(TWavDecoder& d, const std::string& sourceFile, co
         d.Memo("Convert Complete");
         result.Outcome = TWavRunOutcome::Complete;
     } catch (const EWavDataEnded&) {
-        if (byteNumber == 0)
-            d.Memo("End of WAV data at byte %lld of the file while finding the start of the tape",
-                   Offset(d.Position()));
-        else
-            d.Memo("End of WAV data at byte %lld of the file while reading byte %d of %d",
-                   Offset(d.Position()), byteNumber, WavRunBytes);
+        d.Memo("End of WAV data at byte %lld of the file %s", Offset(d.Position()),
+               RunStep(byteNumber).c_str());
         result.Outcome = TWavRunOutcome::DataEnded;
+    } catch (const platform::EStreamError&) {
+        // The window shows the error itself; the memo tells where it struck.
+        d.Memo("The read from byte %lld of the file failed %s", Offset(d.Position()),
+               RunStep(byteNumber).c_str());
+        d.Memo("No file was written to %s", destFile.c_str());
+        throw;
     }
     d.Memo("No file was written to %s", destFile.c_str());
     return result;
+}
+} // namespace
+
+std::string WavBytesLine(const std::uint8_t* bytes, std::size_t count) {
+    std::string line;
+    for (std::size_t i = 0; i < count; ++i)
+        line += (bytes[i] >= 0x20 && bytes[i] < 0x7F) ? char(bytes[i]) : '.';
+    return line;
+}
+
+TWavRunResult RunWavConversion(TWavDecoder& d, const std::string& sourceFile, const std::string& destFile) {
+    if (sourceFile.empty() || destFile.empty()) {
+        TWavRunResult result;
+        result.Message = TWavMessage{"Please select files first", "Error"};
+        return result;
+    }
+    TCloseOnExit closer{d};
+    const bool opened = d.Open(sourceFile);
+    return Decode(d, opened, destFile);
+}
+
+TWavRunResult RunWavConversion(TWavDecoder& d, std::unique_ptr<platform::TStream> source,
+                               const std::string& destFile) {
+    TCloseOnExit closer{d};
+    const bool opened = d.Open(std::move(source));
+    return Decode(d, opened, destFile);
 }

@@ -4,13 +4,16 @@
 // every step through the decoder's OnMemoLine. The window adds those lines to
 // its memo and shows the message box the result asks for, if any.
 //
-// A source file that cannot be opened raises EFOpenError ("Cannot open file %s")
-// out of the run, as the window's guarded handlers expect. No file is written.
+// A source file that cannot be opened raises EFOpenError ("Cannot open file
+// %s: %s") out of the run, and a read error its EFileReadError ("Cannot read
+// file %s: %s") once the memo told where it struck, as the window's guarded
+// handlers expect. No file is written.
 #pragma once
 
 #include "ui/wav/wav_decoder.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,7 +27,7 @@ struct TWavMessage {
 
 enum class TWavRunOutcome {
     NoFiles,    // source or destination not chosen: nothing opened
-    InvalidWav, // header rejected (the reason is in the memo)
+    InvalidWav, // no WAV file the decoder reads (the reason is in the memo)
     DataEnded,  // the recording ended before every byte was read
     Complete,   // all bytes decoded
 };
@@ -39,6 +42,10 @@ struct TWavRunResult {
 inline constexpr int WavRunBytes = 17;
 
 TWavRunResult RunWavConversion(TWavDecoder& decoder, const std::string& sourceFile,
+                               const std::string& destFile);
+// The same run on a recording in a stream (never null), which the decoder
+// takes over; there is no file to choose, so no NoFiles outcome.
+TWavRunResult RunWavConversion(TWavDecoder& decoder, std::unique_ptr<platform::TStream> source,
                                const std::string& destFile);
 
 // The memo line of the 16 bytes after the type byte: one character each,

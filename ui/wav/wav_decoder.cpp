@@ -41,7 +41,11 @@ void TWavDecoder::Memo(const char* format, ...) {
 }
 
 bool TWavDecoder::Open(const std::string& fileName) {
-    Stream = std::make_unique<platform::TFileStream>(fileName, platform::TFileMode::fmOpenRead);
+    return Open(std::make_unique<platform::TFileStream>(fileName, platform::TFileMode::fmOpenRead));
+}
+
+bool TWavDecoder::Open(std::unique_ptr<platform::TStream> stream) {
+    Stream = std::move(stream);
     return ReadHeader();
 }
 
@@ -49,7 +53,7 @@ void TWavDecoder::Close() {
     Stream.reset();
     Buffer.clear();
     Buffer.shrink_to_fit();
-    BufferStart = DataLimit = 0;
+    BufferStart = DataLimit = FileSize = 0;
     BufferPos = BufferLength = 0;
 }
 
@@ -61,13 +65,19 @@ bool TWavDecoder::Reject(std::string problem) {
 bool TWavDecoder::ReadHeader() {
     HeaderProblem.clear();
     // No samples until a header was accepted.
-    BufferStart = DataLimit = 0;
+    BufferStart = DataLimit = FileSize = 0;
     BufferPos = BufferLength = 0;
     if (!Stream) return Reject("No WAV file is open");
 
+    const std::int64_t fileSize = Stream->Size();
+    if (fileSize > MaxFileSize)
+        return Reject(platform::Format("The file is %lld bytes long, more than a WAV file can hold "
+                                       "(%lld bytes: RIFF sizes are 32-bit)",
+                                       static_cast<long long>(fileSize),
+                                       static_cast<long long>(MaxFileSize)));
     std::uint8_t h[HeaderSize];
     Stream->SetPosition(0);
-    if (Stream->Read(h, HeaderSize) != HeaderSize)
+    if (Stream->ReadUpTo(h, HeaderSize) != HeaderSize)
         return Reject("The file is shorter than a WAV header (44 bytes)");
     if (!HasTag(h, 0, "RIFF")) return Reject("The file does not start with \"RIFF\"");
     if (!HasTag(h, 8, "WAVE")) return Reject("The RIFF file is not of type \"WAVE\"");
@@ -87,8 +97,8 @@ bool TWavDecoder::ReadHeader() {
     DataLength = U32(h + 40);
     DataStart = HeaderSize;
 
-    const std::int64_t inFile = std::max<std::int64_t>(0, Stream->Size() - DataStart);
-    DataLimit = DataStart + std::min<std::int64_t>(DataLength, inFile);
+    // The samples run on to the end of the file, whatever length the header gives.
+    FileSize = DataLimit = fileSize;
     SampleBytes = BitsPerSample / 8;
     FrameBytes = SampleBytes * Channels;
     BufferStart = DataStart;
@@ -103,7 +113,7 @@ bool TWavDecoder::Refill() {
     if (!Stream || BufferStart >= DataLimit) return false;
     const auto want = static_cast<std::size_t>(std::min<std::int64_t>(BufferSize, DataLimit - BufferStart));
     Stream->SetPosition(BufferStart);
-    BufferLength = Stream->Read(Buffer.data(), want);
+    BufferLength = Stream->ReadUpTo(Buffer.data(), want);
     // A file that shrank since its header was read ends here.
     if (BufferLength < want) DataLimit = BufferStart + static_cast<std::int64_t>(BufferLength);
     return BufferLength != 0;

@@ -4,6 +4,7 @@
 #include "fixtures/qt_test_app.h"
 
 #include "../wav_test_support.h"
+#include "fixtures/file_faults.h"
 #include "platform_qt/message_box.h"
 #include "platform_qt/open_dialog.h"
 #include "ui/app/convert_form.h"
@@ -224,6 +225,9 @@ TEST_F(ConvertFormTest, FilesThatCannotBeDecodedShowTheirMessage) {
     const std::string missing = Dir.File("gone.wav");
     // Only the lead-in: the recording ends before any long pulse.
     const auto leadIn = fixtures::TapeWav(fixtures::TapeLevels(wavtest::TestTape(), 1), {});
+    const std::string zero = Dir.File("zero.wav"), huge = Dir.File("huge.wav");
+    std::filesystem::create_symlink("/dev/zero", zero);
+    ASSERT_TRUE(fixtures::MakeSparseFile(huge, TWavDecoder::MaxFileSize + 1));
     struct Case {
         const char* name;
         std::string source;
@@ -251,6 +255,23 @@ TEST_F(ConvertFormTest, FilesThatCannotBeDecodedShowTheirMessage) {
              QString::fromStdString("Cannot open file " + missing + ": No such file or directory"),
              QGuiApplication::applicationDisplayName(), platform_qt::EXCEPTION_BOX_FLAGS},
          {}},
+        {"device",
+         zero,
+         platform_qt::MessageBoxRequest{
+             QString::fromStdString("Cannot open file " + zero + ": it is a device, not a regular file"),
+             QGuiApplication::applicationDisplayName(), platform_qt::EXCEPTION_BOX_FLAGS},
+         {}},
+        {"read error",
+         "/proc/self/mem",
+         platform_qt::MessageBoxRequest{"Cannot read file /proc/self/mem: Input/output error",
+                                        QGuiApplication::applicationDisplayName(),
+                                        platform_qt::EXCEPTION_BOX_FLAGS},
+         {}},
+        {"larger than a RIFF file",
+         huge,
+         platform_qt::MessageBoxRequest{"Failed to load wav file", "Invalid WAV File", 0x30},
+         {"The file is 4294967304 bytes long, more than a WAV file can hold (4294967303 bytes: RIFF sizes "
+          "are 32-bit)"}},
         {"lead-in only", Save(leadIn, "lead.wav"), std::nullopt, {"No file was written to l"}},
     };
     for (const Case& c : cases) {

@@ -474,20 +474,35 @@ int PC() {
     return r.PC;
 }
 
+// What a load changes: the mode, the cold-boot flag, PC and the RAM.
+struct LoadedState {
+    static LoadedState Now() {
+        return {Machine->IplMode(), Machine->ColdBoot, PC(), {MainRam, MainRam + 0x10000}};
+    }
+    bool operator==(const LoadedState&) const = default;
+    std::uint8_t IplMode, ColdBoot;
+    int Pc;
+    std::vector<std::uint8_t> Ram;
+};
+
 TEST_F(MainFormTest, LoadRomPutsAProgramIntoMemory) {
     fixtures::TempDir files;
     const auto body = loader_test::Counting(300);
     const std::string name = files.File("PROGRAM.QJF");
     loader_test::WriteFile(name, loader_test::Qjf(0x1200, 0x1234, body));
+    ShowForm(); // the first show starts the emulation
+    ASSERT_TRUE(DebugForm->CPUTimer.Enabled());
 
     {
+        const LoadedState before = LoadedState::Now();
         DialogAnswer cancel(std::nullopt);
         Form().LoadROM1->trigger();
         EXPECT_EQ(cancel.Title, "Load Varnel Program");
         EXPECT_EQ(cancel.Filter, "Varnel QJ Images (*.qjf)|*.qjf|Binary Images (*.bin)|*.bin|"
                                  "Supported Images (*.qjf;*.bin)|*.qjf;*.bin");
         EXPECT_EQ(cancel.FilterIndex, 3);
-        EXPECT_EQ(Machine->IplMode(), 1) << "a cancelled load touches nothing";
+        EXPECT_TRUE(LoadedState::Now() == before) << "a cancelled load touches nothing";
+        EXPECT_TRUE(DebugForm->CPUTimer.Enabled()) << "a cancelled load leaves the emulation running";
     }
     // Upper-case extensions are offered as well.
     EXPECT_TRUE(Form().OpenDialog.NameFilters().join(" ").contains("*.[qQ][jJ][fF]"));
@@ -500,12 +515,30 @@ TEST_F(MainFormTest, LoadRomPutsAProgramIntoMemory) {
 }
 
 TEST_F(MainFormTest, LoadRomOfAFileThatCannotBeReadShowsItsMessageAndKeepsTheMachine) {
-    platform_qt::ScopedMessageBoxRecorder boxes;
-    DialogAnswer load("/nonexistent/program.qjf");
-    Form().LoadROM1->trigger();
-    ASSERT_EQ(boxes.Shown().size(), 1u);
-    EXPECT_TRUE(boxes.Shown()[0].text.contains("/nonexistent/program.qjf"));
-    EXPECT_EQ(Machine->IplMode(), 1);
+    fixtures::TempDir files;
+    const std::string huge = files.File("huge.bin");
+    loader_test::WriteFile(huge, loader_test::Counting(70000));
+    const struct {
+        std::string path, message;
+    } cases[] = {
+        {"/nonexistent/program.qjf", "Cannot open file /nonexistent/program.qjf: No such file or directory"},
+        // No .bin extension: read as a QJF image, whose first read fails.
+        {"/proc/self/mem", "Cannot read file /proc/self/mem: Input/output error"},
+        {huge, "Cannot load " + huge + ": a .bin image holds at most 65536 bytes, the file has 70000"},
+    };
+    ShowForm();
+    ASSERT_TRUE(DebugForm->CPUTimer.Enabled());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        platform_qt::ScopedMessageBoxRecorder boxes;
+        const LoadedState before = LoadedState::Now();
+        DialogAnswer load(QString::fromStdString(c.path));
+        Form().LoadROM1->trigger();
+        ASSERT_EQ(boxes.Shown().size(), 1u);
+        EXPECT_EQ(boxes.Shown()[0].text.toStdString(), c.message);
+        EXPECT_TRUE(LoadedState::Now() == before) << "a refused file changes nothing";
+        EXPECT_TRUE(DebugForm->CPUTimer.Enabled()) << "nor stops the emulation";
+    }
 }
 
 TEST_F(MainFormTest, AMissingRomLeavesNoWindowAndNoMachine) {
