@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <cstdio>
 #include <exception>
 
 namespace {
@@ -112,7 +113,16 @@ int SaveBeforeExit(QWidget* parent, TQJ47R& machine) {
         SettleDrive(parent, fdc, d, false);
     // Whatever is still unsaved now could not be asked about: it is rescued.
     const std::vector<TDiscRescue> rescues = fdc.UnmountAll();
-    return rescues.empty() ? 0 : 1;
+    int status = rescues.empty() ? 0 : 1;
+    if (const std::string failure = machine.WriteSettings(); !failure.empty()) {
+        std::fprintf(stderr, "qj47r: %s\n", failure.c_str());
+        if (NoQuestions)
+            status = 1;
+        else
+            platform_qt::MessageBox(parent, Native(failure), "Save Settings",
+                                    platform_qt::MB_OK | platform_qt::MB_ICONEXCLAMATION);
+    }
+    return status;
 }
 
 void ShowEarlierRescues(QWidget* parent) {

@@ -33,10 +33,11 @@ void AllowQuestionsAgain();
 TDriveSettlement SettleDrive(QWidget* parent, TDskHandler& fdc, int drive, bool mayKeep);
 
 // The program's end: every drive settled (each image saved or knowingly
-// discarded, or, without questions, rescued), then the settings written and
-// every image dropped. Returns the program's exit status: 0, or 1 when an
-// image had to be rescued or the settings could not be written without a
-// window to say so (the reasons are on stderr).
+// discarded, or, without questions, rescued) and dropped, then the settings
+// written (a failure shown in a message box, or without questions on stderr).
+// Returns the program's exit status: 0, or 1 when an image had to be rescued
+// or the settings could not be written without a window to say so (the
+// reasons are on stderr).
 int SaveBeforeExit(QWidget* parent, TQJ47R& machine);
 
 // The user is told at the next start which images an earlier run rescued.

@@ -12,12 +12,11 @@
 #include "platform_qt/signal_action.h"
 #include "platform_qt/text_renderer.h"
 #include "ui/app/app_windows.h"
-#include "ui/app/disc_saving.h"
 
-#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <string>
 
 namespace {
 
@@ -25,7 +24,10 @@ namespace {
 // the machine still holds unsaved writes, which go to their files or the
 // rescue folder.
 void SaveAtExit() {
-    if (Machine) Machine->Fdc.UnmountAll();
+    if (!Machine) return;
+    Machine->Fdc.UnmountAll();
+    if (const std::string failure = Machine->WriteSettings(); !failure.empty())
+        std::fprintf(stderr, "qj47r: %s\n", failure.c_str());
 }
 
 } // namespace
@@ -46,7 +48,6 @@ int main(int argc, char** argv) {
         try {
             TAppWindows windows;
             MainForm->show();
-            QTimer::singleShot(0, MainForm, [] { ShowEarlierRescues(MainForm); });
             status = app.exec();
         } catch (const std::exception& error) {
             std::fprintf(stderr, "qj47r: %s\n", error.what());

@@ -200,14 +200,17 @@ void TMainForm::showEvent(QShowEvent* event) {
 void TMainForm::FormShow() {
     GetOptions();
     if (DebugForm) DebugForm->BtnRunClick();
-    // A settings file that could not be read is told once, on the first show,
-    // over the window once it is on the screen (the show event comes before).
-    if (Machine && !Machine->SettingsProblem().empty() && !SettingsProblemShown) {
+    // A settings file that could not be read, and the disc images an earlier
+    // run rescued, are told once, on the first show, over the window once it
+    // is on the screen (the show event comes before).
+    if (Machine && !SettingsProblemShown) {
         SettingsProblemShown = true;
         WhenExposed(this, [this, text = QString::fromStdString(Machine->SettingsProblem())] {
-            if (Machine && isVisible())
+            if (!Machine || !isVisible()) return;
+            if (!text.isEmpty())
                 platform_qt::MessageBox(this, text, ApplicationTitle,
                                         platform_qt::MB_OK | platform_qt::MB_ICONEXCLAMATION);
+            ShowEarlierRescues(this);
         });
     }
 }

@@ -95,7 +95,9 @@ class DiscExit : public ::testing::Test {
     // Drive A holds the image and the machine has written a byte of sector 1.
     void WriteToDisc(std::uint8_t value = 0x5A) {
         TVirtualDsk& drive = Machine->Fdc.Drives[0];
-        if (!drive.IsMounted()) ASSERT_EQ(Machine->Fdc.Mount(0, Disc, 0), 0);
+        if (!drive.IsMounted()) {
+            ASSERT_EQ(Machine->Fdc.Mount(0, Disc, 0), 0);
+        }
         ASSERT_EQ(drive.SeekTrack(0, 0), 0);
         ASSERT_GT(drive.SeekSector(1), 0);
         drive.WriteByte(value);
@@ -178,6 +180,26 @@ TEST_P(EveryExit, AFileAnotherProgramChangedIsNeverOverwrittenSilently) {
         EXPECT_EQ(status, 1);
         ASSERT_EQ(Rescued().size(), 1u);
         EXPECT_EQ(SlurpBytes(Rescued()[0]), MachineCopy);
+    }
+}
+
+// Settings that cannot be written at the end: a window says so; without one,
+// stderr and the exit status do.
+TEST_P(EveryExit, SettingsThatCannotBeSavedAreToldOrEndWithStatusOne) {
+    const std::string blocked = Files.File("blocked"); // a plain file: no folder can be made in it
+    fixtures::SpitText(blocked, "x");
+    SetSettingsFolder(blocked + "/config");
+    platform_qt::ScopedMessageBoxRecorder boxes;
+    const int status = ExitStatusOf(GetParam().Close);
+    const QString expected =
+        QString::fromStdString("The settings could not be saved to " + blocked + "/config/qj47r.ini");
+    if (GetParam().ByWindow) {
+        EXPECT_EQ(status, 0);
+        ASSERT_EQ(boxes.Shown().size(), 1u);
+        EXPECT_TRUE(boxes.Shown()[0].text.startsWith(expected)) << boxes.Shown()[0].text.toStdString();
+    } else {
+        EXPECT_EQ(status, 1);
+        EXPECT_TRUE(boxes.Shown().empty());
     }
 }
 
