@@ -20,8 +20,10 @@ TFloppyForm::TFloppyForm(QWidget* parent) : QDialog(parent) {
     setupUi(this);
     setFixedSize(size());
     setFont(form_style::FormFont());
-    for (QLabel* label : {Label1, Label2, Label3, Label4})
+    for (QLabel* label : {Label1, Label2, Label3, Label4}) {
         label->setFont(form_style::FixedFont("Monospac821 BT", 11, true));
+        label->setTextFormat(Qt::PlainText); // a file name is never markup
+    }
 
     OpenDialog.Title = "Mount Disk Image";
     OpenDialog.Filter = "Disk Images (*.dsk)|*.dsk";
@@ -76,6 +78,16 @@ QLabel* TFloppyForm::DriveLabel(int drive) const {
     return labels[drive];
 }
 
+void TFloppyForm::SetDriveLabel(int drive, const QString& fullPathOrNotMounted) {
+    if (drive < 0 || drive >= 4) return;
+    QLabel* const label = DriveLabel(drive);
+    const bool mounted = fullPathOrNotMounted != NotMounted;
+    // A path too long for the label keeps its start and its file name.
+    label->setText(label->fontMetrics().elidedText(fullPathOrNotMounted, Qt::ElideMiddle,
+                                                   label->contentsRect().width()));
+    label->setToolTip(mounted ? fullPathOrNotMounted : QString());
+}
+
 void TFloppyForm::Button1Click(QObject* Sender) {
     const int drive = DriveOf(Sender);
     if (drive < 0 || !Machine) return;
@@ -95,7 +107,7 @@ void TFloppyForm::Button1Click(QObject* Sender) {
     }
     // A file that cannot be read raises here and leaves the label as it was.
     Machine->Fdc.Mount(drive, fileName, 0);
-    DriveLabel(drive)->setText(OpenDialog.FileName);
+    SetDriveLabel(drive, OpenDialog.FileName);
 }
 
 void TFloppyForm::Button2Click(QObject* Sender) {
@@ -103,7 +115,7 @@ void TFloppyForm::Button2Click(QObject* Sender) {
     if (drive < 0) return;
     // A modified image is saved here; a failed save raises and keeps it mounted.
     if (Machine) Machine->Fdc.Unmount(drive);
-    DriveLabel(drive)->setText("NOT MOUNTED");
+    SetDriveLabel(drive, NotMounted);
 }
 
 void TFloppyForm::Button3Click(QObject*) {}

@@ -28,6 +28,11 @@ class TFloppyForm : public QDialog, public Ui::TFloppyForm {
     // OK: closes the window.
     void BitBtn1Click();
 
+    // What a drive's label shows: "NOT MOUNTED", or the path of the mounted
+    // file, elided in the middle to fit, the whole path in its tool tip.
+    void SetDriveLabel(int drive, const QString& fullPathOrNotMounted);
+    static constexpr const char* NotMounted = "NOT MOUNTED";
+
     // Title "Mount Disk Image", disc images only.
     platform_qt::TOpenDialog OpenDialog;
 
