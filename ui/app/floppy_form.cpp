@@ -3,7 +3,6 @@
 #include "machine/qj47r.h"
 #include "platform_qt/guarded.h"
 #include "platform_qt/message_box.h"
-#include "ui/app/debug_form.h"
 #include "ui/app/form_style.h"
 #include "ui/app/main_form.h"
 
@@ -41,13 +40,14 @@ TFloppyForm::TFloppyForm(QWidget* parent) : QDialog(parent) {
     for (QPushButton* button : {Button3, Button6, Button9, Button12})
         bind(button, &TFloppyForm::Button3Click);
     connect(BitBtn1, &QPushButton::clicked, this, platform_qt::Guarded(this, &TFloppyForm::BitBtn1Click));
+    form_style::KeepAbove(this, MainForm);
 }
 
 TFloppyForm::~TFloppyForm() = default;
 
 void TFloppyForm::showEvent(QShowEvent* event) {
-    const int belowDebugger = DebugForm ? DebugForm->frameGeometry().height() + form_style::WindowGap : 0;
-    form_style::PlaceBeside(this, MainForm, form_style::TSide::Right, belowDebugger);
+    if (MainForm)
+        form_style::PlaceBeside(this, MainForm, MainForm->ScreenAndStatusArea(), form_style::TSide::Right);
     QDialog::showEvent(event);
 }
 

@@ -37,7 +37,9 @@ class TFloppyForm : public QDialog, public Ui::TFloppyForm {
     platform_qt::TOpenDialog OpenDialog;
 
   protected:
-    // The first show places the window to the right of the main window, below the debugger.
+    // The first show places the window to the right of the main window (below
+    // the debugger when it is open there), or where else it leaves the
+    // emulated screen in view.
     void showEvent(QShowEvent* event) override;
 
   private:
