@@ -4,7 +4,7 @@
 PACKAGES := build-essential cmake ninja-build g++ clang libclang-rt-14-dev \
             qt6-base-dev qt6-multimedia-dev libgl-dev libgtest-dev libbenchmark-dev z80asm \
             xvfb xdotool imagemagick fonts-dejavu-core xauth clang-format \
-            pulseaudio pulseaudio-utils
+            pulseaudio pulseaudio-utils openbox x11-utils
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 

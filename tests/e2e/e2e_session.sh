@@ -1,9 +1,10 @@
 # The common start of the end-to-end scripts, sourced with E2E_NAME set (the
 # program's short name). Skips (exit 77) where Xvfb or the X tools are not
 # installed; runs the calling script again on a free virtual display of its
-# own; provides $work (a folder removed at the end), $pid (the program under
-# test, ended at the end), fail, which shows $work/$E2E_NAME.log and keeps
-# $work/shot.png as e2e_${E2E_NAME}_failed.png, and the functions below.
+# own (the first free from $QJ_E2E_SERVER_NUM on, when it is set); provides
+# $work (a folder removed at the end), $pid (the program under test, ended at
+# the end), fail, which shows $work/$E2E_NAME.log and keeps $work/shot.png as
+# e2e_${E2E_NAME}_failed.png, and the functions below.
 for tool in xvfb-run Xvfb xauth xdotool import convert; do
     if ! command -v "$tool" >/dev/null 2>&1; then
         echo "SKIP: $tool is not installed"
@@ -12,16 +13,21 @@ for tool in xvfb-run Xvfb xauth xdotool import convert; do
 done
 
 if [ -z "${QJ_E2E_ON_XVFB:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" env QJ_E2E_ON_XVFB=1 bash "$0" "$@"
+    exec xvfb-run -a ${QJ_E2E_SERVER_NUM:+-n "$QJ_E2E_SERVER_NUM"} -s "-screen 0 1280x1024x24 -nolisten tcp" \
+        env QJ_E2E_ON_XVFB=1 bash "$0" "$@"
 fi
 
 work=$(mktemp -d)
 pid=
+wm_pid=
 cleanup() {
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-        kill "$pid"
-        wait "$pid" 2>/dev/null
-    fi
+    local p
+    for p in "$pid" "$wm_pid"; do
+        if [ -n "$p" ] && kill -0 "$p" 2>/dev/null; then
+            kill "$p"
+            wait "$p" 2>/dev/null
+        fi
+    done
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -32,6 +38,34 @@ fail() {
     [ -f "$work/shot.png" ] && cp "$work/shot.png" "e2e_${E2E_NAME}_failed.png"
     exit 1
 }
+
+# Waits up to $1 seconds until the command that follows succeeds.
+wait_until() {
+    local end
+    end=$(($(date +%s) + $1))
+    shift
+    while ! "$@"; do
+        [ "$(date +%s)" -lt "$end" ] || return 1
+        sleep 0.2
+    done
+}
+
+# Starts the window manager openbox on the virtual display, as a desktop has
+# one, and waits until it manages windows; it ends with the session. Skips
+# (exit 77) where openbox or the X utilities are not installed.
+start_window_manager() {
+    local tool
+    for tool in openbox xprop xwininfo; do
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            echo "SKIP: $tool is not installed"
+            exit 77
+        fi
+    done
+    openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    wm_pid=$!
+    wait_until 20 window_manager_running || fail "openbox did not start: $(cat "$work/openbox.log")"
+}
+window_manager_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
 # Starts the program under test (the arguments: the program and its own) on
 # the virtual display, its output in $work/$E2E_NAME.log; sets $pid.

@@ -9,17 +9,6 @@ CAPTION='Varnel QJ-47R Emulator'
 
 since() { awk -v a="$1" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }'; }
 
-# Waits up to $1 seconds until the command that follows succeeds.
-wait_until() {
-    local end
-    end=$(($(date +%s) + $1))
-    shift
-    while ! "$@"; do
-        [ "$(date +%s)" -lt "$end" ] || return 1
-        sleep 0.2
-    done
-}
-
 # The character generator: 8 bytes a glyph.
 read -r -a glyphs <<<"$(od -An -v -tu1 "$FONT" | tr '\n' ' ')"
 

@@ -76,12 +76,14 @@ TDebugForm::TDebugForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
     connect(BtnReset, &QPushButton::clicked, this, platform_qt::Guarded(this, &TDebugForm::BtnResetClick));
     connect(MemoryScroll, &QScrollBar::valueChanged, this,
             platform_qt::Guarded(this, &TDebugForm::ScrollChange));
+    form_style::KeepAbove(this, MainForm);
 }
 
 TDebugForm::~TDebugForm() = default;
 
 void TDebugForm::showEvent(QShowEvent* event) {
-    form_style::PlaceBeside(this, MainForm, form_style::TSide::Right);
+    if (MainForm)
+        form_style::PlaceBeside(this, MainForm, MainForm->ScreenAndStatusArea(), form_style::TSide::Right);
     QWidget::showEvent(event);
     // A restore from minimised is spontaneous and is not a new show of the window.
     if (!event->spontaneous()) platform_qt::RunGuarded(this, [this] { PrepareGrids(); });

@@ -3,7 +3,6 @@
 #include "machine/qj47r.h"
 #include "platform_qt/guarded.h"
 #include "platform_qt/message_box.h"
-#include "ui/app/debug_form.h"
 #include "ui/app/disc_saving.h"
 #include "ui/app/form_style.h"
 #include "ui/app/main_form.h"
@@ -21,8 +20,10 @@ TFloppyForm::TFloppyForm(QWidget* parent) : QDialog(parent) {
     setupUi(this);
     setFixedSize(size());
     setFont(form_style::FormFont());
-    for (QLabel* label : {Label1, Label2, Label3, Label4})
+    for (QLabel* label : {Label1, Label2, Label3, Label4}) {
         label->setFont(form_style::FixedFont("Monospac821 BT", 11, true));
+        label->setTextFormat(Qt::PlainText); // a file name is never markup
+    }
 
     OpenDialog.Title = "Mount Disk Image";
     OpenDialog.Filter = "Disk Images (*.dsk)|*.dsk";
@@ -40,13 +41,14 @@ TFloppyForm::TFloppyForm(QWidget* parent) : QDialog(parent) {
     for (QPushButton* button : {Button3, Button6, Button9, Button12})
         bind(button, &TFloppyForm::Button3Click);
     connect(BitBtn1, &QPushButton::clicked, this, platform_qt::Guarded(this, &TFloppyForm::BitBtn1Click));
+    form_style::KeepAbove(this, MainForm);
 }
 
 TFloppyForm::~TFloppyForm() = default;
 
 void TFloppyForm::showEvent(QShowEvent* event) {
-    const int belowDebugger = DebugForm ? DebugForm->frameGeometry().height() + form_style::WindowGap : 0;
-    form_style::PlaceBeside(this, MainForm, form_style::TSide::Right, belowDebugger);
+    if (MainForm)
+        form_style::PlaceBeside(this, MainForm, MainForm->ScreenAndStatusArea(), form_style::TSide::Right);
     QDialog::showEvent(event);
 }
 
@@ -77,6 +79,16 @@ QLabel* TFloppyForm::DriveLabel(int drive) const {
     return labels[drive];
 }
 
+void TFloppyForm::SetDriveLabel(int drive, const QString& fullPathOrNotMounted) {
+    if (drive < 0 || drive >= 4) return;
+    QLabel* const label = DriveLabel(drive);
+    const bool mounted = fullPathOrNotMounted != NotMounted;
+    // A path too long for the label keeps its start and its file name.
+    label->setText(label->fontMetrics().elidedText(fullPathOrNotMounted, Qt::ElideMiddle,
+                                                   label->contentsRect().width()));
+    label->setToolTip(mounted ? fullPathOrNotMounted : QString());
+}
+
 void TFloppyForm::Button1Click(QObject* Sender) {
     const int drive = DriveOf(Sender);
     if (drive < 0 || !Machine) return;
@@ -101,7 +113,7 @@ void TFloppyForm::Button1Click(QObject* Sender) {
     if (settled == TDriveSettlement::Kept || settled == TDriveSettlement::Unanswered || !Machine) return;
     // A file that cannot be read raises here and leaves the drive and its label as they were.
     Machine->Fdc.Mount(drive, fileName, 0);
-    DriveLabel(drive)->setText(OpenDialog.FileName);
+    SetDriveLabel(drive, OpenDialog.FileName);
     if (Machine->Fdc.Drives[drive].FileReadOnly())
         platform_qt::MessageBox(
             this,
@@ -122,7 +134,7 @@ void TFloppyForm::Button2Click(QObject* Sender) {
         if (settled == TDriveSettlement::Kept || settled == TDriveSettlement::Unanswered || !Machine) return;
         Machine->Fdc.Unmount(drive);
     }
-    DriveLabel(drive)->setText("NOT MOUNTED");
+    SetDriveLabel(drive, NotMounted);
 }
 
 void TFloppyForm::Button3Click(QObject*) {}

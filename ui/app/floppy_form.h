@@ -28,11 +28,18 @@ class TFloppyForm : public QDialog, public Ui::TFloppyForm {
     // OK: closes the window.
     void BitBtn1Click();
 
+    // What a drive's label shows: "NOT MOUNTED", or the path of the mounted
+    // file, elided in the middle to fit, the whole path in its tool tip.
+    void SetDriveLabel(int drive, const QString& fullPathOrNotMounted);
+    static constexpr const char* NotMounted = "NOT MOUNTED";
+
     // Title "Mount Disk Image", disc images only.
     platform_qt::TOpenDialog OpenDialog;
 
   protected:
-    // The first show places the window to the right of the main window, below the debugger.
+    // The first show places the window to the right of the main window (below
+    // the debugger when it is open there), or where else it leaves the
+    // emulated screen in view.
     void showEvent(QShowEvent* event) override;
 
   private:

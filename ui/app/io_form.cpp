@@ -37,12 +37,14 @@ TIOForm::TIOForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
     connect(&LaterFlush, &QTimer::timeout, this, platform_qt::Guarded(this, &TIOForm::FlushLog));
 
     connect(BtnOK, &QPushButton::clicked, this, platform_qt::Guarded(this, &TIOForm::BtnOKClick));
+    form_style::KeepAbove(this, MainForm);
 }
 
 TIOForm::~TIOForm() = default;
 
 void TIOForm::showEvent(QShowEvent* event) {
-    form_style::PlaceBeside(this, MainForm, form_style::TSide::Below);
+    if (MainForm)
+        form_style::PlaceBeside(this, MainForm, MainForm->ScreenAndStatusArea(), form_style::TSide::Below);
     QWidget::showEvent(event);
 }
 

@@ -66,7 +66,8 @@ class TIOForm : public QWidget, public Ui::TIOForm {
     void BtnOKClick();
 
   protected:
-    // The first show places the window below the main window.
+    // The first show places the window below the main window, or where else
+    // it leaves the emulated screen in view.
     void showEvent(QShowEvent* event) override;
 
   private:

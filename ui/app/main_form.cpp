@@ -192,6 +192,7 @@ void TMainForm::DeleteMachine() {
 // ---- Showing and closing ----
 
 void TMainForm::showEvent(QShowEvent* event) {
+    form_style::PlaceMainWindow(this);
     QMainWindow::showEvent(event);
     // A restore from minimised is spontaneous: the emulation is not pressed again.
     if (!event->spontaneous()) platform_qt::RunGuarded(this, [this] { FormShow(); });
@@ -335,11 +336,11 @@ void TMainForm::Options1Click() {
 }
 
 void TMainForm::MenuDebugDebuggerClick() {
-    if (DebugForm) DebugForm->show();
+    if (DebugForm) form_style::ShowAndActivate(DebugForm);
 }
 
 void TMainForm::MenuDebugIOMonitorClick() {
-    if (IOForm) IOForm->show();
+    if (IOForm) form_style::ShowAndActivate(IOForm);
 }
 
 void TMainForm::WAVtoQJFWizard1Click() {
@@ -356,7 +357,12 @@ void TMainForm::TB_TapeClick() {
 }
 
 void TMainForm::TB_DiskClick() {
-    if (FloppyForm) FloppyForm->show();
+    if (FloppyForm) form_style::ShowAndActivate(FloppyForm);
+}
+
+QRect TMainForm::ScreenAndStatusArea() const {
+    const auto onDesktop = [](const QWidget* w) { return QRect(w->mapToGlobal(QPoint(0, 0)), w->size()); };
+    return onDesktop(Screen) | onDesktop(StatusBar);
 }
 
 // ---- The machine's host ----

@@ -83,6 +83,10 @@ class TMainForm : public QMainWindow, public Ui::TMainForm, public TIOFormServic
     void TB_TapeClick();
     void TB_DiskClick();
 
+    // The emulated screen and the status bar on the desktop: what the tool
+    // windows leave in view where there is room.
+    QRect ScreenAndStatusArea() const;
+
     // The menu separators after "&Load ROM..." and before "&Options...".
     QAction* N2 = nullptr;
     QAction* N1 = nullptr;

@@ -18,13 +18,13 @@
 #include "ui/app/floppy_form.h"
 #include "ui/app/io_form.h"
 #include "ui/app/tape_form.h"
+#include "ui/app/window_test_support.h"
 #include "ui/keyboard/key_table.h"
 #include "ui/loader_test_support.h"
 
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -319,7 +319,7 @@ TEST_F(MainFormTest, KeysHeldWhenTheWindowLosesTheFocusAreReleased) {
 
     IOForm->show();
     IOForm->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(IOForm));
+    ASSERT_TRUE(WaitUntilActive(IOForm));
     EXPECT_EQ(KeyMatrix[4], 0x00);
     EXPECT_EQ(KeyMatrix[keyboard::ModifierRow], 0x00) << "Shift's release goes to the other window";
 }
@@ -421,34 +421,6 @@ TEST_F(MainFormTest, WindowsShownFromTheMenuAndToolBar) {
         action->trigger();
         EXPECT_TRUE(wasModal) << action->objectName().toStdString();
     }
-}
-
-// Where a window's frame lands beside the main window's: exactly there when it
-// fits on the screen, else moved just far enough to lie on it.
-QPoint Beside(const QWidget* window, QPoint wanted) {
-    const QRect room = MainForm->screen()->availableGeometry();
-    const QSize size = window->frameGeometry().size();
-    return {std::clamp(wanted.x(), room.left(), room.right() + 1 - size.width()),
-            std::clamp(wanted.y(), room.top(), room.bottom() + 1 - size.height())};
-}
-
-TEST_F(MainFormTest, ToolWindowsOpenBesideTheMainWindowAndKeepTheirPlaceLater) {
-    ShowForm();
-    Form().move(0, 0);
-    const QRect main = Form().frameGeometry();
-    Form().TB_Debug->trigger();
-    Form().TB_IOMON->trigger();
-    Form().TB_Disk->trigger();
-    EXPECT_EQ(DebugForm->pos(), Beside(DebugForm, {main.right() + 9, 0}));
-    EXPECT_EQ(IOForm->pos(), Beside(IOForm, {0, main.bottom() + 9}));
-    EXPECT_EQ(FloppyForm->pos(),
-              Beside(FloppyForm, {main.right() + 9, DebugForm->frameGeometry().height() + 8}));
-
-    // Moved and shown again: the window stays where it was put.
-    DebugForm->hide();
-    DebugForm->move(5, 6);
-    Form().MenuDebugDebugger->trigger();
-    EXPECT_EQ(DebugForm->pos(), QPoint(5, 6));
 }
 
 // The open dialog answers with `file` (nullopt: cancelled) and records what it was asked.

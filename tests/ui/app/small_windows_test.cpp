@@ -1,7 +1,7 @@
 // The floppy window mounting and unmounting fixture disc images in the
 // machine's drives (with the open dialog answered by the test), refusing one
-// file in two drives; the OK buttons of the floppy, tape and about windows, and
-// the about box's version line.
+// file in two drives, and its drive labels; the OK buttons of the floppy,
+// tape and about windows, and the about box's version line.
 #include "fixtures/qt_test_app.h"
 
 #include "fixtures/dsk_builder.h"
@@ -14,6 +14,7 @@
 
 #include <QPushButton>
 #include <QTest>
+#include <array>
 #include <deque>
 #include <filesystem>
 #include <optional>
@@ -140,6 +141,57 @@ TEST_F(FloppyTest, WithoutAMachineMountAsksNothing) {
     Press(Form.Button7, Image);
     EXPECT_TRUE(Titles.empty());
     EXPECT_EQ(Form.Label3->text(), "NOT MOUNTED");
+}
+
+// A path too long for its label keeps its start and its file name around an
+// ellipsis, drawn whole within the label; the tool tip holds the whole path.
+TEST_F(FloppyTest, ALongPathIsElidedInTheMiddleAndWholeInTheToolTip) {
+    const auto deep = Dir.Path / std::string(40, 'd') / "a folder with a long name";
+    std::filesystem::create_directories(deep);
+    const QString image = QString::fromStdString((deep / "the games disc of the week.dsk").string());
+    fixtures::DskBuilder().Uniform(2, 1, 4, 1).Save(image.toStdString());
+    Press(Form.Button4, image);
+    ASSERT_TRUE(Drive(1).IsMounted());
+
+    const QLabel* label = Form.Label2;
+    EXPECT_EQ(label->toolTip(), image);
+    const QString shown = label->text();
+    const qsizetype ellipsis = shown.indexOf(QChar(0x2026));
+    ASSERT_GT(ellipsis, 0) << shown.toStdString();
+    EXPECT_TRUE(image.startsWith(shown.left(ellipsis))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith("week.dsk")) << shown.toStdString();
+    EXPECT_TRUE(image.endsWith(shown.mid(ellipsis + 1))) << shown.toStdString();
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(shown), label->contentsRect().width());
+
+    Press(Form.Button5);
+    EXPECT_EQ(label->text(), "NOT MOUNTED");
+    EXPECT_EQ(label->toolTip(), "");
+}
+
+TEST_F(FloppyTest, DriveLabelsShowWhatTheyAreGiven) {
+    const struct {
+        int drive;
+        QString given, text, toolTip;
+    } cases[] = {
+        {0, "/discs/games.dsk", "/discs/games.dsk", "/discs/games.dsk"}, // fits as it is
+        {3, "NOT MOUNTED", "NOT MOUNTED", ""},
+        {2, "/discs/<b>x</b>.dsk", "/discs/<b>x</b>.dsk", "/discs/<b>x</b>.dsk"}, // not markup
+    };
+    const std::array<QLabel*, 4> labels = {Form.Label1, Form.Label2, Form.Label3, Form.Label4};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.given.toStdString());
+        Form.SetDriveLabel(c.drive, c.given);
+        const QLabel* label = labels[std::size_t(c.drive)];
+        EXPECT_EQ(label->text(), c.text);
+        EXPECT_EQ(label->toolTip(), c.toolTip);
+        // Drawn as plain text: as wide as its characters.
+        EXPECT_GE(label->sizeHint().width(), label->fontMetrics().horizontalAdvance(c.text));
+    }
+    // No such drive: no label changes.
+    for (int drive : {-1, 4})
+        Form.SetDriveLabel(drive, "/discs/other.dsk");
+    EXPECT_EQ(Form.Label2->text(), "NOT MOUNTED");
+    EXPECT_EQ(Form.Label1->text(), "/discs/games.dsk");
 }
 
 TEST(SmallWindows, OkButtonsCloseTheirWindows) {
