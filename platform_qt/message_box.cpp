@@ -81,6 +81,8 @@ void ShowNotice(QWidget* parent, const QString& text, const QString& caption, un
     auto* box = new QMessageBox(IconOf(flags), caption, text, QMessageBox::NoButton, parent);
     SetButtons(*box, flags);
     box->setAttribute(Qt::WA_DeleteOnClose);
+    // News while the user types into another window: it keeps the keyboard.
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
     box->setModal(false);
     box->show();
 }
