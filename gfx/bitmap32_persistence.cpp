@@ -72,7 +72,8 @@ void TBitmap32::LoadFromFile(const std::string& FileName) {
     // the library takes is refused before a byte of it is read.
     platform::TFileStream File(FileName, platform::TFileMode::fmOpenRead);
     if (uint64_t(std::max<int64_t>(File.Size(), 0)) > kMaxBitmapFileBytes)
-        throw platform::EFOpenError(FileName, "the file is larger than " + std::to_string(kMaxBitmapFileBytes) +
+        throw platform::EFOpenError(FileName, "the file is larger than " +
+                                                  std::to_string(kMaxBitmapFileBytes) +
                                                   " bytes, more than any picture the library takes");
     TBitmapFileImage Image = ReadBitmapFile(File);
     AssignPixels(Image.Width, Image.Height, std::move(Image.Pixels));

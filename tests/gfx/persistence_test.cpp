@@ -445,8 +445,9 @@ TEST(BitmapFile, AFileLargerThanAnyPictureIsRefusedUnread) {
     B.Clear(0x12345678);
     std::filesystem::resize_file(Name, kMaxBitmapFileBytes + 1);
     EXPECT_EQ(RaisedBy([&] { B.LoadFromFile(Name); }),
-              "Cannot open file " + Name + ": the file is larger than 2147484822 bytes, more than any picture the "
-                                           "library takes");
+              "Cannot open file " + Name +
+                  ": the file is larger than 2147484822 bytes, more than any picture the "
+                  "library takes");
     EXPECT_EQ(Pixels(B), std::vector<TColor32>(3, 0x12345678));
     std::filesystem::resize_file(Name, kMaxBitmapFileBytes);
     B.LoadFromFile(Name);
