@@ -14,11 +14,6 @@ TDiscWriteBack::~TDiscWriteBack() {
     if (Writer.joinable()) Writer.join();
 }
 
-bool TDiscWriteBack::SaveInProgress() const {
-    std::lock_guard<std::mutex> hold(Lock);
-    return Pending > 0;
-}
-
 void TDiscWriteBack::Poll(TClock::time_point now) {
     TakeResults(now);
     for (int d = 0; d < int(State.size()); ++d) {

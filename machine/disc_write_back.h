@@ -42,7 +42,6 @@ class TDiscWriteBack {
 
     void Poll(TClock::time_point now);
     void Settle();
-    bool SaveInProgress() const;
 
     // A drive's image could not be written back: the message names the file and
     // the reason. Called on the window thread, once per run of failures.

@@ -17,29 +17,34 @@ class Exception : public std::runtime_error {
 class EStreamError : public Exception {
   public:
     using Exception::Exception;
+    // The system's reason alone ("No such file or directory"); empty when none was given.
+    const std::string& Reason() const { return Why; }
 
   protected:
-    static std::string WithReason(const std::string& text, const std::string& reason) {
-        return reason.empty() ? text : text + ": " + reason;
-    }
+    // The message is the text, then the reason when there is one.
+    EStreamError(const std::string& text, const std::string& reason)
+        : Exception(reason.empty() ? text : text + ": " + reason), Why(reason) {}
+
+  private:
+    std::string Why;
 };
 // The file's name, then the reason when one is known ("Cannot open file
 // /a/b.dsk: No such file or directory").
 class EFOpenError : public EStreamError {
   public:
     explicit EFOpenError(const std::string& fileName, const std::string& reason = {})
-        : EStreamError(WithReason("Cannot open file " + fileName, reason)) {}
+        : EStreamError("Cannot open file " + fileName, reason) {}
 };
 class EFCreateError : public EStreamError {
   public:
     explicit EFCreateError(const std::string& fileName, const std::string& reason = {})
-        : EStreamError(WithReason("Cannot create file " + fileName, reason)) {}
+        : EStreamError("Cannot create file " + fileName, reason) {}
 };
 // An input/output error while a file was read: never taken as its end.
 class EFileReadError : public EStreamError {
   public:
     EFileReadError(const std::string& fileName, const std::string& reason)
-        : EStreamError(WithReason("Cannot read file " + fileName, reason)) {}
+        : EStreamError("Cannot read file " + fileName, reason) {}
 };
 class EReadError : public EStreamError {
   public:

@@ -41,11 +41,10 @@ std::string OneLine(const std::string& text) {
     return s;
 }
 
-// The reason in an exception's "Cannot open file NAME: REASON".
-std::string ReasonOf(const std::string& message, const std::string& fileName) {
-    const std::string lead = fileName + ": ";
-    const auto at = message.find(lead);
-    return at == std::string::npos ? message : message.substr(at + lead.size());
+// The system's reason of a file error, or the whole message of one without.
+std::string ReasonOf(const platform::Exception& e) {
+    const auto* file = dynamic_cast<const platform::EStreamError*>(&e);
+    return file && !file->Reason().empty() ? file->Reason() : e.Message();
 }
 
 // The text of an INI file as lines that keep their own line ends, so that
@@ -197,7 +196,7 @@ bool ReadText(const std::string& path, std::string* text, std::string* problem) 
             text->clear();
             return true;
         }
-        *problem = ReasonOf(e.Message(), path);
+        *problem = ReasonOf(e);
         return false;
     }
 }
@@ -255,7 +254,7 @@ bool TSettingsStore::WriteStrings(const TSettingValues& values) {
     try {
         platform::WriteFileAtomic(Path, text.data(), text.size());
     } catch (const platform::Exception& e) {
-        LastError = ReasonOf(e.Message(), Path);
+        LastError = ReasonOf(e);
         return false;
     }
     return true;

@@ -43,7 +43,6 @@ bool SaveAs(QWidget* parent, TVirtualDsk& disc, std::string& failure) {
 
 } // namespace
 
-bool EndingWithoutQuestions() { return NoQuestions; }
 void EndWithoutQuestions() { NoQuestions = true; }
 void AllowQuestionsAgain() { NoQuestions = false; }
 
@@ -108,7 +107,6 @@ TDriveSettlement SettleDrive(QWidget* parent, TDskHandler& fdc, int drive, bool 
 
 int SaveBeforeExit(QWidget* parent, TQJ47R& machine) {
     TDskHandler& fdc = machine.Fdc;
-    fdc.WriteBack.Settle();
     for (int d = 0; d < 4 && !NoQuestions; ++d)
         SettleDrive(parent, fdc, d, false);
     // Whatever is still unsaved now could not be asked about: it is rescued.

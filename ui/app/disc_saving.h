@@ -19,9 +19,8 @@ enum class TDriveSettlement {
     Unanswered, // the program is ending without asking: nothing was decided
 };
 
-// Whether the program is ending without windows to ask (a signal): questions
-// then go unanswered and unsaved images are rescued.
-bool EndingWithoutQuestions();
+// From now on the program ends without windows to ask (a signal, or an exit
+// past them): questions go unanswered and unsaved images are rescued.
 void EndWithoutQuestions();
 // For tests: questions may be asked again.
 void AllowQuestionsAgain();

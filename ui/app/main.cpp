@@ -12,11 +12,11 @@
 #include "platform_qt/signal_action.h"
 #include "platform_qt/text_renderer.h"
 #include "ui/app/app_windows.h"
+#include "ui/app/disc_saving.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <string>
 
 namespace {
 
@@ -25,9 +25,8 @@ namespace {
 // rescue folder.
 void SaveAtExit() {
     if (!Machine) return;
-    Machine->Fdc.UnmountAll();
-    if (const std::string failure = Machine->WriteSettings(); !failure.empty())
-        std::fprintf(stderr, "qj47r: %s\n", failure.c_str());
+    EndWithoutQuestions();
+    SaveBeforeExit(nullptr, *Machine);
 }
 
 } // namespace

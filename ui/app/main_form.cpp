@@ -204,8 +204,8 @@ void TMainForm::FormShow() {
     // A settings file that could not be read, and the disc images an earlier
     // run rescued, are told once, on the first show, over the window once it
     // is on the screen (the show event comes before).
-    if (Machine && !SettingsProblemShown) {
-        SettingsProblemShown = true;
+    if (Machine && !StartNoticesShown) {
+        StartNoticesShown = true;
         WhenExposed(this, [this, text = QString::fromStdString(Machine->SettingsProblem())] {
             if (!Machine || !isVisible()) return;
             if (!text.isEmpty())

@@ -122,7 +122,7 @@ class TMainForm : public QMainWindow, public Ui::TMainForm, public TIOFormServic
     // Polls the machine's automatic disc write-back.
     QTimer* WriteBackTimer = nullptr;
     bool Closing = false;
-    bool SettingsProblemShown = false;
+    bool StartNoticesShown = false; // the first show's notices (settings, rescued images)
 };
 
 // Set when the program creates its windows.
