@@ -380,8 +380,8 @@ void TMainForm::ClickRun() {
 void TMainForm::DiscWriteBackFailed(int drive, const std::string& message) {
     platform_qt::ShowNotice(this,
                             QString("The disk image in drive %1 could not be saved:\n%2\n\n"
-                                    "The machine's writes to it are kept: the emulator tries again, and asks "
-                                    "what to do with them when the image is unmounted or the emulator ends.")
+                                    "The machine's writes to it are kept in the emulator, which asks what to "
+                                    "do with them when the image is unmounted or the emulator ends.")
                                 .arg(QChar('A' + drive), QString::fromStdString(message)),
                             "Save Disk Image", platform_qt::MB_OK | platform_qt::MB_ICONEXCLAMATION);
 }
