@@ -4,6 +4,7 @@
 #include "disc_manager/disc_texts.h"
 #include "disc_manager/hex_form.h"
 #include "disc_manager/raw_images.h"
+#include "machine/disc/dsk_damage.h"
 #include "platform_qt/guarded.h"
 #include "platform_qt/message_box.h"
 
@@ -48,19 +49,15 @@ void TDiscForm::BtnBrowseClick() {
 }
 
 void TDiscForm::BtnLoadClick() {
-    int r = 0;
-    try {
-        r = VirtualDisk.LoadImage(EditDskName->text().toStdString(), 0);
-    } catch (...) {
-        // The tree must not keep nodes of an image that is no longer there.
-        ShowNotLoaded();
-        throw;
-    }
+    // A file that is refused raises here, before anything changed: the image
+    // loaded before, its label, its tree and its open dump stay as they were.
+    const int r = VirtualDisk.LoadImage(EditDskName->text().toStdString(), 0);
     LabelStatus->setText("Loaded: Status " + QString::number(r));
     if (r == 0) BuildRawTree();
-    const QString damage = DamageMessage(DamageReport(VirtualDisk));
-    if (!damage.isEmpty())
-        platform_qt::MessageBox(this, damage, "Damaged Disk Image",
+    const std::string damage = DamageMessage(
+        "The disc image is damaged; what it holds is shown as far as it goes.", DamageReport(VirtualDisk));
+    if (!damage.empty())
+        platform_qt::MessageBox(this, QString::fromStdString(damage), "Damaged Disk Image",
                                 platform_qt::MB_OK | platform_qt::MB_ICONEXCLAMATION);
 }
 

@@ -1,5 +1,4 @@
-// The texts the disc manager shows: tree node captions, sector dump lines and
-// the list of faults found in a damaged image.
+// The texts the disc manager shows: tree node captions and sector dump lines.
 #pragma once
 
 #include "machine/disc/virtual_dsk.h"
@@ -21,8 +20,3 @@ QString SectorNodeText(const std::uint8_t* trackInfo, int j);
 // When fewer than sectorSize bytes were there, the last line is cut short and a
 // closing line says where the image's data ended.
 QStringList HexDumpLines(const std::uint8_t* data, std::size_t count, std::uint64_t sectorSize);
-
-// What in the mounted image cannot be shown as it claims; empty for a sound image.
-QStringList DamageReport(const TVirtualDsk& disk);
-// The message for a damaged image, or empty when there is nothing to report.
-QString DamageMessage(const QStringList& faults);

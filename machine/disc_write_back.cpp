@@ -21,26 +21,28 @@ void TDiscWriteBack::Poll(TClock::time_point now) {
         TVirtualDsk& drive = Drives[d];
         // The whole copy is taken when the image is first seen, in the poll
         // after its load, rather than in the middle of a program's writes.
-        if (!s.Saving && !drive.IsMounted())
+        if (!s.Saving && !drive.IsMounted()) {
             s.Copy = {};
-        else if (!s.Saving && s.Copy.Serial != drive.LoadSerial)
+        } else if (!s.Saving && s.Copy.Serial != drive.LoadSerial) {
             drive.UpdateSnapshot(s.Copy);
+            s.ReadOnlyWhenSeen = drive.ReadOnlyAtLoad;
+        }
+        if (s.Reported && (!drive.IsMounted() || drive.LoadSerial != s.ReportedSerial)) Clear(d);
         if (!drive.IsMounted() || !drive.Modified) {
             // Saved some other way, dropped or never written: a fresh start.
             s.SeenWrites = drive.Writes;
             s.DirtySince.reset();
             s.Failing = s.Blocked = false;
+            if (s.Reported) Clear(d);
             continue;
         }
         if (drive.Writes != s.SeenWrites) {
             s.SeenWrites = drive.Writes;
             if (!s.DirtySince) s.DirtySince = now;
         }
-        // The writes began up to a poll period before they were seen. A file the
-        // user may not write is known at the mount: it is not tried again and again.
-        if (s.DirtySince && !s.Saving && !s.Blocked && now - *s.DirtySince >= Delay - PollPeriod &&
-            !drive.FileReadOnly())
-            Start(d);
+        // The writes began up to a poll period before they were seen. Whether the
+        // file may be written is found out by the save itself, every time.
+        if (s.DirtySince && !s.Saving && !s.Blocked && now - *s.DirtySince >= Delay - PollPeriod) Start(d);
     }
 }
 
@@ -102,15 +104,30 @@ void TDiscWriteBack::Apply(TResult& result, TClock::time_point now) {
     if (result.Ok) {
         drive.SnapshotSaved(s.Copy, result.Version);
         s.Failing = false;
+        s.ReadOnlyWhenSeen = false; // it could be written: a later refusal is news
         if (OnSaved) OnSaved(result.Drive);
+        if (s.Reported && !drive.Modified) Clear(result.Drive);
         return;
     }
-    if (!s.Failing && OnFailed) OnFailed(result.Drive, result.Error);
+    // A copy of an image the drive no longer holds: nothing to tell of it.
+    const bool current = drive.IsMounted() && s.Copy.Serial == drive.LoadSerial;
+    // Still read-only as it was at the mount, where the user was told.
+    const bool toldAtMount = s.ReadOnlyWhenSeen && drive.FileReadOnly();
+    if (current && !s.Failing && !toldAtMount) {
+        s.Reported = true;
+        s.ReportedSerial = drive.LoadSerial;
+        if (OnFailed) OnFailed(result.Drive, result.Error);
+    }
     s.Failing = true;
     if (result.Changed)
         s.Blocked = true;
     else if (!s.DirtySince)
         s.DirtySince = now; // tried again a delay later
+}
+
+void TDiscWriteBack::Clear(int d) {
+    State[std::size_t(d)].Reported = false;
+    if (OnCleared) OnCleared(d);
 }
 
 void TDiscWriteBack::Settle() {

@@ -9,11 +9,13 @@
 //
 // Poll runs on the window thread (often: every PollPeriod or less); Settle
 // waits for the save in progress and must run before anything else saves,
-// loads or drops an image. A save that fails is tried again Delay later and
-// reported once per run of failures; an image whose file another program
-// changed is not saved again by itself (the user decides at the unmount or the
-// exit), nor is one whose file the user may not write (the user was told at
-// the mount).
+// loads or drops an image. A save that fails (the file became read-only, its
+// folder went, the disc is full) is tried again Delay later and reported once
+// per run of failures; an image whose file another program changed is not
+// saved again by itself (the user decides at the unmount or the exit). An
+// image whose file was read-only already at its load is not
+// reported: the user was told at the mount. Once a reported image is saved,
+// discarded, unmounted or replaced, that is reported too.
 #pragma once
 
 #include "machine/disc/virtual_dsk.h"
@@ -48,14 +50,21 @@ class TDiscWriteBack {
     std::function<void(int drive, const std::string& message)> OnFailed;
     // A drive's image was written back.
     std::function<void(int drive)> OnSaved;
+    // A drive whose failure was reported no longer holds those writes unsaved:
+    // they were saved (by the write-back or otherwise) or discarded, or the
+    // image is gone. Called on the window thread.
+    std::function<void(int drive)> OnCleared;
 
   private:
     struct TDrive {
         std::uint64_t SeenWrites = 0;
         std::optional<TClock::time_point> DirtySince;
-        bool Saving = false;  // the writer has Copy: the window thread keeps off it
-        bool Failing = false; // the last save failed
-        bool Blocked = false; // another program changed the file
+        bool Saving = false;   // the writer has Copy: the window thread keeps off it
+        bool Failing = false;  // the last save failed
+        bool Blocked = false;  // another program changed the file
+        bool Reported = false; // OnFailed was called for the image of ReportedSerial
+        std::uint64_t ReportedSerial = 0;
+        bool ReadOnlyWhenSeen = false; // its file was read-only at the load, and not written since
         TDiscSnapshot Copy;
     };
     struct TResult {
@@ -67,6 +76,7 @@ class TDiscWriteBack {
     };
 
     void Start(int d);
+    void Clear(int d);
     void Apply(TResult& result, TClock::time_point now);
     void TakeResults(TClock::time_point now);
     void Work();

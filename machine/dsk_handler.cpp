@@ -56,16 +56,8 @@ std::vector<TDiscRescue> TDskHandler::UnmountAll() {
         }
         TDiscRescue& r = rescues.back();
         const platform::TMemoryStream& image = *Drives[d].ImageStream;
-        try {
-            r.RescuedTo = platform::RescueCopy(r.FileName, image.Memory(), std::size_t(image.Size()));
-        } catch (const std::exception& e) {
-            r.RescueError = e.what();
-        }
-        const std::string line =
-            r.RescuedTo.empty()
-                ? platform::Format("%s; the machine's copy could not be rescued either: %s", r.Reason.c_str(),
-                                   r.RescueError.c_str())
-                : platform::Format("%s; the machine's copy is in %s", r.Reason.c_str(), r.RescuedTo.c_str());
+        r.Copy = platform::RescueCopy(r.FileName, image.Memory(), std::size_t(image.Size()));
+        const std::string line = r.Reason + "; " + r.Copy.Report();
         LogTo(OnLog, "%s", line.c_str());
         std::fprintf(stderr, "qj47r: %s\n", line.c_str());
         Drives[d].UnloadImage(1); // its copy is safe, or nothing more can be done

@@ -8,21 +8,21 @@
 #include "machine/chip_hooks.h"
 #include "machine/disc/virtual_dsk.h"
 #include "machine/disc_write_back.h"
+#include "platform/rescue.h"
 
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// A modified image that UnmountAll could not write back to its file: the
-// machine's copy went to the rescue folder (RescuedTo), or, when even that
-// failed, nowhere (RescuedTo empty, RescueError says why).
+// A modified image that UnmountAll could not write back to its file (Reason
+// says why): where the machine's copy went (the rescue folder, or the
+// temporary one), or, when no place could take it, why not.
 struct TDiscRescue {
     int Drive = 0;
     std::string FileName;
     std::string Reason;
-    std::string RescuedTo;
-    std::string RescueError;
+    platform::TRescueResult Copy;
 };
 
 class TDskHandler {
@@ -58,7 +58,8 @@ class TDskHandler {
     void Unmount(int d);
     // Unmounts every drive, saving each modified image on its own. An image that
     // cannot be saved, or whose file another program changed, is rescued (its
-    // copy goes to the rescue folder, the file stays as it is); each is reported
+    // copy goes to the rescue folder, or else the temporary one; the file stays
+    // as it is); each is reported
     // (log and stderr) and returned. Never raises.
     std::vector<TDiscRescue> UnmountAll();
     // Whether any drive holds an image with writes not yet in its file.

@@ -46,6 +46,9 @@ class TMachineServices {
     // A drive's image could not be written back by itself (the message names the
     // file and the reason); its writes stay in the machine. Once per run of failures.
     virtual void DiscWriteBackFailed(int /*drive*/, const std::string& /*message*/) {}
+    // The writes of such a drive are no longer unsaved: saved, discarded, or the
+    // image unmounted or replaced.
+    virtual void DiscWriteBackCleared(int /*drive*/) {}
 
     // The debugger's two counters, read and written by the machine's tick after
     // every instruction (plain fields: no call per instruction).

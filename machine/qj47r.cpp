@@ -104,6 +104,7 @@ void TQJ47R::WireChips() {
     Fdc.OnWriteBackFailed = [this](int d, const std::string& message) {
         Services->DiscWriteBackFailed(d, message);
     };
+    Fdc.WriteBack.OnCleared = [this](int d) { Services->DiscWriteBackCleared(d); };
     Cassette.OnLog = log;
 }
 
@@ -118,6 +119,7 @@ TQJ47R::~TQJ47R() {
     }
     Fdc.OnLog = nullptr; // the services may go before the controller
     Fdc.OnWriteBackFailed = nullptr;
+    Fdc.WriteBack.OnCleared = nullptr;
 }
 
 void TQJ47R::LoadFont(const std::string& fileName) {

@@ -46,6 +46,13 @@ class EFileReadError : public EStreamError {
     EFileReadError(const std::string& fileName, const std::string& reason)
         : EStreamError("Cannot read file " + fileName, reason) {}
 };
+// The system's reason of a file error ("Permission denied"), or the whole
+// message of an error without one.
+inline std::string ReasonOf(const Exception& e) {
+    const auto* file = dynamic_cast<const EStreamError*>(&e);
+    return file && !file->Reason().empty() ? file->Reason() : e.Message();
+}
+
 class EReadError : public EStreamError {
   public:
     EReadError() : EStreamError("Stream read error") {}

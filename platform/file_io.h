@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,15 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName, std::uint64
 // temporary files that an interrupted save of the same file left are removed.
 // EFCreateError with the reason on failure, with the target untouched.
 TFileVersion WriteFileAtomic(const std::string& fileName, const void* data, std::size_t size);
+
+// Writes size bytes to a new file in folder, written whole and flushed to disc
+// before it gets its name: the first of nameFor(1), nameFor(2), ...
+// nameFor(attempts) that no file has at that moment. A name that another
+// process takes between the choice and the write is never replaced: the next
+// is tried. Returns the path taken. EFCreateError with the reason on failure,
+// with nothing left behind.
+std::string WriteNewFile(const std::string& folder, const std::function<std::string(int attempt)>& nameFor,
+                         int attempts, const void* data, std::size_t size);
 
 // The temporary files a save of fileName uses: ".NAME.saving-XXXXXX" in its folder.
 std::string SaveTempPrefix(const std::string& fileName);

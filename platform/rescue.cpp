@@ -8,6 +8,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -19,8 +20,9 @@ namespace fs = std::filesystem;
 
 constexpr const char* ListName = "unreported.txt";
 constexpr int MaxNameTries = 1000;
+constexpr std::uint64_t MaxListSize = 1 << 20;
 
-std::string ListPath() { return (fs::path(RescueFolder()) / ListName).string(); }
+std::string ErrorText(int error) { return std::error_code(error, std::generic_category()).message(); }
 
 std::string TimeText() {
     const std::time_t now = std::time(nullptr);
@@ -31,18 +33,94 @@ std::string TimeText() {
     return text;
 }
 
-// "games.dsk" -> "games-20261211-040212.dsk", then "-2", "-3"... while taken.
-std::string FreshName(const fs::path& folder, const std::string& imageName) {
-    const fs::path image = fs::path(imageName).filename();
-    std::string stem = image.stem().string();
-    if (stem.empty()) stem = "disk";
-    const std::string base = stem + "-" + TimeText();
-    for (int n = 1; n <= MaxNameTries; ++n) {
-        const std::string name = base + (n > 1 ? "-" + std::to_string(n) : "") + image.extension().string();
-        std::error_code ec;
-        if (!fs::exists(folder / name, ec) && !ec) return (folder / name).string();
+// The rescue folder, made when missing. Empty when it is there; else why not.
+std::string MakeRescueFolder(const std::string& folder) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    // Another process may make it at the same moment, which fails this one.
+    std::error_code there;
+    return ec && !fs::is_directory(folder, there) ? ec.message() : std::string();
+}
+
+// The temporary folder is everyone's: the folder of ours in it must be a real
+// folder that belongs to this user and that nobody else may enter.
+// Empty when it is such a folder; else why not.
+std::string NotPrivate(const std::string& folder) {
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) != 0) return ErrorText(errno);
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() || (st.st_mode & 077) != 0)
+        return "it is not a private folder of this user";
+    return {};
+}
+
+std::string MakePrivateFolder(const std::string& folder) {
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return ErrorText(errno);
+    return NotPrivate(folder);
+}
+
+// A list line: the copy and the image, tab-separated, each with its
+// backslashes, tabs and line ends escaped.
+std::string Escaped(const std::string& text) {
+    std::string s;
+    for (const char c : text) {
+        if (c == '\\')
+            s += "\\\\";
+        else if (c == '\t')
+            s += "\\t";
+        else if (c == '\n')
+            s += "\\n";
+        else
+            s += c;
     }
-    throw EFCreateError((folder / base).string(), "no free name");
+    return s;
+}
+
+std::string Unescaped(const std::string& text) {
+    std::string s;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            s += text[i];
+            continue;
+        }
+        const char c = text[++i];
+        s += c == 't' ? '\t' : c == 'n' ? '\n' : c;
+    }
+    return s;
+}
+
+// The list only says what to show at the next start: the copy is safe without it.
+void ListForTheNextStart(const std::string& folder, const TRescueNote& note) {
+    const std::string line = Escaped(note.Copy) + "\t" + Escaped(note.Image) + "\n";
+    const std::string list = (fs::path(folder) / ListName).string();
+    const int fd = ::open(list.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return;
+    [[maybe_unused]] const ssize_t n = ::write(fd, line.data(), line.size());
+    ::fsync(fd);
+    ::close(fd);
+}
+
+void TakeList(const std::string& folder, std::vector<TRescueNote>& notes) {
+    const std::string list = (fs::path(folder) / ListName).string();
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes = ReadWholeFile(list, MaxListSize);
+    } catch (const Exception&) {
+        return;
+    }
+    std::string line;
+    for (const std::uint8_t b : bytes) {
+        if (b != '\n') {
+            line += char(b);
+            continue;
+        }
+        // A line without a tab comes from a list of an earlier version: the copy alone.
+        const auto tab = line.find('\t');
+        if (!line.empty())
+            notes.push_back({Unescaped(line.substr(0, tab)),
+                             tab == std::string::npos ? std::string() : Unescaped(line.substr(tab + 1))});
+        line.clear();
+    }
+    ::unlink(list.c_str());
 }
 
 } // namespace
@@ -56,44 +134,60 @@ std::string UserStateFolder() {
 
 std::string RescueFolder() { return (fs::path(UserStateFolder()) / "qj47r" / "rescued").string(); }
 
-std::string RescueCopy(const std::string& imageName, const void* data, std::size_t size) {
-    const fs::path folder = RescueFolder();
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ec) throw EFCreateError(folder.string(), ec.message());
-    const std::string path = FreshName(folder, imageName);
-    WriteFileAtomic(path, data, size);
-
-    // The list only says what to show at the next start: the copy is safe without it.
-    const std::string line = path + "\n";
-    const int fd = ::open(ListPath().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-        [[maybe_unused]] const ssize_t n = ::write(fd, line.data(), line.size());
-        ::fsync(fd);
-        ::close(fd);
-    }
-    return path;
+std::string TemporaryRescueFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    const fs::path base = tmp && *tmp == '/' ? tmp : "/tmp";
+    return (base / ("qj47r-rescued-" + std::to_string(::geteuid()))).string();
 }
 
-std::vector<std::string> TakeUnreportedRescues() {
-    std::vector<std::string> files;
-    const std::string list = ListPath();
-    try {
-        const auto bytes = ReadWholeFile(list, 1 << 20);
-        std::string line;
-        for (const std::uint8_t b : bytes) {
-            if (b != '\n') {
-                line += char(b);
-                continue;
+TRescueResult RescueCopy(const std::string& imageName, const void* data, std::size_t size) {
+    const fs::path image = fs::path(imageName).filename();
+    const std::string stem = image.stem().empty() ? "disk" : image.stem().string();
+    const std::string base = stem + "-" + TimeText();
+    const auto nameFor = [&](int n) {
+        return base + (n > 1 ? "-" + std::to_string(n) : "") + image.extension().string();
+    };
+
+    TRescueResult result;
+    const struct {
+        std::string Folder;
+        std::string (*Make)(const std::string&);
+    } places[] = {{RescueFolder(), MakeRescueFolder}, {TemporaryRescueFolder(), MakePrivateFolder}};
+    for (const auto& place : places) {
+        std::string problem = place.Make(place.Folder);
+        if (problem.empty()) {
+            try {
+                result.Path = WriteNewFile(place.Folder, nameFor, MaxNameTries, data, size);
+                result.InTemporaryFolder = &place != &places[0];
+                ListForTheNextStart(place.Folder, {result.Path, imageName});
+                return result;
+            } catch (const Exception& e) {
+                problem = ReasonOf(e);
             }
-            if (!line.empty()) files.push_back(line);
-            line.clear();
         }
-    } catch (const Exception&) {
-        return files;
+        result.Refusals.push_back(place.Folder + " (" + problem + ")");
     }
-    ::unlink(list.c_str());
-    return files;
+    return result;
+}
+
+std::string TRescueResult::Report() const {
+    if (Path.empty()) {
+        std::string why = "the machine's writes to it are lost: no place could take a copy";
+        for (std::size_t i = 0; i < Refusals.size(); ++i)
+            why += (i == 0 ? ", not the rescue folder " : ", nor the temporary folder ") + Refusals[i];
+        return why;
+    }
+    if (!InTemporaryFolder) return "the machine's copy is in " + Path;
+    return "the machine's copy is in " + Path +
+           ", in the system's temporary folder, since the rescue folder " +
+           (Refusals.empty() ? std::string("could not take it") : Refusals[0] + " could not take it");
+}
+
+std::vector<TRescueNote> TakeUnreportedRescues() {
+    std::vector<TRescueNote> notes;
+    TakeList(RescueFolder(), notes);
+    if (const std::string tmp = TemporaryRescueFolder(); NotPrivate(tmp).empty()) TakeList(tmp, notes);
+    return notes;
 }
 
 } // namespace platform

@@ -41,12 +41,6 @@ std::string OneLine(const std::string& text) {
     return s;
 }
 
-// The system's reason of a file error, or the whole message of one without.
-std::string ReasonOf(const platform::Exception& e) {
-    const auto* file = dynamic_cast<const platform::EStreamError*>(&e);
-    return file && !file->Reason().empty() ? file->Reason() : e.Message();
-}
-
 // The text of an INI file as lines that keep their own line ends, so that
 // whatever is not changed is written back as it was read.
 class TIniText {
@@ -196,7 +190,7 @@ bool ReadText(const std::string& path, std::string* text, std::string* problem) 
             text->clear();
             return true;
         }
-        *problem = ReasonOf(e);
+        *problem = platform::ReasonOf(e);
         return false;
     }
 }
@@ -243,6 +237,12 @@ bool TSettingsStore::WriteStrings(const TSettingValues& values) {
         ini.Set(Section, name, text);
     const std::string text = ini.Text();
     if (text == old) return true; // holds these values already
+    // A file the store would refuse to read back is never written.
+    if (text.size() > MaxFileSize) {
+        LastError = "the file would be larger than " + std::to_string(MaxFileSize) +
+                    " bytes, the most a settings file may hold, so it is left as it is";
+        return false;
+    }
 
     const auto folder = std::filesystem::path(Path).parent_path();
     std::error_code ec;
@@ -254,7 +254,7 @@ bool TSettingsStore::WriteStrings(const TSettingValues& values) {
     try {
         platform::WriteFileAtomic(Path, text.data(), text.size());
     } catch (const platform::Exception& e) {
-        LastError = ReasonOf(e);
+        LastError = platform::ReasonOf(e);
         return false;
     }
     return true;

@@ -7,7 +7,8 @@
 // Every call reads the file afresh. A write changes only the lines of the
 // values it writes (or adds them), keeping the rest of the file byte for byte,
 // and replaces the file atomically. A file that exists but cannot be read is
-// never written: what it holds is unknown, and a write would lose it.
+// never written: what it holds is unknown, and a write would lose it. Nor is a
+// file written that would be larger than MaxFileSize, which is all a read takes.
 // Failures never raise; they are told in ReadProblem and LastError.
 #pragma once
 
@@ -37,7 +38,8 @@ class TSettingsStore {
     // stored, and ReadProblem says why.
     std::string ReadString(const std::string& name, const std::string& defaultText);
     // Creates or replaces the values with one write of the file; false when
-    // nothing was written, and LastError says why.
+    // nothing was written (the file cannot be read, or would grow past
+    // MaxFileSize, or cannot be written), and LastError says why.
     bool WriteStrings(const TSettingValues& values);
     bool WriteString(const std::string& name, const std::string& text);
 

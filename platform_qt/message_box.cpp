@@ -72,11 +72,11 @@ MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter) {
     return std::exchange(Presenter(), std::move(presenter));
 }
 
-void ShowNotice(QWidget* parent, const QString& text, const QString& caption, unsigned flags) {
+QWidget* ShowNotice(QWidget* parent, const QString& text, const QString& caption, unsigned flags) {
     const MessageBoxRequest request{text, caption, flags};
     if (Presenter()) {
         Presenter()(parent, request);
-        return;
+        return nullptr;
     }
     auto* box = new QMessageBox(IconOf(flags), caption, text, QMessageBox::NoButton, parent);
     SetButtons(*box, flags);
@@ -85,6 +85,7 @@ void ShowNotice(QWidget* parent, const QString& text, const QString& caption, un
     box->setAttribute(Qt::WA_ShowWithoutActivating);
     box->setModal(false);
     box->show();
+    return box;
 }
 
 int AskChoice(QWidget* parent, const QString& text, const QString& caption, const QStringList& choices) {

@@ -45,8 +45,10 @@ int MessageBox(QWidget* parent, const QString& text, const QString& caption, uns
 MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter);
 
 // Shows a box without waiting for it (not modal), for news while the emulation
-// runs; the presenter, when one is installed, sees it as a message box.
-void ShowNotice(QWidget* parent, const QString& text, const QString& caption, unsigned flags);
+// runs, and returns it: it deletes itself when the user closes it, and the
+// caller may close it when the news no longer holds. The presenter, when one is
+// installed, sees it as a message box instead (nullptr is returned).
+QWidget* ShowNotice(QWidget* parent, const QString& text, const QString& caption, unsigned flags);
 
 // A question whose buttons carry their own texts ("Retry", "Save As...").
 struct ChoiceRequest {

@@ -58,6 +58,7 @@ int TVirtualDsk::LoadImageBytes(std::vector<std::uint8_t> bytes, const std::stri
     LoadSerial = ++loads;
     DirtyBlocks.assign((std::size_t(ImageStream->Size()) + DirtyBlockSize - 1) / DirtyBlockSize, 0);
     FileName = fileName;
+    ReadOnlyAtLoad = FileReadOnly();
     Parse();
     Mounted = 1;
     LoadFlag = flag;

@@ -164,6 +164,8 @@ class TVirtualDsk {
     std::uint8_t DiskInfo[dsk::HeaderSize] = {};
     // The file as it was when loaded or last saved.
     platform::TFileVersion DiscVersion;
+    // The user may not write the file it was loaded from (FileReadOnly at the load).
+    bool ReadOnlyAtLoad = false;
 
   private:
     // Absent: size byte 0. Missing: its block lies past the end of the image.

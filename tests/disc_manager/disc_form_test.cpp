@@ -217,49 +217,54 @@ TEST_F(DiscFormTest, ClicksOnTheDiscAndTrackNodesAreIgnored) {
     EXPECT_TRUE(Hex.HexMemo->toPlainText().isEmpty());
 }
 
-TEST_F(DiscFormTest, AFailedLoadReportsTheErrorAndShowsTheNotLoadedState) {
-    Load(Save(FixtureImage().Build()));
-    Load(Dir.File("missing.dsk"));
-    ASSERT_EQ(Boxes.Shown().size(), 1u);
-    EXPECT_EQ(Boxes.Shown()[0].text, QString::fromStdString("Cannot open file " + Dir.File("missing.dsk") +
-                                                            ": No such file or directory"));
-    EXPECT_EQ(Boxes.Shown()[0].caption, QGuiApplication::applicationDisplayName());
-    EXPECT_EQ(Form.LabelStatus->text(), "Not Loaded");
-    EXPECT_EQ(Form.TreeView->topLevelItemCount(), 0);
-    EXPECT_FALSE(VirtualDisk.IsMounted());
-
-    Boxes.Clear();
-    Load("");
-    ASSERT_EQ(Boxes.Shown().size(), 1u);
-    EXPECT_EQ(Boxes.Shown()[0].text, "Cannot open file : No such file or directory");
-    EXPECT_TRUE(Form.isVisible());
-}
-
-// Files that are no disc images are refused at once, with what they are: a
-// FIFO would hang the window, /dev/zero fill the memory, a sparse gigabyte
-// freeze it.
-TEST_F(DiscFormTest, FilesThatAreNoImagesAreRefusedAtOnce) {
+// A file that cannot be loaded (missing, a FIFO, a device, a folder, too
+// large, a read error) is reported at once and changes nothing: the image
+// loaded before, its label, its tree and its open sector dump stay.
+TEST_F(DiscFormTest, AFileThatIsRefusedChangesNothingShown) {
     const std::string fifo = Dir.File("pipe.dsk"), zero = Dir.File("zero.dsk"), sparse = Dir.File("big.dsk");
     ASSERT_TRUE(fixtures::MakeFifo(fifo));
     std::filesystem::create_symlink("/dev/zero", zero);
     ASSERT_TRUE(fixtures::MakeSparseFile(sparse, std::uint64_t(1) << 30));
     const struct {
-        std::string Path, Reason;
+        std::string Path, Message;
     } cases[] = {
-        {fifo, "it is a pipe, not a regular file"},
-        {zero, "it is a device, not a regular file"},
-        {sparse, "the file is larger than 13317376 bytes"},
-        {"/proc/self/mem", ""},
+        {Dir.File("missing.dsk"),
+         "Cannot open file " + Dir.File("missing.dsk") + ": No such file or directory"},
+        {"", "Cannot open file : No such file or directory"},
+        {fifo, "Cannot open file " + fifo + ": it is a pipe, not a regular file"},
+        {zero, "Cannot open file " + zero + ": it is a device, not a regular file"},
+        {Dir.Path.string(), "Cannot open file " + Dir.Path.string() + ": it is a folder"},
+        {sparse, "Cannot open file " + sparse + ": the file is larger than 13317376 bytes"},
+        {"/proc/self/mem", "Cannot read file /proc/self/mem: Input/output error"},
     };
+    Load(Save(FixtureImage().Build()));
+    Click({0, 1});
+    const QString dump = Hex.HexMemo->toPlainText();
+    ASSERT_FALSE(dump.isEmpty());
     for (const auto& c : cases) {
         Boxes.Clear();
         Load(c.Path);
         ASSERT_EQ(Boxes.Shown().size(), 1u) << c.Path;
-        const std::string expected = c.Reason.empty() ? "Cannot read file " + c.Path + ": Input/output error"
-                                                      : "Cannot open file " + c.Path + ": " + c.Reason;
-        EXPECT_EQ(Boxes.Shown()[0].text, QString::fromStdString(expected));
-        EXPECT_EQ(Form.LabelStatus->text(), "Not Loaded");
+        EXPECT_EQ(Boxes.Shown()[0].text, QString::fromStdString(c.Message));
+        EXPECT_EQ(Boxes.Shown()[0].caption, QGuiApplication::applicationDisplayName());
+        EXPECT_EQ(Form.LabelStatus->text(), "Loaded: Status 0") << c.Path;
+        EXPECT_EQ(TreeTexts(Form.TreeView), FixtureTree) << c.Path;
+        EXPECT_TRUE(Hex.isVisible());
+        EXPECT_EQ(Hex.HexMemo->toPlainText(), dump);
     }
+    EXPECT_TRUE(VirtualDisk.IsMounted());
+    // And the tree still dumps the image it shows.
+    Click({0, 0});
+    EXPECT_EQ(DumpLines().size(), 16);
+
+    // Without an image loaded, a refused file leaves the empty state.
+    Form.BtnUnloadClick();
+    Boxes.Clear();
+    Load(fifo);
+    ASSERT_EQ(Boxes.Shown().size(), 1u);
+    EXPECT_EQ(Form.LabelStatus->text(), "Not Loaded");
+    EXPECT_EQ(Form.TreeView->topLevelItemCount(), 0);
+    EXPECT_TRUE(Form.isVisible());
 }
 
 // A sector cut short by the end of the file: the dump stops there and says so.

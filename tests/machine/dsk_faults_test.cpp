@@ -301,6 +301,106 @@ TEST_F(WriteBack, AFileAnotherProgramChangedIsNotOverwritten) {
     EXPECT_TRUE(Drives[0].Modified);
 }
 
+// The write-back finds out at every save whether the file can be written. As
+// an unprivileged user (root writes anything): an image whose file became
+// read-only after the mount is reported once and keeps its writes, and is
+// saved, and the report taken back, once the file can be written again. An
+// image that was read-only at the mount, where the user was told, is not
+// reported again.
+TEST(WriteBackReadOnly, AFileThatBecameReadOnlyIsReportedOnceAndSavedOnceWritable) {
+    fixtures::TempDir dir;
+    fixtures::OpenToEveryone(dir.Path);
+    const std::string a = dir.File("a.dsk"), b = dir.File("b.dsk");
+    const int result = fixtures::RunUnprivileged([&] {
+        Small.Save(a);
+        Small.Save(b);
+        fs::permissions(b, fs::perms::owner_read);
+        TVirtualDsk drives[2];
+        TDiscWriteBack writer(drives, 2);
+        std::vector<std::string> failed;
+        std::vector<int> cleared;
+        writer.OnFailed = [&](int d, const std::string& m) {
+            failed.push_back(char('A' + d) + std::string(": ") + m);
+        };
+        writer.OnCleared = [&](int d) { cleared.push_back(d); };
+        auto now = TDiscWriteBack::TClock::now();
+        const auto runFor = [&](TDiscWriteBack::TClock::duration span) {
+            for (const auto end = now + span; now < end;) {
+                now += TDiscWriteBack::PollPeriod;
+                writer.Poll(now);
+                writer.Settle();
+            }
+        };
+        drives[0].LoadImage(a, 0);
+        drives[1].LoadImage(b, 0);
+        runFor(200ms); // both seen: a writable, b read-only
+        fs::permissions(a, fs::perms::owner_read);
+        WriteFirstByte(drives[0], 0x51);
+        WriteFirstByte(drives[1], 0x52);
+        runFor(10s);
+        if (failed != std::vector<std::string>{"A: Cannot create file " + a + ": Permission denied"})
+            return 1;
+        if (!drives[0].Modified || !drives[1].Modified || !cleared.empty()) return 2;
+        if (Slurp(a)[FirstData] == 0x51) return 3;
+        fs::permissions(a, fs::perms::owner_read | fs::perms::owner_write);
+        fs::permissions(b, fs::perms::owner_read | fs::perms::owner_write);
+        runFor(3100ms);
+        if (drives[0].Modified || drives[1].Modified) return 4;
+        if (Slurp(a)[FirstData] != 0x51 || Slurp(b)[FirstData] != 0x52) return 5;
+        if (cleared != std::vector<int>{0}) return 6;
+        // Read-only again once it was written: news again.
+        fs::permissions(b, fs::perms::owner_read);
+        WriteFirstByte(drives[1], 0x53);
+        runFor(3100ms);
+        if (failed.size() != 2 || failed[1] != "B: Cannot create file " + b + ": Permission denied") return 7;
+        return 0;
+    });
+    if (result < 0) GTEST_SKIP() << "cannot run as an unprivileged user here";
+    EXPECT_EQ(result, 0);
+}
+
+// A reported failure is taken back when the writes stop being unsaved in any
+// way: saved by hand, discarded, or the image unmounted or replaced.
+TEST_F(WriteBack, AReportedFailureIsTakenBackOnceTheWritesAreSettled) {
+    std::vector<int> cleared;
+    Writer.OnCleared = [&](int d) { cleared.push_back(d); };
+    fixtures::TempDir elsewhere;
+    const std::string other = elsewhere.File("other.dsk");
+    Small.Save(other);
+    const struct {
+        const char* Case;
+        std::function<void(TVirtualDsk&)> Settle;
+    } cases[] = {
+        {"saved as another file", [&](TVirtualDsk& d) { d.SaveAs(elsewhere.File("saved.dsk")); }},
+        {"discarded and unmounted", [](TVirtualDsk& d) { d.UnloadImage(1); }},
+        {"another image mounted after a discard",
+         [&](TVirtualDsk& d) {
+             d.Modified = 0;
+             d.LoadImage(other, 0);
+             WriteFirstByte(d, 0x61); // written at once: the drive is still news
+         }},
+    };
+    for (const auto& c : cases) {
+        fs::create_directory(Dir.Path / "sub");
+        const std::string sub = (Dir.Path / "sub" / "b.dsk").string();
+        Small.Save(sub);
+        Drives[1].LoadImage(sub, 0);
+        RunFor(200ms);
+        WriteFirstByte(Drives[1], 0x22);
+        fs::remove_all(Dir.Path / "sub");
+        Failures.clear();
+        cleared.clear();
+        RunFor(4s);
+        ASSERT_EQ(Failures.size(), 1u) << c.Case;
+        EXPECT_TRUE(cleared.empty()) << c.Case;
+        c.Settle(Drives[1]);
+        RunFor(200ms);
+        EXPECT_EQ(cleared, std::vector<int>{1}) << c.Case;
+        Drives[1].UnloadImage(1);
+        RunFor(200ms);
+    }
+}
+
 // The machine's end when no window can ask: every image that cannot be saved
 // goes whole to the rescue folder, the file stays as it is, and the others are
 // saved.
@@ -333,20 +433,60 @@ TEST(ControllerShutdown, ImagesThatCannotBeSavedAreRescuedAndTheOthersSaved) {
     ASSERT_EQ(rescues.size(), 2u);
     EXPECT_EQ(rescues[0].Reason, "Cannot create file " + a + ": No such file or directory");
     EXPECT_EQ(rescues[1].Reason, "The disk image " + b + " was changed by another program since it was read");
-    EXPECT_EQ(Slurp(rescues[0].RescuedTo), machineA);
-    EXPECT_EQ(Slurp(rescues[1].RescuedTo), machineB);
+    EXPECT_EQ(Slurp(rescues[0].Copy.Path), machineA);
+    EXPECT_EQ(Slurp(rescues[1].Copy.Path), machineB);
     for (const TDiscRescue& r : rescues) {
-        EXPECT_EQ(fs::path(r.RescuedTo).parent_path(), platform::RescueFolder());
-        EXPECT_EQ(fs::path(r.RescuedTo).filename().string().substr(0, 2),
+        EXPECT_EQ(fs::path(r.Copy.Path).parent_path(), platform::RescueFolder());
+        EXPECT_EQ(fs::path(r.Copy.Path).filename().string().substr(0, 2),
                   fs::path(r.FileName).stem().string() + "-");
     }
     EXPECT_EQ(Slurp(b), otherB);
     EXPECT_EQ(Slurp(c)[FirstData], 0x12);
     EXPECT_EQ(log.Lines(), (std::vector<std::string>{
-                               rescues[0].Reason + "; the machine's copy is in " + rescues[0].RescuedTo,
-                               rescues[1].Reason + "; the machine's copy is in " + rescues[1].RescuedTo}));
+                               rescues[0].Reason + "; the machine's copy is in " + rescues[0].Copy.Path,
+                               rescues[1].Reason + "; the machine's copy is in " + rescues[1].Copy.Path}));
     EXPECT_EQ(platform::TakeUnreportedRescues(),
-              (std::vector<std::string>{rescues[0].RescuedTo, rescues[1].RescuedTo}));
+              (std::vector<platform::TRescueNote>{{rescues[0].Copy.Path, a}, {rescues[1].Copy.Path, b}}));
+}
+
+// When the rescue folder cannot take a copy, the temporary folder does; when
+// nothing can, the log says that the writes are lost and why.
+TEST(ControllerShutdown, ARescueFolderThatCannotTakeTheCopyGivesWayAndALostCopyIsSaid) {
+    StateFolder state;
+    fixtures::TempDir tmp, dir;
+    ::setenv("TMPDIR", tmp.Path.c_str(), 1);
+    fs::create_directories(state.Dir.Path / "qj47r");
+    fixtures::SpitText((state.Dir.Path / "qj47r" / "rescued").string(), "a file in the folder's place");
+    const std::string tmpFolder = platform::TemporaryRescueFolder();
+    for (const bool temporaryToo : {false, true}) {
+        if (temporaryToo) {
+            fs::remove_all(tmpFolder);
+            fixtures::SpitText(tmpFolder, "and in this one's");
+        }
+        fs::create_directory(dir.Path / "gone");
+        const std::string a = (dir.Path / "gone" / "a.dsk").string();
+        Small.Save(a);
+        RecordingServices log;
+        TDskHandler fdc(log.LogHook());
+        fdc.Mount(0, a, 0);
+        WriteFirstByte(fdc.Drives[0], 0x10);
+        const Bytes machine = ImageOf(fdc.Drives[0]);
+        fs::remove_all(dir.Path / "gone");
+        const std::vector<TDiscRescue> rescues = fdc.UnmountAll();
+        ASSERT_EQ(rescues.size(), 1u);
+        const platform::TRescueResult& copy = rescues[0].Copy;
+        ASSERT_EQ(log.Lines(), (std::vector<std::string>{rescues[0].Reason + "; " + copy.Report()}));
+        if (!temporaryToo) {
+            EXPECT_TRUE(copy.InTemporaryFolder);
+            EXPECT_EQ(fs::path(copy.Path).parent_path(), tmpFolder);
+            EXPECT_EQ(Slurp(copy.Path), machine);
+            EXPECT_NE(log.Lines()[0].find("in the system's temporary folder"), std::string::npos);
+        } else {
+            EXPECT_TRUE(copy.Path.empty());
+            EXPECT_NE(log.Lines()[0].find("the machine's writes to it are lost"), std::string::npos);
+        }
+    }
+    ::unsetenv("TMPDIR");
 }
 
 // The write-back's copy is taken whole once, then only the blocks written

@@ -1,5 +1,6 @@
 #include "fixtures/dsk_builder.h"
 #include "fixtures/temp_dir.h"
+#include "machine/disc/dsk_damage.h"
 #include "machine/disc/virtual_dsk.h"
 #include "platform/exceptions.h"
 
@@ -412,4 +413,58 @@ TEST_F(DiscImage, WritesNeverGrowTheImage) {
     EXPECT_EQ(d.ImageStream->Size(), std::int64_t(img.size()));
     d.UnloadImage(0);
     EXPECT_EQ(Slurp(path).size(), img.size());
+}
+
+// What a file that is not a well-formed image shows: the findings both
+// programs tell the user; a well-formed image has none.
+TEST_F(DiscImage, TheDamageReportNamesWhatIsNotAsAnImageHasIt) {
+    std::vector<std::uint8_t> random(1000);
+    std::uint32_t seed = 12345;
+    for (auto& b : random)
+        b = std::uint8_t((seed = seed * 1103515245 + 12345) >> 16);
+    DskBuilder tracks;
+    tracks.Uniform(2, 1, 4, 1);
+    auto unsigned_ = tracks.Build();
+    std::fill_n(unsigned_.begin() + std::ptrdiff_t(tracks.BlockOffset(2)), 10, 0);
+    const std::string noSignature =
+        "The file does not begin with the signature of a disc image (\"EXTENDED CPC DSK "
+        "File\"); it may be no disc image at all.";
+    const struct {
+        const char* Name;
+        std::vector<std::uint8_t> Image;
+        std::vector<std::string> Expected; // the first findings
+    } cases[] = {
+        {"well formed", DskBuilder().Uniform(40, 1, 16, 1).Build(), {}},
+        {"a raw sector dump",
+         std::vector<std::uint8_t>(40 * 16 * 256, 0xE5),
+         {noSignature, "The header describes 52441 track records; only the first 203 are shown."}},
+        {"random bytes", random, {noSignature}},
+        {"a track block without its signature",
+         unsigned_,
+         {"Track record 2 does not begin with the signature of a track (\"Track-Info\")."}},
+    };
+    for (const auto& c : cases) {
+        TVirtualDsk d;
+        DskBuilder::Write(Dir.File("x.dsk"), c.Image);
+        d.LoadImage(Dir.File("x.dsk"), 0);
+        const std::vector<std::string> found = DamageReport(d);
+        ASSERT_GE(found.size(), c.Expected.size()) << c.Name;
+        EXPECT_EQ(std::vector<std::string>(found.begin(), found.begin() + std::ptrdiff_t(c.Expected.size())),
+                  c.Expected)
+            << c.Name;
+        if (c.Expected.empty()) {
+            EXPECT_TRUE(found.empty()) << c.Name << ": " << found[0];
+        }
+        d.UnloadImage(1);
+    }
+}
+
+TEST(DamageMessage, ShowsADozenFindingsAndCountsTheRest) {
+    EXPECT_EQ(DamageMessage("Opening.", {}), "");
+    std::vector<std::string> faults;
+    for (int i = 1; i <= 14; ++i)
+        faults.push_back("Finding " + std::to_string(i) + ".");
+    const std::string m = DamageMessage("Opening.", faults);
+    EXPECT_TRUE(m.starts_with("Opening.\n\nFinding 1.\nFinding 2.\n")) << m;
+    EXPECT_TRUE(m.ends_with("\nFinding 12.\n... and 2 more.")) << m;
 }

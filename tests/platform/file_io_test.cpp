@@ -3,8 +3,8 @@
 #include "fixtures/temp_dir.h"
 #include "platform/exceptions.h"
 #include "platform/file_io.h"
-#include "platform/rescue.h"
 #include "platform/streams.h"
+#include "platform/system_calls.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -12,6 +12,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <thread>
 
 using namespace platform;
 namespace fs = std::filesystem;
@@ -145,17 +146,22 @@ TEST(WriteFileAtomic, AFileTheUserMayNotWriteIsNeverReplaced) {
 }
 
 // A save cut short leaves its temporary file; the next save of the same file
-// removes it, but never the file of a save still in progress (it holds a lock)
-// nor anything that merely looks alike.
+// removes it, but never the file of a save still in progress (it holds a lock,
+// or was made so lately that it may not hold it yet) nor anything that merely
+// looks alike.
 TEST(WriteFileAtomic, RemovesTheStaleTemporariesOfEarlierSaves) {
     fixtures::TempDir dir;
     const std::string name = dir.File("disc.dsk");
     Spit(name, "old");
     const std::string prefix = SaveTempPrefix(name);
-    Spit(prefix + "abc123", "stale");
-    Spit(prefix + "abc12", "not ours: too short");
+    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(2);
+    for (const char* suffix : {"abc123", "abc12", "busy00"}) {
+        Spit(prefix + suffix, "stale, too short or in progress");
+        fs::last_write_time(prefix + suffix, old);
+    }
     Spit(dir.File(".other.dsk.saving-abc123"), "another file's");
-    Spit(prefix + "busy00", "in progress");
+    fs::last_write_time(dir.File(".other.dsk.saving-abc123"), old);
+    Spit(prefix + "new000", "made a moment ago");
     const int busy = ::open((prefix + "busy00").c_str(), O_RDONLY);
     ASSERT_EQ(::flock(busy, LOCK_EX), 0);
 
@@ -164,7 +170,28 @@ TEST(WriteFileAtomic, RemovesTheStaleTemporariesOfEarlierSaves) {
     EXPECT_EQ(Slurp(name), "new");
     EXPECT_EQ(FolderEntries(dir.Path),
               (std::vector<std::string>{".disc.dsk.saving-abc12", ".disc.dsk.saving-busy00",
-                                        ".other.dsk.saving-abc123", "disc.dsk"}));
+                                        ".disc.dsk.saving-new000", ".other.dsk.saving-abc123", "disc.dsk"}));
+}
+
+// Two saves of one file at once: neither removes the other's temporary file
+// as stale, so both succeed.
+TEST(WriteFileAtomic, SavesOfOneFileAtOnceBothSucceed) {
+    fixtures::TempDir dir;
+    const std::string name = dir.File("disc.dsk");
+    const std::string data(256 * 1024, 'd');
+    std::atomic<int> failures = 0;
+    std::vector<std::thread> savers;
+    for (int t = 0; t < 4; ++t)
+        savers.emplace_back([&] {
+            for (int i = 0; i < 20; ++i)
+                if (MessageOf([&] { WriteFileAtomic(name, data.data(), data.size()); }) != "(nothing raised)")
+                    ++failures;
+        });
+    for (auto& s : savers)
+        s.join();
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(Slurp(name), data);
+    EXPECT_EQ(FolderEntries(dir.Path), (std::vector<std::string>{"disc.dsk"}));
 }
 
 TEST(WriteFileAtomic, ReturnsTheVersionOfWhatItWrote) {
@@ -175,27 +202,203 @@ TEST(WriteFileAtomic, ReturnsTheVersionOfWhatItWrote) {
     EXPECT_EQ(version.Hash, ContentHash("abc", 3));
 }
 
-TEST(RescueCopy, KeepsTheNameAddsTheTimeAndListsItOnceForTheNextStart) {
-    fixtures::TempDir dir;
-    ASSERT_EQ(::setenv("XDG_STATE_HOME", dir.Path.c_str(), 1), 0);
-    const std::string first = RescueCopy("/home/user/discs/games.dsk", "abc", 3);
-    const std::string second = RescueCopy("/elsewhere/games.dsk", "defg", 4);
-    ::unsetenv("XDG_STATE_HOME");
+// ---- the system calls in their order, and faults between them ----
 
-    const fs::path folder = dir.Path / "qj47r" / "rescued";
-    EXPECT_EQ(fs::path(first).parent_path(), folder);
-    EXPECT_NE(first, second);
-    for (const std::string& path : {first, second}) {
-        const std::string name = fs::path(path).filename().string();
-        EXPECT_EQ(name.rfind("games-", 0), 0u) << name;
-        EXPECT_EQ(fs::path(path).extension(), ".dsk");
+namespace {
+
+std::vector<std::string>& Trace() {
+    static std::vector<std::string> trace;
+    return trace;
+}
+
+std::string PathOfDescriptor(int fd) {
+    std::error_code ec;
+    return fs::read_symlink("/proc/self/fd/" + std::to_string(fd), ec).string();
+}
+
+// Watches the flushes, renames and links of the file functions while alive.
+class CallTrace {
+  public:
+    CallTrace() { Trace().clear(); }
+    // The trace, with the random part of each temporary file's name as "*".
+    std::vector<std::string> Calls(const std::string& tempPrefix) const {
+        std::vector<std::string> calls;
+        for (std::string c : Trace()) {
+            for (std::size_t at; (at = c.find(tempPrefix)) != std::string::npos;)
+                c.replace(at, tempPrefix.size() + 6, "TMP");
+            calls.push_back(c);
+        }
+        return calls;
     }
-    EXPECT_EQ(Slurp(first), "abc");
-    EXPECT_EQ(Slurp(second), "defg");
 
-    ASSERT_EQ(::setenv("XDG_STATE_HOME", dir.Path.c_str(), 1), 0);
-    EXPECT_EQ(TakeUnreportedRescues(), (std::vector<std::string>{first, second}));
-    EXPECT_TRUE(TakeUnreportedRescues().empty());
-    ::unsetenv("XDG_STATE_HOME");
-    EXPECT_TRUE(fs::exists(first)); // the copies stay
+  private:
+    TScopedSystemCall<int (*)(int)> Fsync{&TSystemCalls::Fsync, [](int fd) {
+                                              Trace().push_back("fsync " + PathOfDescriptor(fd));
+                                              return ::fsync(fd);
+                                          }};
+    TScopedSystemCall<int (*)(const char*, const char*)> Rename{
+        &TSystemCalls::Rename, [](const char* from, const char* to) {
+            Trace().push_back(std::string("rename ") + from + " " + to);
+            return std::rename(from, to);
+        }};
+    TScopedSystemCall<int (*)(const char*, const char*)> Link{
+        &TSystemCalls::Link, [](const char* from, const char* to) {
+            Trace().push_back(std::string("link ") + from + " " + to);
+            return ::link(from, to);
+        }};
+};
+
+} // namespace
+
+// A save is on the disc only when the file was flushed before it took the
+// name, and the folder after: in that order, for a replaced file and a new one.
+TEST(SavesReachTheDisc, TheFileIsFlushedThenNamedThenTheFolderFlushed) {
+    fixtures::TempDir tmp;
+    const fs::path dir = fs::canonical(tmp.Path);
+    const std::string name = (dir / "disc.dsk").string();
+    Spit(name, "old");
+    {
+        CallTrace trace;
+        WriteFileAtomic(name, "new", 3);
+        EXPECT_EQ(trace.Calls(SaveTempPrefix(name)),
+                  (std::vector<std::string>{"fsync TMP", "rename TMP " + name, "fsync " + dir.string()}));
+    }
+    {
+        CallTrace trace;
+        const std::string made = WriteNewFile(
+            dir.string(), [](int) { return std::string("copy.dsk"); }, 1, "abc", 3);
+        EXPECT_EQ(made, (dir / "copy.dsk").string());
+        EXPECT_EQ(trace.Calls(SaveTempPrefix((dir / ".new-file").string())),
+                  (std::vector<std::string>{"fsync TMP", "link TMP " + made, "fsync " + dir.string()}));
+    }
+    EXPECT_EQ(FolderEntries(dir), (std::vector<std::string>{"copy.dsk", "disc.dsk"}));
+}
+
+// A writer blocked on a FIFO's other end waits for a reader: a reader that so
+// much as opened the FIFO would let it go on.
+TEST(ReadWholeFile, NeverOpensAFifo) {
+    fixtures::TempDir dir;
+    const std::string fifo = dir.File("pipe.dsk");
+    ASSERT_TRUE(fixtures::MakeFifo(fifo));
+    std::atomic<bool> writerOpened = false;
+    std::thread writer([&] {
+        const int fd = ::open(fifo.c_str(), O_WRONLY);
+        writerOpened = true;
+        ::close(fd);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // the writer waits in its open
+    EXPECT_EQ(MessageOf([&] { ReadWholeFile(fifo, 1000); }),
+              "Cannot open file " + fifo + ": it is a pipe, not a regular file");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(writerOpened);
+    const int release = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    writer.join();
+    ::close(release);
+}
+
+namespace {
+std::string SwappedPath;
+// A stat that finds a regular file, which is then put aside for a FIFO.
+int StatThenSwapForFifo(const char* path, struct stat* st) {
+    const int result = ::stat(path, st);
+    if (result == 0 && S_ISREG(st->st_mode) && path == SwappedPath) {
+        ::unlink(path);
+        ::mkfifo(path, 0600);
+    }
+    return result;
+}
+} // namespace
+
+// The file checked is not always the file opened: a path that becomes a FIFO
+// between the two is still refused, at once.
+TEST(ReadWholeFile, APathThatBecomesAFifoAfterTheCheckIsRefusedAtOnce) {
+    fixtures::TempDir dir;
+    SwappedPath = dir.File("disc.dsk");
+    Spit(SwappedPath, "a regular file");
+    TScopedSystemCall swap(&TSystemCalls::Stat, &StatThenSwapForFifo);
+    std::string message;
+    const bool ended =
+        EndsSoon([&message, path = SwappedPath] { message = MessageOf([&] { ReadWholeFile(path, 1000); }); });
+    if (!ended) { // blocked in the open: a writer lets it go
+        const int writer = ::open(SwappedPath.c_str(), O_WRONLY | O_NONBLOCK);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ::close(writer);
+    }
+    EXPECT_TRUE(ended) << "the reader waited on the FIFO";
+    EXPECT_EQ(message, "Cannot open file " + SwappedPath + ": it is a pipe, not a regular file");
+}
+
+namespace {
+// A write that takes at most 1000 bytes at a time, as a write interrupted by a signal may.
+ssize_t ShortWrite(int fd, const void* data, std::size_t size) {
+    return ::write(fd, data, std::min<std::size_t>(size, 1000));
+}
+} // namespace
+
+// Short writes are written on; a file size limit cuts a write short and then
+// fails it as a full disc does: the old file stays and nothing is left behind.
+TEST(WriteFileAtomic, ShortWritesGoOnAndAFullDiscKeepsTheOldFile) {
+    fixtures::TempDir dir;
+    const std::string name = dir.File("disc.dsk");
+    const std::string data(40 * 1024, 'n'), old(4 * 1024, 'o');
+    {
+        TScopedSystemCall shortWrites(&TSystemCalls::Write, &ShortWrite);
+        WriteFileAtomic(name, data.data(), data.size());
+    }
+    EXPECT_EQ(Slurp(name), data);
+
+    Spit(name, old);
+    const int result = fixtures::RunWithFileSizeLimit(16 * 1024, [&] {
+        const std::string m = MessageOf([&] { WriteFileAtomic(name, data.data(), data.size()); });
+        return m == "Cannot create file " + name + ": File too large" ? 0 : 1;
+    });
+    ASSERT_GE(result, 0) << "cannot limit the file size here";
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Slurp(name), old);
+    EXPECT_EQ(FolderEntries(dir.Path), (std::vector<std::string>{"disc.dsk"}));
+}
+
+namespace {
+// Another process takes the name just before the link.
+int LinkAfterAnotherTookTheName(const char* from, const char* to) {
+    if (std::string(to).ends_with("copy.dsk")) Spit(to, "another's");
+    return ::link(from, to);
+}
+// A file system without hard links.
+int NoHardLinks(const char*, const char*) {
+    errno = EPERM;
+    return -1;
+}
+} // namespace
+
+// A new file never replaces one that appeared meanwhile: the next name is
+// taken, with hard links or without.
+TEST(WriteNewFile, TakesTheNextNameWhenOneIsTakenMeanwhile) {
+    const auto nameFor = [](int n) {
+        return n == 1 ? std::string("copy.dsk") : "copy-" + std::to_string(n) + ".dsk";
+    };
+    const struct {
+        const char* Case;
+        int (*Link)(const char*, const char*);
+        const char* Expected;
+    } cases[] = {
+        {"taken before the link", LinkAfterAnotherTookTheName, "copy-2.dsk"},
+        {"no hard links, name free", NoHardLinks, "copy.dsk"},
+    };
+    for (const auto& c : cases) {
+        fixtures::TempDir dir;
+        TScopedSystemCall link(&TSystemCalls::Link, c.Link);
+        EXPECT_EQ(WriteNewFile(dir.Path.string(), nameFor, 3, "mine", 4), dir.File(c.Expected)) << c.Case;
+        EXPECT_EQ(Slurp(dir.File(c.Expected)), "mine") << c.Case;
+    }
+    // Without hard links, a name already there is skipped too.
+    fixtures::TempDir dir;
+    Spit(dir.File("copy.dsk"), "another's");
+    TScopedSystemCall link(&TSystemCalls::Link, &NoHardLinks);
+    EXPECT_EQ(WriteNewFile(dir.Path.string(), nameFor, 3, "mine", 4), dir.File("copy-2.dsk"));
+    EXPECT_EQ(Slurp(dir.File("copy.dsk")), "another's");
+    Spit(dir.File("copy-3.dsk"), "third");
+    EXPECT_EQ(MessageOf([&] { WriteNewFile(dir.Path.string(), nameFor, 3, "more", 4); }),
+              "Cannot create file " + dir.File("copy.dsk") + ": the name and the next 2 are taken");
+    EXPECT_EQ(FolderEntries(dir.Path), (std::vector<std::string>{"copy-2.dsk", "copy-3.dsk", "copy.dsk"}));
 }

@@ -177,6 +177,30 @@ TEST(SettingsStore, AFailedWriteNamesItsReason) {
     EXPECT_EQ(Slurp(file), "[\\SOFTWARE\\QJ47R Emulator]\nGraphics2=FALSE\n");
 }
 
+// The store never writes a file it would refuse to read back: a file near the
+// limit keeps what it holds, reads on, and the write says why it was refused.
+TEST(SettingsStore, NeverWritesAFileLargerThanItReads) {
+    fixtures::TempDir dir;
+    TSettingsStore store(dir.Path.string());
+    const std::string head = "[\\SOFTWARE\\QJ47R Emulator]\nGraphics1=FALSE\n";
+    const std::string nearlyFull =
+        head + "; " + std::string(TSettingsStore::MaxFileSize - head.size() - 3, 'x') + "\n";
+    ASSERT_EQ(nearlyFull.size(), TSettingsStore::MaxFileSize);
+    Spit(store.FilePath(), nearlyFull);
+
+    EXPECT_EQ(store.ReadString("RamExpansion", "TRUE"), "TRUE"); // its default, not stored
+    EXPECT_EQ(store.LastError,
+              "the file would be larger than 65536 bytes, the most a settings file may hold, "
+              "so it is left as it is");
+    EXPECT_FALSE(store.WriteString("Graphics2", "TRUE"));
+    EXPECT_EQ(Slurp(store.FilePath()), nearlyFull);
+    // Still read, and a write that does not make it larger still happens.
+    EXPECT_EQ(store.ReadString("Graphics1", "TRUE"), "FALSE");
+    EXPECT_TRUE(store.ReadProblem.empty());
+    EXPECT_TRUE(store.WriteString("Graphics1", "TRUE"));
+    EXPECT_EQ(store.ReadString("Graphics1", "FALSE"), "TRUE");
+}
+
 TEST(SettingsStore, FreeFunctionsUseTheUsersConfigurationFolder) {
     fixtures::TempDir dir;
     setenv("XDG_CONFIG_HOME", dir.Path.c_str(), 1);

@@ -22,8 +22,10 @@ QString Native(const std::string& text) { return QString::fromStdString(text); }
 
 QString DriveName(int drive) { return QString("drive %1").arg(QChar('A' + drive)); }
 
-// Lets the user name another file for the image; true when it was written there.
+// Lets the user name another file for the image; true when it was written
+// there. failure says why not when the write failed, and is empty otherwise.
 bool SaveAs(QWidget* parent, TVirtualDsk& disc, std::string& failure) {
+    failure.clear();
     platform_qt::TSaveDialog dialog;
     dialog.Title = "Save Disk Image As";
     dialog.Filter = "Disk Images (*.dsk)|*.dsk";
@@ -66,36 +68,38 @@ TDriveSettlement SettleDrive(QWidget* parent, TDskHandler& fdc, int drive, bool 
     };
     if (!disc.IsMounted() || !disc.Modified || save(false)) return TDriveSettlement::Saved;
 
+    // Retry (or Overwrite) always tries the drive's own file, which the box
+    // names; a Save As that failed is told beside it.
+    std::string saveAsFailure;
     for (;;) {
         if (NoQuestions) return TDriveSettlement::Unanswered;
         QStringList choices = {changed ? "Overwrite" : "Retry", "Save As...", "Discard"};
         if (mayKeep) choices << "Cancel";
-        const QString text =
+        QString text =
             changed
-                ? QString("The disk image in %1 was changed by another program since the emulator read it:\n"
-                          "%2\n\n"
-                          "Overwrite the file with the machine's copy, save the machine's copy as another "
-                          "file, or discard what the machine wrote to it?")
+                ? QString(
+                      "The disk image in %1 was changed by another program since the emulator read it:\n%2")
                       .arg(DriveName(drive), Native(disc.FileName))
-                : QString("The disk image in %1 could not be saved:\n%2\n\n"
-                          "The machine's writes to it are kept until you retry, save them as another file "
-                          "or discard them.")
+                : QString("The disk image in %1 could not be saved:\n%2")
                       .arg(DriveName(drive), Native(failure));
+        if (!saveAsFailure.empty())
+            text +=
+                QString("\n\nIt could not be saved as another file either:\n%1").arg(Native(saveAsFailure));
+        text += changed
+                    ? "\n\nOverwrite the file with the machine's copy, save the machine's copy as another "
+                      "file, or discard what the machine wrote to it?"
+                    : "\n\nThe machine's writes to it are kept until you retry, save them as another file "
+                      "or discard them.";
         const int answer = platform_qt::AskChoice(parent, text, SaveCaption, choices);
         if (NoQuestions) return TDriveSettlement::Unanswered; // the box was closed by the ending
         switch (answer) {
         case 0:
+            saveAsFailure.clear();
             if (save(changed)) return TDriveSettlement::Saved;
             break;
-        case 1: {
-            std::string saveAsFailure;
+        case 1:
             if (SaveAs(parent, disc, saveAsFailure)) return TDriveSettlement::Saved;
-            if (!saveAsFailure.empty()) {
-                failure = saveAsFailure;
-                changed = false;
-            }
             break;
-        }
         case 2: disc.Modified = 0; return TDriveSettlement::Discarded;
         case 3:
             if (mayKeep) return TDriveSettlement::Kept;
@@ -124,11 +128,14 @@ int SaveBeforeExit(QWidget* parent, TQJ47R& machine) {
 }
 
 void ShowEarlierRescues(QWidget* parent) {
-    const std::vector<std::string> files = platform::TakeUnreportedRescues();
-    if (files.empty()) return;
+    const std::vector<platform::TRescueNote> notes = platform::TakeUnreportedRescues();
+    if (notes.empty()) return;
     QStringList lines;
-    for (const std::string& f : files)
-        lines << Native(f);
+    for (const platform::TRescueNote& note : notes)
+        lines
+            << (note.Image.empty()
+                    ? Native(note.Copy)
+                    : QString("%1\n    the machine's copy of %2").arg(Native(note.Copy), Native(note.Image)));
     platform_qt::MessageBox(
         parent,
         QString("When the emulator last ended, these disk images could not be saved to their "

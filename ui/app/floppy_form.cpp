@@ -1,5 +1,6 @@
 #include "ui/app/floppy_form.h"
 
+#include "machine/disc/dsk_damage.h"
 #include "machine/qj47r.h"
 #include "platform_qt/guarded.h"
 #include "platform_qt/message_box.h"
@@ -9,6 +10,7 @@
 
 #include <QFile>
 #include <QPushButton>
+#include <QStringList>
 #include <array>
 #include <filesystem>
 #include <system_error>
@@ -114,14 +116,25 @@ void TFloppyForm::Button1Click(QObject* Sender) {
     // A file that cannot be read raises here and leaves the drive and its label as they were.
     Machine->Fdc.Mount(drive, fileName, 0);
     SetDriveLabel(drive, OpenDialog.FileName);
-    if (Machine->Fdc.Drives[drive].FileReadOnly())
-        platform_qt::MessageBox(
-            this,
-            QString("The disk image %1 is read-only: the machine's writes to it cannot be "
-                    "saved to it. They are kept while it is mounted, and you can save them "
-                    "as another file when it is unmounted or the emulator ends.")
-                .arg(OpenDialog.FileName),
-            "Mount Disk Image", platform_qt::MB_OK | platform_qt::MB_ICONEXCLAMATION);
+    // Any file mounts; what the machine will not find on it, and writes that
+    // cannot go back to it, are told now, in one box.
+    const TVirtualDsk& disc = Machine->Fdc.Drives[drive];
+    QStringList notes;
+    const std::string damage = DamageMessage(QString("The disk image %1 is not a well-formed disc image: the "
+                                                     "machine reads it as far as it goes, and may find "
+                                                     "nothing on it.")
+                                                 .arg(OpenDialog.FileName)
+                                                 .toStdString(),
+                                             DamageReport(disc));
+    if (!damage.empty()) notes << QString::fromStdString(damage);
+    if (disc.ReadOnlyAtLoad)
+        notes << QString("The disk image %1 is read-only: the machine's writes to it cannot be "
+                         "saved to it. They are kept while it is mounted, and you can save them "
+                         "as another file when it is unmounted or the emulator ends.")
+                     .arg(OpenDialog.FileName);
+    if (!notes.isEmpty())
+        platform_qt::MessageBox(this, notes.join("\n\n"), "Mounted Disk Image",
+                                platform_qt::MB_OK | platform_qt::MB_ICONEXCLAMATION);
 }
 
 void TFloppyForm::Button2Click(QObject* Sender) {

@@ -378,10 +378,18 @@ void TMainForm::ClickRun() {
 }
 
 void TMainForm::DiscWriteBackFailed(int drive, const std::string& message) {
-    platform_qt::ShowNotice(this,
-                            QString("The disk image in drive %1 could not be saved:\n%2\n\n"
-                                    "The machine's writes to it are kept in the emulator, which asks what to "
-                                    "do with them when the image is unmounted or the emulator ends.")
-                                .arg(QChar('A' + drive), QString::fromStdString(message)),
-                            "Save Disk Image", platform_qt::MB_OK | platform_qt::MB_ICONEXCLAMATION);
+    if (drive < 0 || drive >= 4) return;
+    DiscWriteBackCleared(drive);
+    WriteBackNotices[drive] = platform_qt::ShowNotice(
+        this,
+        QString("The disk image in drive %1 could not be saved:\n%2\n\n"
+                "The machine's writes to it are kept in the emulator, which asks what to "
+                "do with them when the image is unmounted or the emulator ends.")
+            .arg(QChar('A' + drive), QString::fromStdString(message)),
+        "Save Disk Image", platform_qt::MB_OK | platform_qt::MB_ICONEXCLAMATION);
+}
+
+void TMainForm::DiscWriteBackCleared(int drive) {
+    // The writes it told of are saved, discarded or gone with their image.
+    if (drive >= 0 && drive < 4 && WriteBackNotices[drive]) WriteBackNotices[drive]->close();
 }

@@ -19,6 +19,7 @@
 #include "ui_main_form.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 #include <cstdint>
 #include <memory>
@@ -101,6 +102,7 @@ class TMainForm : public QMainWindow, public Ui::TMainForm, public TIOFormServic
     void* WindowHandle() override;
     void ClickRun() override;
     void DiscWriteBackFailed(int drive, const std::string& message) override;
+    void DiscWriteBackCleared(int drive) override;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -123,6 +125,8 @@ class TMainForm : public QMainWindow, public Ui::TMainForm, public TIOFormServic
     QTimer* WriteBackTimer = nullptr;
     bool Closing = false;
     bool StartNoticesShown = false; // the first show's notices (settings, rescued images)
+    // The notice of each drive's failed write-back while it is on the screen.
+    QPointer<QWidget> WriteBackNotices[4];
 };
 
 // Set when the program creates its windows.

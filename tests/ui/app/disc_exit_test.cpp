@@ -16,6 +16,7 @@
 #include "machine/qj47r.h"
 #include "platform/rescue.h"
 #include "platform/settings_store.h"
+#include "platform/system_calls.h"
 #include "platform_qt/message_box.h"
 #include "platform_qt/open_dialog.h"
 #include "ui/app/app_windows.h"
@@ -157,7 +158,8 @@ TEST_P(EveryExit, AnImageThatCannotBeSavedIsAskedAboutOrRescued) {
         ASSERT_EQ(rescued.size(), 1u);
         EXPECT_EQ(fs::path(rescued[0]).filename().string().rfind("a-", 0), 0u) << rescued[0];
         EXPECT_EQ(SlurpBytes(rescued[0]), MachineCopy);
-        EXPECT_EQ(platform::TakeUnreportedRescues(), rescued);
+        EXPECT_EQ(platform::TakeUnreportedRescues(),
+                  (std::vector<platform::TRescueNote>{{rescued[0], Disc}}));
     }
 }
 
@@ -248,7 +250,14 @@ TEST_F(DiscExit, TheQuestionComesBackUntilTheWritesAreSavedOrDiscarded) {
     });
     ASSERT_EQ(ExitStatusOf([] { MainForm->close(); }), 0);
     ASSERT_EQ(questions.Asked().size(), 3u);
-    EXPECT_TRUE(questions.Asked()[2].text.contains(QString::fromStdString("Cannot create file " + nowhere)));
+    // Retry tries the drive's own file: the box names it first, and the failed
+    // Save As beside it.
+    const QString third = questions.Asked()[2].text;
+    EXPECT_TRUE(third.startsWith(QString::fromStdString(
+        "The disk image in drive A could not be saved:\nCannot create file " + Disc +
+        ": No such file or directory\n\nIt could not be saved as another file either:\nCannot create file " +
+        nowhere)))
+        << third.toStdString();
     EXPECT_TRUE(Rescued().empty()); // knowingly discarded
 }
 
@@ -353,13 +362,15 @@ TEST_F(DiscExit, MountingSomethingThatIsNoImageChangesNothing) {
     EXPECT_EQ(SlurpBytes(Disc), MachineCopy); // saved before the new file was tried
 }
 
-TEST_F(DiscExit, TheNextStartListsTheRescuedImagesOnce) {
-    const std::string copy = platform::RescueCopy(Disc, "abc", 3);
+TEST_F(DiscExit, TheNextStartListsTheRescuedImagesOnceWithTheImagesTheyCameFrom) {
+    const std::string copy = platform::RescueCopy(Disc, "abc", 3).Path;
     platform_qt::ScopedMessageBoxRecorder boxes;
     ShowEarlierRescues(MainForm);
     ShowEarlierRescues(MainForm);
     ASSERT_EQ(boxes.Shown().size(), 1u);
-    EXPECT_TRUE(boxes.Shown()[0].text.contains(QString::fromStdString(copy)));
+    EXPECT_TRUE(
+        boxes.Shown()[0].text.contains(QString::fromStdString(copy + "\n    the machine's copy of " + Disc)))
+        << boxes.Shown()[0].text.toStdString();
 }
 
 // As an unprivileged user (root writes anything; the root run skips this):
@@ -391,4 +402,193 @@ TEST_F(DiscExit, UnprivilegedReadOnlyImageIsToldAtTheMountAndSavedElsewhere) {
     EXPECT_TRUE(questions.Asked()[0].text.contains("Permission denied"));
     EXPECT_EQ(SlurpBytes(Disc), Original);
     EXPECT_EQ(SlurpBytes(elsewhere), MachineCopy);
+}
+
+namespace {
+
+// The failed write-back's notices on the screen.
+std::vector<QWidget*> VisibleNotices() {
+    std::vector<QWidget*> notices;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowTitle() == "Save Disk Image") notices.push_back(w);
+    return notices;
+}
+
+// Polls the write-back every period for a while, from a clock of its own.
+class WriteBackClock {
+  public:
+    void RunFor(std::chrono::milliseconds span) {
+        for (const auto end = Now + span; Now < end;) {
+            Now += TDiscWriteBack::PollPeriod;
+            Machine->Fdc.WriteBack.Poll(Now);
+            Machine->Fdc.WriteBack.Settle();
+        }
+    }
+
+  private:
+    TDiscWriteBack::TClock::time_point Now = TDiscWriteBack::TClock::now();
+};
+
+std::string FullFolder;
+// A write into FullFolder fails as on a full disc.
+ssize_t WriteOnFullDisc(int fd, const void* data, std::size_t size) {
+    std::error_code ec;
+    const std::string path = fs::read_symlink("/proc/self/fd/" + std::to_string(fd), ec).string();
+    if (path.starts_with(FullFolder)) {
+        errno = ENOSPC;
+        return -1;
+    }
+    return ::write(fd, data, size);
+}
+
+} // namespace
+
+// The notice of a failed write-back is taken down once the writes it told of
+// are saved (by the write-back itself or elsewhere) or discarded.
+TEST_F(DiscExit, TheWriteBackNoticeGoesOnceTheWritesAreSavedOrDiscarded) {
+    const std::string elsewhere = Files.File("saved.dsk");
+    const struct {
+        const char* Case;
+        std::function<void()> Remedy;
+    } cases[] = {
+        {"saved by the write-back once the folder is back",
+         [&] { fs::create_directory(Files.Path / "discs"); }},
+        {"discarded at UnMount",
+         [] {
+             platform_qt::ScopedChoiceRecorder discard([](const platform_qt::ChoiceRequest&) { return 2; });
+             FloppyForm->Button2->click();
+         }},
+        {"saved as another file at UnMount",
+         [&] {
+             ScopedFileChoice choice(QString::fromStdString(elsewhere));
+             platform_qt::ScopedChoiceRecorder saveAs([](const platform_qt::ChoiceRequest&) { return 1; });
+             FloppyForm->Button2->click();
+         }},
+    };
+    WriteBackClock clock;
+    for (const auto& c : cases) {
+        fs::create_directories(Files.Path / "discs");
+        Image.Save(Disc);
+        WriteToDisc();
+        clock.RunFor(std::chrono::milliseconds(200));
+        fs::remove_all(Files.Path / "discs");
+        clock.RunFor(std::chrono::seconds(4));
+        ASSERT_EQ(VisibleNotices().size(), 1u) << c.Case;
+        c.Remedy();
+        clock.RunFor(std::chrono::seconds(4));
+        EXPECT_TRUE(VisibleNotices().empty()) << c.Case;
+        EXPECT_FALSE(Machine->Fdc.Drives[0].IsMounted() && Machine->Fdc.Drives[0].Modified) << c.Case;
+    }
+    EXPECT_EQ(SlurpBytes(elsewhere), MachineCopy);
+}
+
+// Any file mounts, as the drive always took it; a file that is no disc image
+// says so at the mount, in one box with what is wrong with it.
+TEST_F(DiscExit, AFileThatIsNoDiscImageMountsWithOneBoxSayingWhy) {
+    Bytes random(1000);
+    std::uint32_t seed = 7;
+    for (auto& b : random)
+        b = std::uint8_t((seed = seed * 1103515245 + 12345) >> 16);
+    const std::string noImage = Files.File("random.dsk");
+    fixtures::DskBuilder::Write(noImage, random);
+    platform_qt::ScopedMessageBoxRecorder boxes;
+    {
+        ScopedFileChoice choice(QString::fromStdString(noImage));
+        FloppyForm->Button1->click();
+    }
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    const QString text = boxes.Shown()[0].text;
+    EXPECT_TRUE(text.startsWith(
+        QString::fromStdString("The disk image " + noImage + " is not a well-formed disc image")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("does not begin with the signature of a disc image")) << text.toStdString();
+    EXPECT_EQ(boxes.Shown()[0].caption, "Mounted Disk Image");
+    EXPECT_EQ(Machine->Fdc.Drives[0].FileName, noImage);
+    EXPECT_EQ(FloppyForm->Label1->toolTip(), QString::fromStdString(noImage));
+
+    // A well-formed image mounts without a word.
+    boxes.Clear();
+    ScopedFileChoice choice(QString::fromStdString(Disc));
+    FloppyForm->Button2->click();
+    FloppyForm->Button1->click();
+    EXPECT_TRUE(boxes.Shown().empty());
+}
+
+// A signal when the rescue folder cannot take the copy: it goes to the
+// temporary folder; when that cannot take it either, the writes are lost, and
+// in both cases the program ends with status 1.
+TEST_F(DiscExit, ASignalWithTheRescueFolderBlockedRescuesToTheTemporaryFolder) {
+    fixtures::TempDir tmp;
+    ::setenv("TMPDIR", tmp.Path.c_str(), 1);
+    fs::create_directories(State.Path / "qj47r");
+    fixtures::SpitText((State.Path / "qj47r" / "rescued").string(), "a file in the folder's place");
+    const std::string tmpFolder = platform::TemporaryRescueFolder();
+    for (const bool temporaryToo : {false, true}) {
+        if (temporaryToo) {
+            Windows.emplace(TMainFormSetup{QJ_FIXTURE_ROMS, false});
+            AllowQuestionsAgain();
+            fixtures::SpitText(tmp.File("qj47r-rescued-" + std::to_string(::geteuid())), "blocked too");
+        }
+        fs::create_directories(Files.Path / "discs");
+        Image.Save(Disc);
+        WriteToDisc();
+        fs::remove_all(Files.Path / "discs");
+        EXPECT_EQ(ExitStatusOf([] { std::raise(SIGTERM); }), 1);
+        if (!temporaryToo) {
+            std::vector<std::string> copies;
+            for (const auto& e : fs::directory_iterator(tmpFolder))
+                if (e.path().extension() == ".dsk") copies.push_back(e.path().string());
+            ASSERT_EQ(copies.size(), 1u);
+            EXPECT_EQ(SlurpBytes(copies[0]), MachineCopy);
+            fs::remove_all(tmpFolder);
+        }
+        Windows.reset();
+    }
+    ::unsetenv("TMPDIR");
+}
+
+// A full disc on any machine (the writes into the image's folder fail as on
+// a full disc): the box names it, and a save elsewhere keeps the writes.
+TEST_F(DiscExit, AFullDiscIsNamedAndASaveElsewhereKeepsTheWritesOnAnyMachine) {
+    WriteToDisc();
+    FullFolder = (fs::canonical(Files.Path) / "discs").string();
+    platform::TScopedSystemCall full(&platform::TSystemCalls::Write, &WriteOnFullDisc);
+    const std::string elsewhere = Files.File("kept.dsk");
+    ScopedFileChoice choice(QString::fromStdString(elsewhere));
+    platform_qt::ScopedChoiceRecorder questions([](const platform_qt::ChoiceRequest&) { return 1; });
+    ASSERT_EQ(ExitStatusOf([] { MainForm->close(); }), 0);
+    ASSERT_EQ(questions.Asked().size(), 1u);
+    EXPECT_TRUE(questions.Asked()[0].text.contains(
+        QString::fromStdString("Cannot create file " + Disc + ": No space left on device")));
+    EXPECT_EQ(SlurpBytes(Disc), Original);
+    EXPECT_EQ(SlurpBytes(elsewhere), MachineCopy);
+    EXPECT_EQ(std::distance(fs::directory_iterator(Files.Path / "discs"), fs::directory_iterator()), 1);
+}
+
+// As an unprivileged user (root writes anything; the root run skips this): an
+// image whose file becomes read-only after the mount is told by the
+// write-back's notice within its delay, and its writes are kept.
+TEST_F(DiscExit, UnprivilegedImageMadeReadOnlyAfterTheMountIsToldByTheWriteBack) {
+    if (::geteuid() == 0) GTEST_SKIP() << "runs as an unprivileged user (ctest runs it through setpriv)";
+    platform_qt::ScopedMessageBoxRecorder boxes;
+    {
+        ScopedFileChoice choice(QString::fromStdString(Disc));
+        FloppyForm->Button1->click();
+    }
+    EXPECT_TRUE(boxes.Shown().empty()); // writable at the mount
+    fs::permissions(Disc, fs::perms::owner_read);
+    WriteToDisc();
+    WriteBackClock clock;
+    clock.RunFor(std::chrono::seconds(4));
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_TRUE(boxes.Shown()[0].text.contains("drive A could not be saved"));
+    EXPECT_TRUE(boxes.Shown()[0].text.contains(
+        QString::fromStdString("Cannot create file " + Disc + ": Permission denied")))
+        << boxes.Shown()[0].text.toStdString();
+    clock.RunFor(std::chrono::seconds(6));
+    EXPECT_EQ(boxes.Shown().size(), 1u); // once
+    EXPECT_TRUE(Machine->Fdc.Drives[0].Modified);
+    EXPECT_EQ(SlurpBytes(Disc), Original);
+    platform_qt::ScopedChoiceRecorder discard([](const platform_qt::ChoiceRequest&) { return 2; });
+    EXPECT_EQ(ExitStatusOf([] { MainForm->close(); }), 0);
 }

@@ -1,0 +1,189 @@
+// The rescue of a disc image's copy: a name of its own that nothing else can
+// take meanwhile (another process in the same second included), a second
+// place when the rescue folder cannot take it, and the list for the next start
+// with the image each copy came from.
+#include "fixtures/file_contents.h"
+#include "fixtures/file_faults.h"
+#include "fixtures/temp_dir.h"
+#include "platform/rescue.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <set>
+#include <sys/wait.h>
+
+using namespace platform;
+namespace fs = std::filesystem;
+const auto& Slurp = fixtures::SlurpText;
+const auto& Spit = fixtures::SpitText;
+
+namespace {
+
+// The user's state folder and the system's temporary folder, both fresh.
+class RescuePlaces : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ::setenv("XDG_STATE_HOME", (State.Path / "state").c_str(), 1);
+        ::setenv("TMPDIR", Tmp.Path.c_str(), 1);
+    }
+    void TearDown() override {
+        ::unsetenv("XDG_STATE_HOME");
+        ::unsetenv("TMPDIR");
+    }
+    fixtures::TempDir State, Tmp;
+};
+
+} // namespace
+
+TEST_F(RescuePlaces, ACopyKeepsTheNameAddsTheTimeAndIsListedOnceWithItsImage) {
+    const TRescueResult first = RescueCopy("/home/user/discs/games.dsk", "abc", 3);
+    const TRescueResult second = RescueCopy("/elsewhere/games.dsk", "defg", 4);
+    for (const TRescueResult* r : {&first, &second}) {
+        EXPECT_EQ(fs::path(r->Path).parent_path(), RescueFolder());
+        EXPECT_FALSE(r->InTemporaryFolder);
+        EXPECT_TRUE(r->Refusals.empty());
+        EXPECT_EQ(fs::path(r->Path).filename().string().rfind("games-", 0), 0u) << r->Path;
+        EXPECT_EQ(fs::path(r->Path).extension(), ".dsk");
+        EXPECT_EQ(r->Report(), "the machine's copy is in " + r->Path);
+    }
+    EXPECT_NE(first.Path, second.Path);
+    EXPECT_EQ(Slurp(first.Path), "abc");
+    EXPECT_EQ(Slurp(second.Path), "defg");
+
+    EXPECT_EQ(TakeUnreportedRescues(), (std::vector<TRescueNote>{{first.Path, "/home/user/discs/games.dsk"},
+                                                                 {second.Path, "/elsewhere/games.dsk"}}));
+    EXPECT_TRUE(TakeUnreportedRescues().empty());
+    EXPECT_TRUE(fs::exists(first.Path)); // the copies stay
+}
+
+// Names with tabs and line ends come back as they went; a list of an earlier
+// version (a copy a line) still reads.
+TEST_F(RescuePlaces, TheListKeepsEveryNameAndReadsAnEarlierListToo) {
+    const std::string odd = "/discs/a\tb\\c\nd.dsk";
+    const TRescueResult r = RescueCopy(odd, "x", 1);
+    Spit(RescueFolder() + "/unreported.txt", Slurp(RescueFolder() + "/unreported.txt") + "/old/copy.dsk\n");
+    EXPECT_EQ(TakeUnreportedRescues(), (std::vector<TRescueNote>{{r.Path, odd}, {"/old/copy.dsk", ""}}));
+}
+
+// Processes ending at once (a logout) that rescue the same image name in the
+// same second each keep their own copy, and each is told its own.
+TEST_F(RescuePlaces, ProcessesRescuingTheSameNameAtOnceEachKeepTheirCopy) {
+    constexpr int Children = 4;
+    int ready[2], results[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(results), 0);
+    std::vector<pid_t> pids;
+    for (int i = 0; i < Children; ++i) {
+        std::fflush(nullptr);
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            char go;
+            ::close(ready[1]);
+            [[maybe_unused]] const ssize_t n = ::read(ready[0], &go, 1); // all start together
+            const std::string data = "copy of child " + std::to_string(i);
+            const TRescueResult r = RescueCopy("/discs/a.dsk", data.data(), data.size());
+            const std::string line = r.Path + (r.Refusals.empty() ? "" : " REFUSED " + r.Refusals[0]) + "\n";
+            [[maybe_unused]] const ssize_t w = ::write(results[1], line.data(), line.size());
+            ::_exit(0);
+        }
+        pids.push_back(pid);
+    }
+    ::close(ready[0]);
+    ::close(ready[1]); // the end of the pipe: every child reads at once
+    for (const pid_t pid : pids)
+        ::waitpid(pid, nullptr, 0);
+    ::close(results[1]);
+    std::string out;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(results[0], buffer, sizeof buffer)) > 0;)
+        out.append(buffer, std::size_t(n));
+    ::close(results[0]);
+
+    std::set<std::string> paths, contents;
+    for (std::size_t at = 0, lf; (lf = out.find('\n', at)) != std::string::npos; at = lf + 1) {
+        const std::string path = out.substr(at, lf - at);
+        EXPECT_EQ(fs::path(path).parent_path(), RescueFolder()) << path;
+        paths.insert(path);
+        contents.insert(Slurp(path));
+    }
+    EXPECT_EQ(paths.size(), std::size_t(Children)) << out;
+    EXPECT_EQ(contents.size(), std::size_t(Children));
+    EXPECT_EQ(std::distance(fs::directory_iterator(RescueFolder()), fs::directory_iterator()),
+              Children + 1); // and the list
+}
+
+// When the rescue folder cannot take the copy, the temporary folder does; when
+// neither can, the writes are lost and the report says why, place by place.
+TEST_F(RescuePlaces, ARescueFolderThatCannotTakeTheCopyGivesWayToTheTemporaryFolder) {
+    const std::string state = (State.Path / "state").string();
+    const std::string tmpFolder = TemporaryRescueFolder();
+    EXPECT_EQ(fs::path(tmpFolder).parent_path(), Tmp.Path);
+
+    // A file where the folder should be.
+    fs::create_directories(state + "/qj47r");
+    Spit(state + "/qj47r/rescued", "not a folder");
+    const TRescueResult moved = RescueCopy("/discs/a.dsk", "abc", 3);
+    ASSERT_EQ(fs::path(moved.Path).parent_path(), tmpFolder);
+    EXPECT_TRUE(moved.InTemporaryFolder);
+    EXPECT_EQ(Slurp(moved.Path), "abc");
+    EXPECT_EQ(fs::status(tmpFolder).permissions() & fs::perms::all, fs::perms::owner_all);
+    ASSERT_EQ(moved.Refusals.size(), 1u);
+    EXPECT_TRUE(moved.Refusals[0].starts_with(RescueFolder() + " (")) << moved.Refusals[0];
+    EXPECT_EQ(moved.Report(), "the machine's copy is in " + moved.Path +
+                                  ", in the system's temporary folder, since the rescue folder " +
+                                  moved.Refusals[0] + " could not take it");
+    EXPECT_EQ(TakeUnreportedRescues(), (std::vector<TRescueNote>{{moved.Path, "/discs/a.dsk"}}));
+
+    // A folder of ours that others may enter is not ours to use.
+    fs::permissions(tmpFolder, fs::perms::all);
+    const TRescueResult lost = RescueCopy("/discs/a.dsk", "abc", 3);
+    EXPECT_TRUE(lost.Path.empty());
+    ASSERT_EQ(lost.Refusals.size(), 2u);
+    EXPECT_EQ(lost.Refusals[1], tmpFolder + " (it is not a private folder of this user)");
+    EXPECT_EQ(lost.Report(), "the machine's writes to it are lost: no place could take a copy, not the "
+                             "rescue folder " +
+                                 lost.Refusals[0] + ", nor the temporary folder " + lost.Refusals[1]);
+}
+
+// A full disc under the rescue folder (a file size limit, on any machine).
+TEST_F(RescuePlaces, ARescueFolderOnAFullDiscGivesWayToo) {
+    const std::string big(64 * 1024, 'b');
+    fs::create_directories(RescueFolder());
+    fs::create_directories(Tmp.Path);
+    // The limit holds for both places: the first fails, and so does the second.
+    const int result = fixtures::RunWithFileSizeLimit(16 * 1024, [&] {
+        const TRescueResult r = RescueCopy("/discs/a.dsk", big.data(), big.size());
+        return r.Path.empty() && r.Refusals.size() == 2 &&
+                       r.Refusals[0] == RescueFolder() + " (File too large)"
+                   ? 0
+                   : 1;
+    });
+    ASSERT_GE(result, 0) << "cannot limit the file size here";
+    EXPECT_EQ(result, 0);
+    // Nothing half-written is left in either place.
+    EXPECT_EQ(std::distance(fs::directory_iterator(RescueFolder()), fs::directory_iterator()), 0);
+    EXPECT_EQ(std::distance(fs::directory_iterator(TemporaryRescueFolder()), fs::directory_iterator()), 0);
+}
+
+// As an unprivileged user (root writes anything): a read-only rescue folder.
+TEST_F(RescuePlaces, AReadOnlyRescueFolderGivesWayToTheTemporaryFolder) {
+    fixtures::OpenToEveryone(State.Path);
+    fixtures::OpenToEveryone(Tmp.Path);
+    fs::create_directories(RescueFolder());
+    for (fs::path p = RescueFolder(); p != State.Path; p = p.parent_path())
+        fs::permissions(p, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                               fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    const int result = fixtures::RunUnprivileged([&] {
+        const TRescueResult r = RescueCopy("/discs/a.dsk", "abc", 3);
+        return r.InTemporaryFolder && Slurp(r.Path) == "abc" && r.Refusals.size() == 1 &&
+                       r.Refusals[0] == RescueFolder() + " (Permission denied)"
+                   ? 0
+                   : 1;
+    });
+    for (fs::path p = RescueFolder(); p != State.Path; p = p.parent_path())
+        fs::permissions(p, fs::perms::all);
+    if (result < 0) GTEST_SKIP() << "cannot run as an unprivileged user here";
+    EXPECT_EQ(result, 0);
+}
