@@ -2,8 +2,10 @@
 // "Data" property of form descriptions.
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <optional>
 
+#include "fixtures/file_faults.h"
 #include "fixtures/temp_dir.h"
 #include "gfx_test_support.h"
 #include "platform/streams.h"
@@ -413,23 +415,26 @@ TEST(BitmapFile, PicturesBeyondTheSizeLimitAreRefusedBeforeAllocating) {
 }
 
 TEST(BitmapFile, AStreamThatDeliversLessThanItHoldsIsAnError) {
-    // Its size covers the whole file; its reads end inside the second row.
+    // Its size covers the whole file; its reads end inside the file header or
+    // inside the second row.
     const Bytes Good = Plain32().Build();
-    for (bool Raises : {false, true}) {
-        HugeStream S;
-        S.Head = Good;
-        S.Length = int64_t(Good.size());
-        S.Delivered = 54 + 8 + 3;
-        S.Raises = Raises;
-        EventLog Log;
-        TBitmap32 B;
-        B.SetSize(3, 1);
-        B.Clear(0x12345678);
-        Log.Attach(B);
-        EXPECT_EQ(RaisedBy([&] { B.LoadFromStream(S); }), "Stream read error") << "raises " << Raises;
-        EXPECT_EQ(Pixels(B), std::vector<TColor32>(3, 0x12345678)) << "raises " << Raises;
-        EXPECT_EQ(Log.Events, (std::vector<std::string>{"change"}));
-    }
+    for (int64_t Delivered : {10, 54 + 8 + 3})
+        for (bool Raises : {false, true}) {
+            SCOPED_TRACE(testing::Message() << Delivered << " bytes, raises " << Raises);
+            HugeStream S;
+            S.Head = Good;
+            S.Length = int64_t(Good.size());
+            S.Delivered = Delivered;
+            S.Raises = Raises;
+            EventLog Log;
+            TBitmap32 B;
+            B.SetSize(3, 1);
+            B.Clear(0x12345678);
+            Log.Attach(B);
+            EXPECT_EQ(RaisedBy([&] { B.LoadFromStream(S); }), "Stream read error");
+            EXPECT_EQ(Pixels(B), std::vector<TColor32>(3, 0x12345678));
+            EXPECT_EQ(Log.Events, (std::vector<std::string>{"change"}));
+        }
 }
 
 TEST(BitmapFile, AFileLargerThanAnyPictureIsRefusedUnread) {
@@ -487,6 +492,32 @@ TEST(BitmapFile, FilesByExtensionThroughTheAtomicSave) {
         EXPECT_EQ(std::string(E.what()),
                   "Cannot create file " + Dir.File("no/such/folder/x.bmp") + ": No such file or directory");
     }
+}
+
+// The reader goes by what the file gives, not by the size it reports: the
+// kernel's files report none, and one fails to read while another holds text.
+TEST(BitmapFile, FilesThatAreNoRegularFilesOrFailToReadAreRefused) {
+    fixtures::TempDir Dir;
+    // Shared with the thread that loads, which a reader blocking on a FIFO would leave behind.
+    const auto B = std::make_shared<TBitmap32>();
+    B->SetSize(3, 1);
+    B->Clear(0x12345678);
+    auto Refusal = [B](const std::string& Name) {
+        auto Message = std::make_shared<std::string>();
+        if (!fixtures::EndsSoon([B, Message, Name] { *Message = RaisedBy([&] { B->LoadFromFile(Name); }); }))
+            return std::string("still loading after two seconds");
+        EXPECT_EQ(Pixels(*B), std::vector<TColor32>(3, 0x12345678));
+        return *Message;
+    };
+    for (const fixtures::FileFault& Fault : fixtures::FileFaults) {
+        SCOPED_TRACE(Fault.Kind);
+        const std::string Name = Dir.File(std::string(Fault.Kind) + ".bmp");
+        Fault.Make(Name);
+        EXPECT_EQ(Refusal(Name), Fault.Message(Name));
+    }
+    const std::string Text = Dir.File("status.bmp");
+    std::filesystem::create_symlink("/proc/self/status", Text);
+    EXPECT_EQ(Refusal(Text), "Bitmap image is not valid");
 }
 
 TEST(BitmapFile, ResourcesByNumberAndByName) {
