@@ -47,13 +47,17 @@ bench: deps $(RUN_DIR)/build.ninja
 	cmake --build $(RUN_DIR) -j $(JOBS)
 	@for b in $(RUN_DIR)/*_bench; do [ -x $$b ] && $$b; done; true
 
+# Each target starts from its seed corpus (seeds/<target>/, written by the
+# build) and the inputs it found before (corpus/<target>/, where it adds new ones).
 fuzz: deps
 	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DQJ_FUZZ=ON -DQJ_TESTS=OFF -DQJ_BENCH=OFF
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_targets
-	@for f in $(FUZZ_DIR)/fuzz_*; do [ -x $$f ] || continue; \
+	@for f in $(FUZZ_DIR)/fuzz_*; do [ -f $$f ] && [ -x $$f ] || continue; name=$${f##*/}; \
+	  mkdir -p $(FUZZ_DIR)/corpus/$$name; \
 	  echo "== $$f"; UBSAN_OPTIONS=print_stacktrace=1 $$f -max_total_time=$(FUZZ_SECONDS) \
-	    -print_final_stats=0 -artifact_prefix=$(FUZZ_DIR)/ || exit 1; done
+	    -print_final_stats=0 -artifact_prefix=$(FUZZ_DIR)/ \
+	    $(FUZZ_DIR)/corpus/$$name $(FUZZ_DIR)/seeds/$$name || exit 1; done
 
 # Fails when a C++ file differs from the project's .clang-format style.
 format-check: deps

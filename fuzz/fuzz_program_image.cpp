@@ -7,6 +7,22 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <string>
+#include <vector>
+
+// Inputs may grow past the largest image the reader takes (the name byte and
+// a QJF image of 128 + 65536 bytes), which libFuzzer's default of 4096 bytes
+// never reaches. A -max_len given on the command line comes later and wins.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    static std::string maxLen = "-max_len=" + std::to_string(1 + TProgramImage::MaxQjfFileSize + 64);
+    static std::vector<char*> args;
+    args.assign(*argv, *argv + *argc);
+    args.insert(args.begin() + 1, maxLen.data());
+    args.push_back(nullptr);
+    *argc += 1;
+    *argv = args.data();
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;

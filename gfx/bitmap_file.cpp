@@ -106,13 +106,17 @@ TBitmapFileImage ReadBitmapFile(platform::TStream& Stream) {
     const int64_t Start = Stream.Position();
     const int64_t Available = Stream.Size() - Start;
     TBitmapFileImage Image;
-    if (Available <= 0) return Image;
 
-    // Everything before the pixels: headers, masks and palette.
+    // Everything before the pixels: headers, masks and palette. The first
+    // bytes are read whatever size the stream reports: a file of the kernel's
+    // reports none and may still hold bytes or fail to read, so only a stream
+    // that gives nothing is an empty picture.
     uint8_t Head[kFileHeaderSize + kMaxHeaderSize + 12 + kMaxPaletteEntries * 4];
     int64_t Pos = kFileHeaderSize + 4;
+    const size_t Got = Stream.ReadUpTo(Head, size_t(Pos));
+    if (Got == 0 && Available <= 0) return Image;
     if (Available < Pos) Invalid();
-    Stream.ReadBuffer(Head, size_t(Pos));
+    if (Got < size_t(Pos)) throw platform::EReadError();
     if (Head[0] != 'B' || Head[1] != 'M') Invalid();
     const int64_t OffBits = U32(Head + 10);
     const uint32_t HeaderSize = U32(Head + kFileHeaderSize);

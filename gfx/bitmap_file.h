@@ -35,8 +35,9 @@ struct TBitmapFileImage {
 // (at most 14 + 124 + 12 + 256 * 4 = 1174 bytes): 2147484822 bytes in all.
 constexpr uint64_t kMaxBitmapFileBytes = kMaxBitmapBytes + 14 + 124 + 12 + 256 * 4;
 
-// Reads the bitmap file at the stream's position. An empty remainder is an
-// empty picture. Read: 1, 4 and 8 bits per pixel with a palette, 16 and 32
+// Reads the bitmap file at the stream's position. A stream that gives no byte
+// there is an empty picture; one that gives bytes past the size it reports is
+// not valid. Read: 1, 4 and 8 bits per pixel with a palette, 16 and 32
 // bits plain or with colour masks, 24 bits; rows bottom-up or top-down. The
 // pixels of 32-bit files keep their alpha (or take it from an alpha mask);
 // all others are opaque. Every header field is checked against what the

@@ -2,8 +2,10 @@
 // "Data" property of form descriptions.
 #include <cstring>
 #include <fstream>
-#include <optional>
+#include <memory>
 
+#include "fixtures/bmp_file.h"
+#include "fixtures/file_faults.h"
 #include "fixtures/temp_dir.h"
 #include "gfx_test_support.h"
 #include "platform/streams.h"
@@ -12,70 +14,9 @@ using namespace gfx;
 using gfx_test::EventLog;
 
 namespace {
-using Bytes = std::vector<uint8_t>;
-
-void Put(Bytes& B, uint32_t V, int Count = 4) {
-    for (int I = 0; I < Count; ++I)
-        B.push_back(uint8_t(V >> (8 * I)));
-}
-
-// A bitmap file assembled field by field, so that tests can damage any field.
-struct BmpFile {
-    uint16_t Magic = 0x4D42; // "BM"
-    uint32_t HeaderSize = 40;
-    int32_t Width = 2, Height = 2;
-    uint16_t Bpp = 32;
-    uint32_t Compression = 0;
-    uint32_t ColorsUsed = 0;
-    std::vector<uint32_t> Masks;   // after a 40-byte header, or inside a larger one
-    std::vector<uint32_t> Palette; // 0x00RRGGBB
-    Bytes Rows;                    // the pixel data as stored
-    std::optional<uint32_t> OffBits;
-
-    Bytes Build() const {
-        Bytes H;
-        if (HeaderSize == 12) {
-            Put(H, 12);
-            Put(H, uint32_t(Width), 2);
-            Put(H, uint32_t(Height), 2);
-            Put(H, 1, 2);
-            Put(H, Bpp, 2);
-        } else {
-            Put(H, HeaderSize);
-            Put(H, uint32_t(Width));
-            Put(H, uint32_t(Height));
-            Put(H, 1, 2);
-            Put(H, Bpp, 2);
-            Put(H, Compression);
-            Put(H, uint32_t(Rows.size()));
-            Put(H, 3780);
-            Put(H, 3780);
-            Put(H, ColorsUsed);
-            Put(H, 0);
-            for (uint32_t M : Masks) // inside a larger header, or right after a 40-byte one
-                Put(H, M);
-            H.resize(std::max<size_t>(H.size(), HeaderSize), 0);
-        }
-        for (uint32_t C : Palette)
-            Put(H, C, HeaderSize == 12 ? 3 : 4);
-        Bytes F;
-        Put(F, Magic, 2);
-        Put(F, uint32_t(14 + H.size() + Rows.size()));
-        Put(F, 0);
-        Put(F, OffBits.value_or(uint32_t(14 + H.size())));
-        F.insert(F.end(), H.begin(), H.end());
-        F.insert(F.end(), Rows.begin(), Rows.end());
-        return F;
-    }
-};
-
-// The plain 32-bit 2 x 2 file: rows bottom-up, pixels B, G, R, A.
-BmpFile Plain32() {
-    BmpFile F;
-    F.Rows = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08,  // bottom row
-              0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18}; // top row
-    return F;
-}
+using fixtures::BmpFile;
+using fixtures::Bytes;
+using fixtures::Plain32;
 
 void Feed(platform::TMemoryStream& S, const Bytes& B) {
     S.WriteBuffer(B.data(), B.size());
@@ -207,96 +148,7 @@ TEST(BitmapFile, SaveThenLoadIsEqualAndReportsTwoChanges) {
 }
 
 TEST(BitmapFile, ReadsOtherDepthsAndLayouts) {
-    struct Case {
-        const char* Name;
-        BmpFile File;
-        std::vector<TColor32> Want; // top row first
-    };
-    std::vector<Case> Cases;
-    Cases.push_back({"32 bits keeps alpha", Plain32(), {0x14131211, 0x18171615, 0x04030201, 0x08070605}});
-    {
-        BmpFile F = Plain32();
-        F.Height = -2; // top-down
-        Cases.push_back({"32 bits top-down", F, {0x04030201, 0x08070605, 0x14131211, 0x18171615}});
-    }
-    {
-        BmpFile F;
-        F.Bpp = 24; // rows padded to 4 bytes
-        F.Rows = {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0};
-        Cases.push_back({"24 bits", F, {0xFF090807, 0xFF0C0B0A, 0xFF030201, 0xFF060504}});
-    }
-    {
-        BmpFile F;
-        F.Bpp = 16; // 5-5-5
-        F.Rows = {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0xFF, 0x7F};
-        Cases.push_back({"16 bits 5-5-5", F, {0xFF0000FF, 0xFFFFFFFF, 0xFFFF0000, 0xFF00FF00}});
-    }
-    {
-        BmpFile F;
-        F.Bpp = 16; // 5-6-5 through masks after the header
-        F.Compression = 3;
-        F.Masks = {0xF800, 0x07E0, 0x001F};
-        F.Rows = {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0x10, 0x84};
-        Cases.push_back({"16 bits 5-6-5", F, {0xFF0000FF, 0xFF848284, 0xFFFF0000, 0xFF00FF00}});
-    }
-    for (uint32_t HeaderSize : {56u, 108u, 124u}) {
-        BmpFile F;
-        F.HeaderSize = HeaderSize; // masks inside the header, alpha in the low byte
-        F.Compression = 3;
-        F.Masks = {0xFF000000, 0x00FF0000, 0x0000FF00, 0x000000FF};
-        F.Width = 1;
-        F.Height = 1;
-        F.Rows = {0x80, 0x33, 0x22, 0x11}; // the word 0x11223380
-        Cases.push_back({"32 bits with an alpha mask", F, {0x80112233}});
-    }
-    {
-        BmpFile F;
-        F.Bpp = 8;
-        F.ColorsUsed = 3;
-        F.Palette = {0x000000, 0x123456, 0xABCDEF};
-        F.Rows = {2, 1, 0, 0, 7, 2, 0, 0}; // index 7 lies past the palette: black
-        Cases.push_back({"8 bits", F, {0xFF000000, 0xFFABCDEF, 0xFFABCDEF, 0xFF123456}});
-    }
-    {
-        BmpFile F;
-        F.Bpp = 4;
-        F.Width = 3;
-        F.Height = 1;
-        F.Palette.resize(16);
-        F.Palette[1] = 0x111111;
-        F.Palette[15] = 0xFFFFFF;
-        F.Rows = {0x1F, 0x10, 0, 0};
-        Cases.push_back({"4 bits", F, {0xFF111111, 0xFFFFFFFF, 0xFF111111}});
-    }
-    {
-        BmpFile F;
-        F.Bpp = 1;
-        F.Width = 10;
-        F.Height = 1;
-        F.Palette = {0x000000, 0xFFFFFF};
-        F.Rows = {0xA0, 0x40, 0, 0};
-        std::vector<TColor32> Want(10, 0xFF000000);
-        Want[0] = Want[2] = Want[9] = 0xFFFFFFFF;
-        Cases.push_back({"1 bit", F, Want});
-    }
-    {
-        BmpFile F;
-        F.HeaderSize = 12; // the old core header with 3-byte palette entries
-        F.Bpp = 8;
-        F.Width = 1;
-        F.Height = 1;
-        F.Palette.resize(256);
-        F.Palette[5] = 0x102030;
-        F.Rows = {5, 0, 0, 0};
-        Cases.push_back({"core header", F, {0xFF102030}});
-    }
-    {
-        BmpFile F = Plain32();
-        F.OffBits = 54 + 10; // a gap before the pixels
-        F.Rows.insert(F.Rows.begin(), 10, 0xEE);
-        Cases.push_back({"gap before the pixels", F, {0x14131211, 0x18171615, 0x04030201, 0x08070605}});
-    }
-    for (const Case& C : Cases) {
+    for (const fixtures::BmpSample& C : fixtures::BmpSamples()) {
         TBitmap32 B;
         EXPECT_EQ(Load(B, C.File.Build()), "") << C.Name;
         EXPECT_EQ(Pixels(B), C.Want) << C.Name;
@@ -413,23 +265,26 @@ TEST(BitmapFile, PicturesBeyondTheSizeLimitAreRefusedBeforeAllocating) {
 }
 
 TEST(BitmapFile, AStreamThatDeliversLessThanItHoldsIsAnError) {
-    // Its size covers the whole file; its reads end inside the second row.
+    // Its size covers the whole file; its reads end inside the file header or
+    // inside the second row.
     const Bytes Good = Plain32().Build();
-    for (bool Raises : {false, true}) {
-        HugeStream S;
-        S.Head = Good;
-        S.Length = int64_t(Good.size());
-        S.Delivered = 54 + 8 + 3;
-        S.Raises = Raises;
-        EventLog Log;
-        TBitmap32 B;
-        B.SetSize(3, 1);
-        B.Clear(0x12345678);
-        Log.Attach(B);
-        EXPECT_EQ(RaisedBy([&] { B.LoadFromStream(S); }), "Stream read error") << "raises " << Raises;
-        EXPECT_EQ(Pixels(B), std::vector<TColor32>(3, 0x12345678)) << "raises " << Raises;
-        EXPECT_EQ(Log.Events, (std::vector<std::string>{"change"}));
-    }
+    for (int64_t Delivered : {10, 54 + 8 + 3})
+        for (bool Raises : {false, true}) {
+            SCOPED_TRACE(testing::Message() << Delivered << " bytes, raises " << Raises);
+            HugeStream S;
+            S.Head = Good;
+            S.Length = int64_t(Good.size());
+            S.Delivered = Delivered;
+            S.Raises = Raises;
+            EventLog Log;
+            TBitmap32 B;
+            B.SetSize(3, 1);
+            B.Clear(0x12345678);
+            Log.Attach(B);
+            EXPECT_EQ(RaisedBy([&] { B.LoadFromStream(S); }), "Stream read error");
+            EXPECT_EQ(Pixels(B), std::vector<TColor32>(3, 0x12345678));
+            EXPECT_EQ(Log.Events, (std::vector<std::string>{"change"}));
+        }
 }
 
 TEST(BitmapFile, AFileLargerThanAnyPictureIsRefusedUnread) {
@@ -487,6 +342,32 @@ TEST(BitmapFile, FilesByExtensionThroughTheAtomicSave) {
         EXPECT_EQ(std::string(E.what()),
                   "Cannot create file " + Dir.File("no/such/folder/x.bmp") + ": No such file or directory");
     }
+}
+
+// The reader goes by what the file gives, not by the size it reports: the
+// kernel's files report none, and one fails to read while another holds text.
+TEST(BitmapFile, FilesThatAreNoRegularFilesOrFailToReadAreRefused) {
+    fixtures::TempDir Dir;
+    // Shared with the thread that loads, which a reader blocking on a FIFO would leave behind.
+    const auto B = std::make_shared<TBitmap32>();
+    B->SetSize(3, 1);
+    B->Clear(0x12345678);
+    auto Refusal = [B](const std::string& Name) {
+        auto Message = std::make_shared<std::string>();
+        if (!fixtures::EndsSoon([B, Message, Name] { *Message = RaisedBy([&] { B->LoadFromFile(Name); }); }))
+            return std::string("still loading after two seconds");
+        EXPECT_EQ(Pixels(*B), std::vector<TColor32>(3, 0x12345678));
+        return *Message;
+    };
+    for (const fixtures::FileFault& Fault : fixtures::FileFaults) {
+        SCOPED_TRACE(Fault.Kind);
+        const std::string Name = Dir.File(std::string(Fault.Kind) + ".bmp");
+        Fault.Make(Name);
+        EXPECT_EQ(Refusal(Name), Fault.Message(Name));
+    }
+    const std::string Text = Dir.File("status.bmp");
+    std::filesystem::create_symlink("/proc/self/status", Text);
+    EXPECT_EQ(Refusal(Text), "Bitmap image is not valid");
 }
 
 TEST(BitmapFile, ResourcesByNumberAndByName) {
