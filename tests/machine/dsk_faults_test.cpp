@@ -136,6 +136,28 @@ TEST(DiscSaveFaults, AFullDiscKeepsTheFileAndASaveElsewhereWorks) {
     d.UnloadImage(0); // nothing written since: the full disc is not touched again
 }
 
+// A full disc on any machine (a file size limit below the image's size): the
+// save names it, and the image keeps its write and the file its contents.
+TEST(DiscSaveFaults, AFileSizeLimitActsAsAFullDisc) {
+    fixtures::TempDir dir;
+    const std::string path = dir.File("disc.dsk");
+    Larger.Save(path);
+    const Bytes before = Slurp(path);
+    const int result = fixtures::RunWithFileSizeLimit(16 * 1024, [&] {
+        TVirtualDsk d;
+        d.LoadImage(path, 0);
+        WriteFirstByte(d, 0x44);
+        if (MessageOf([&] { d.Save(); }) != "Cannot create file " + path + ": File too large") return 1;
+        if (!d.IsMounted() || !d.Modified) return 2;
+        d.UnloadImage(1);
+        return 0;
+    });
+    ASSERT_GE(result, 0) << "cannot limit the file size here";
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Slurp(path), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path), fs::directory_iterator()), 1);
+}
+
 // As an unprivileged user (root writes anything): a read-only image is not
 // replaced although its folder could be written.
 TEST(DiscSaveFaults, AReadOnlyImageIsNeverReplaced) {
