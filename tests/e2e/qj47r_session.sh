@@ -61,11 +61,16 @@ darkest() {
 }
 changed() { shot && [ "$(region "$@")" != "$before" ]; }
 
+# Gives the main window the focus and the pointer (over the emulated screen).
+focus_main() {
+    xdotool mousemove --window "$main" 320 $((SY - MY + 200)) click 1
+    xdotool windowfocus --sync "$main" 2>/dev/null
+}
+
 # Holds the key down for a while, as a person does, so that a slice runs
 # while it is down; the main window has the focus and the pointer.
 hold_key() {
-    xdotool mousemove --window "$main" 320 $((SY - MY + 200)) click 1
-    xdotool windowfocus --sync "$main" 2>/dev/null
+    focus_main
     xdotool keydown "$1"
     sleep 0.3
     xdotool keyup "$1"

@@ -5,6 +5,7 @@
 #include "board_test_support.h"
 
 #include "fixtures/dsk_builder.h"
+#include "fixtures/test_ipl_results.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,9 +22,7 @@ bool Lit(std::uint32_t c) {
     return (c & 0xFF00u) != 0;
 }
 
-// Where the test program keeps its progress and results.
-constexpr int Stage = 0x3F00, KeyRowAt = 0x3F01, KeyBitsAt = 0x3F02, ReadStat = 0x3F03, ReadCount = 0x3F04,
-              WriteStat = 0x3F06, WriteCount = 0x3F07, SectorBuf = 0x4000;
+using namespace test_ipl;
 constexpr int SectorBytes = 256;
 constexpr double BeepHz = 8000000.0 / 5060.0; // the program's period is 5060 T-states
 

@@ -105,9 +105,16 @@ void TDebugForm::DoCPU() {
     }
     Machine->TStates = SliceBudget;
     Machine->SliceTStates = SliceBudget >> 4;
-    if (Machine->Execute() == 0) BtnRunClick(); // the step-over address was reached
+    if (RunProcessor() == 0) BtnRunClick(); // the step-over address was reached
     ReportSlice();
     RefreshView();
+}
+
+int TDebugForm::RunProcessor() {
+    const std::int64_t before = Machine->Host().ExecutedTStates;
+    const int result = Machine->Execute();
+    if (MainForm && Machine) MainForm->MachineRan(Machine->Host().ExecutedTStates - before);
+    return result;
 }
 
 bool TDebugForm::AutomaticSpeed() const { return !ConfigForm || ConfigForm->ChkSpeed->isChecked(); }
@@ -144,7 +151,7 @@ void TDebugForm::BtnStepClick() {
     if (!Machine) return;
     Machine->SliceTStates = 2;
     Machine->TStates = 2;
-    Machine->Execute();
+    RunProcessor();
     ReportSlice();
     RefreshView();
 }

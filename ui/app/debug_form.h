@@ -54,6 +54,9 @@ class TDebugForm : public QWidget, public Ui::TDebugForm {
     // Whether the options window's automatic speed control is on (it is when
     // there is no options window).
     bool AutomaticSpeed() const;
+    // Runs the processor for the T-states it was given, and tells the main
+    // window's key handler how far the machine ran. Returns what Execute returned.
+    int RunProcessor();
     // After a slice or a step: the I/O monitor's speaker counters and its log.
     void ReportSlice();
     void FillMemoryGrid(int firstAddress);

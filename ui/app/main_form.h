@@ -68,6 +68,9 @@ class TMainForm : public QMainWindow, public Ui::TMainForm, public TIOFormServic
                     const QRect& Rect);
     // Every key press and release of the window: the key matrix.
     void KeyHandle(QKeyEvent& Key);
+    // The machine ran `tstates` T-states (a slice or a step): the key changes
+    // that waited for it to see the ones before reach the matrix.
+    void MachineRan(std::int64_t tstates) { Keys.MachineRan(tstates); }
     // The machine's four settings to and from the options window.
     void GetOptions();
     void SetOptions();

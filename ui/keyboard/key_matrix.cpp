@@ -3,7 +3,6 @@
 #include "ui/keyboard/virtual_keys.h"
 
 #include <QKeyEvent>
-#include <algorithm>
 
 namespace keyboard {
 
@@ -36,11 +35,6 @@ void TKeyHandler::KeyHandle(const QKeyEvent& event) {
     if (event.isAutoRepeat()) return;
     const bool press = event.type() == QEvent::KeyPress;
     const int vk = VirtualKeyOf(event);
-    if (const auto key = FindKey(vk)) {
-        const auto bit = static_cast<std::uint8_t>(1u << key->Bit);
-        Matrix[key->Row] =
-            static_cast<std::uint8_t>(press ? Matrix[key->Row] | bit : Matrix[key->Row] & ~bit);
-    }
     // The event of a modifier key carries the state before or after it
     // depending on the platform, and the state of neither key of its pair:
     // the keys held decide.
@@ -49,11 +43,14 @@ void TKeyHandler::KeyHandle(const QKeyEvent& event) {
         std::uint8_t& side = IsRightKey(event) ? RightHeld : LeftHeld;
         side = static_cast<std::uint8_t>(press ? side | pair : side & ~pair);
     }
+    // The modifiers first: a key typed with Shift must not reach the machine
+    // before its Shift does.
     ShowModifiers(event.modifiers(), pair);
+    if (const auto key = FindKey(vk)) Queue.Set(*key, press);
 }
 
 void TKeyHandler::ReleaseAllKeys() {
-    std::fill(std::begin(Matrix), std::end(Matrix), std::uint8_t{0});
+    Queue.ReleaseAll();
     LeftHeld = RightHeld = 0;
 }
 
@@ -65,7 +62,8 @@ void TKeyHandler::ShowModifiers(Qt::KeyboardModifiers state, std::uint8_t ownPai
     LeftHeld &= reported | ownPair;
     RightHeld &= reported | ownPair;
     const std::uint8_t bits = reported | ((LeftHeld | RightHeld) & ownPair);
-    Matrix[ModifierRow] = static_cast<std::uint8_t>((Matrix[ModifierRow] & ~ModifierBits) | bits);
+    for (int bit = 0; bit < 8; ++bit)
+        if (ModifierBits >> bit & 1) Queue.Set({ModifierRow, bit}, bits >> bit & 1);
 }
 
 } // namespace keyboard

@@ -10,8 +10,13 @@
 //   window loses focus         every key released, Ctrl, Shift and Alt too: their
 //                              releases go to the window that has the focus now
 //   window gains focus         Ctrl, Shift and Alt follow the state of the keyboard
+//
+// Every change, the releases at a focus loss too, reaches the matrix through a
+// TKeyQueue: each stays there until the machine has run long enough to see it
+// (MachineRan tells how far it ran).
 #pragma once
 
+#include "ui/keyboard/key_queue.h"
 #include "ui/keyboard/key_table.h"
 
 #include <Qt>
@@ -23,7 +28,7 @@ namespace keyboard {
 
 class TKeyHandler {
   public:
-    explicit TKeyHandler(TKeyMatrix& matrix) : Matrix(matrix) {}
+    explicit TKeyHandler(TKeyMatrix& matrix) : Queue(matrix) {}
 
     // A key press or release of the main window; the caller swallows the event.
     void KeyHandle(const QKeyEvent& event);
@@ -33,6 +38,9 @@ class TKeyHandler {
     // Row 11's Ctrl, Shift and Alt bits = the state; its other bits stay. When the
     // window gains the focus: pass QGuiApplication::queryKeyboardModifiers().
     void FollowModifiers(Qt::KeyboardModifiers state);
+    // The machine ran `tstates` T-states since the last call: the key changes
+    // that waited for it to see the ones before reach the matrix.
+    void MachineRan(std::int64_t tstates) { Queue.MachineRan(tstates); }
 
   private:
     // Row 11's modifier bits: those of `ownPair` (the pair of the modifier key
@@ -40,7 +48,7 @@ class TKeyHandler {
     // others from the state, which also tells of releases this window missed.
     void ShowModifiers(Qt::KeyboardModifiers state, std::uint8_t ownPair);
 
-    TKeyMatrix& Matrix;
+    TKeyQueue Queue;
     // Row 11's bits of the modifier keys held, the left keys' and the right keys'.
     std::uint8_t LeftHeld = 0, RightHeld = 0;
 };

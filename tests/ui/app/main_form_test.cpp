@@ -5,6 +5,7 @@
 #include "fixtures/qt_test_app.h"
 
 #include "fixtures/temp_dir.h"
+#include "fixtures/test_ipl_results.h"
 #include "gfx/gfx_test_support.h" // starts the graphics library for the machine
 #include "machine/qj47r.h"
 #include "platform/settings_store.h"
@@ -19,6 +20,7 @@
 #include "ui/app/io_form.h"
 #include "ui/app/tape_form.h"
 #include "ui/app/window_test_support.h"
+#include "ui/keyboard/key_queue.h"
 #include "ui/keyboard/key_table.h"
 #include "ui/loader_test_support.h"
 
@@ -56,6 +58,18 @@ class MainFormTest : public ::testing::Test {
     void ShowForm() {
         Form().show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form()));
+    }
+    // Slices of the emulation, as the debugger's clock runs them, until the
+    // machine has run at least `tstates` T-states; returns how many it ran.
+    // Under the automatic speed control each slice leaves its own count in
+    // ExecutedTStates.
+    static std::int64_t RunMachine(std::int64_t tstates) {
+        std::int64_t ran = 0;
+        while (ran < tstates) {
+            DebugForm->DoCPU();
+            ran += Machine->Host().ExecutedTStates;
+        }
+        return ran;
     }
 
     fixtures::TempDir Settings;
@@ -279,6 +293,7 @@ TEST_F(MainFormTest, KeysReachTheMatrixThroughTheWindow) {
     EXPECT_EQ(KeyMatrix[4], 0x02);
     Key(target, QEvent::KeyRelease, Qt::Key_A, {}, true);
     EXPECT_EQ(KeyMatrix[4], 0x02);
+    RunMachine(keyboard::KeyHoldTStates); // a person's key stays down that long
     Key(target, QEvent::KeyRelease, Qt::Key_A);
     EXPECT_EQ(KeyMatrix[4], 0x00);
 
@@ -287,6 +302,7 @@ TEST_F(MainFormTest, KeysReachTheMatrixThroughTheWindow) {
     QTest::keyPress(target, Qt::Key_Tab);
     EXPECT_EQ(KeyMatrix[3], 0x01);
     EXPECT_EQ(QApplication::focusWidget(), focused);
+    RunMachine(keyboard::KeyHoldTStates);
     QTest::keyRelease(target, Qt::Key_Tab);
     EXPECT_EQ(KeyMatrix[3], 0x00);
 
@@ -296,6 +312,7 @@ TEST_F(MainFormTest, KeysReachTheMatrixThroughTheWindow) {
     EXPECT_EQ(KeyMatrix[4], 0x40);
     EXPECT_EQ(KeyMatrix[keyboard::ModifierRow], keyboard::AltBit);
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    RunMachine(keyboard::KeyHoldTStates);
     QTest::keyRelease(target, Qt::Key_F, Qt::AltModifier);
     Key(target, QEvent::KeyRelease, Qt::Key_Alt);
     EXPECT_EQ(KeyMatrix[4], 0x00);
@@ -320,8 +337,70 @@ TEST_F(MainFormTest, KeysHeldWhenTheWindowLosesTheFocusAreReleased) {
     IOForm->show();
     IOForm->activateWindow();
     ASSERT_TRUE(WaitUntilActive(IOForm));
+    RunMachine(keyboard::KeyHoldTStates); // each press stays until the machine has seen it
     EXPECT_EQ(KeyMatrix[4], 0x00);
     EXPECT_EQ(KeyMatrix[keyboard::ModifierRow], 0x00) << "Shift's release goes to the other window";
+}
+
+// A key pressed and released before the next slice (a quick typist, an
+// on-screen keyboard, xdotool): the press reaches the matrix and the program,
+// and the release follows once the machine has run for the hold.
+TEST_F(MainFormTest, PressAndReleaseBeforeTheNextSliceReachTheProgram) {
+    ShowForm();
+    DebugForm->BtnRunClick(); // stopped: the test runs the slices itself
+    ASSERT_FALSE(DebugForm->CPUTimer.Enabled());
+    MainRam[test_ipl::Stage] = 0;
+    for (int i = 0; i < 50 && (Machine->IplMode() || MainRam[test_ipl::Stage] != 1); ++i)
+        DebugForm->DoCPU();
+    ASSERT_EQ(MainRam[test_ipl::Stage], 1) << "the test program does not wait for a key";
+
+    // Both in one batch of events, handled one after the other before the next slice.
+    QCoreApplication::postEvent(&Form(), new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier));
+    QCoreApplication::postEvent(&Form(), new QKeyEvent(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier));
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(KeyMatrix[4], 0x02) << "the press is in the matrix";
+
+    std::int64_t ran = RunMachine(1);
+    EXPECT_EQ(MainRam[test_ipl::Stage], 2) << "the program saw no key";
+    EXPECT_EQ(MainRam[test_ipl::KeyRowAt], 4);
+    EXPECT_EQ(MainRam[test_ipl::KeyBitsAt], 0x02);
+    while (ran < keyboard::KeyHoldTStates) {
+        EXPECT_EQ(KeyMatrix[4], 0x02) << "released after " << ran << " T-states";
+        ran += RunMachine(1);
+    }
+    EXPECT_EQ(KeyMatrix[4], 0x00) << "still down after " << ran << " T-states";
+}
+
+// Ctrl, Shift or Alt held down when the window becomes active again count as
+// held from then on, though the window never saw their presses.
+TEST_F(MainFormTest, ModifiersHeldWhenTheWindowIsActivatedAreTakenFromTheKeyboard) {
+    struct Modifier {
+        Qt::Key Key;
+        Qt::KeyboardModifier State;
+        std::uint8_t Bit;
+    };
+    const Modifier modifiers[] = {{Qt::Key_Shift, Qt::ShiftModifier, keyboard::ShiftBit},
+                                  {Qt::Key_Control, Qt::ControlModifier, keyboard::CtrlBit},
+                                  {Qt::Key_Alt, Qt::AltModifier, keyboard::AltBit}};
+    ShowForm();
+    IOForm->show();
+    for (const Modifier& m : modifiers) {
+        SCOPED_TRACE(QKeySequence(m.Key).toString().toStdString());
+        IOForm->activateWindow();
+        ASSERT_TRUE(WaitUntilActive(IOForm));
+        // Pressed while another window has the focus: the keyboard's state has it.
+        QTest::keyPress(IOForm, m.Key, m.State);
+        ASSERT_EQ(QGuiApplication::queryKeyboardModifiers(), m.State);
+        EXPECT_EQ(KeyMatrix[keyboard::ModifierRow], 0);
+
+        Form().activateWindow();
+        ASSERT_TRUE(WaitUntilActive(&Form()));
+        EXPECT_EQ(KeyMatrix[keyboard::ModifierRow], m.Bit);
+
+        RunMachine(keyboard::KeyHoldTStates);
+        Key(&Form(), QEvent::KeyRelease, m.Key, m.State); // the state before the release, as X11 gives it
+        EXPECT_EQ(KeyMatrix[keyboard::ModifierRow], 0);
+    }
 }
 
 TEST_F(MainFormTest, FirstShowCopiesTheSettingsAndARestoreDoesNotRunItAgain) {

@@ -223,6 +223,13 @@ std::array<std::uint8_t, 12> Pressed(const KeyCase& key) {
     return rows;
 }
 
+// The event, then the machine runs for as long as a change stays in the
+// matrix: keys typed at a person's pace, each change in the matrix at once.
+void Type(TKeyHandler& keys, const QKeyEvent& event) {
+    keys.KeyHandle(event);
+    keys.MachineRan(keyboard::KeyHoldTStates);
+}
+
 TEST(KeyMatrix, KeysPressReleaseRepeatAndFocusLoss) {
     const std::array<std::uint8_t, 12> released{};
     for (const Source source : {Source::ScanCode, Source::QtKey}) {
@@ -231,23 +238,23 @@ TEST(KeyMatrix, KeysPressReleaseRepeatAndFocusLoss) {
                          (source == Source::ScanCode ? " by scan code" : " by Qt key"));
             TKeyMatrix matrix{};
             TKeyHandler keys(matrix);
-            keys.KeyHandle(*Event(key, source, QEvent::KeyPress));
+            Type(keys, *Event(key, source, QEvent::KeyPress));
             EXPECT_EQ(Rows(matrix), Pressed(key)) << "press";
 
             // Held: X11 repeats as release and press pairs, both marked as repeats.
             for (int i = 0; i < 3; ++i) {
-                keys.KeyHandle(*Event(key, source, QEvent::KeyRelease, true));
-                keys.KeyHandle(*Event(key, source, QEvent::KeyPress, true));
+                Type(keys, *Event(key, source, QEvent::KeyRelease, true));
+                Type(keys, *Event(key, source, QEvent::KeyPress, true));
             }
             EXPECT_EQ(Rows(matrix), Pressed(key)) << "auto-repeat";
 
-            keys.KeyHandle(*Event(key, source, QEvent::KeyRelease));
+            Type(keys, *Event(key, source, QEvent::KeyRelease));
             EXPECT_EQ(Rows(matrix), released) << "release";
-            keys.KeyHandle(*Event(key, source, QEvent::KeyRelease));
+            Type(keys, *Event(key, source, QEvent::KeyRelease));
             EXPECT_EQ(Rows(matrix), released) << "a second release";
 
             // Pressed, then the window loses the focus and the release goes elsewhere.
-            keys.KeyHandle(*Event(key, source, QEvent::KeyPress));
+            Type(keys, *Event(key, source, QEvent::KeyPress));
             keys.ReleaseAllKeys();
             EXPECT_EQ(Rows(matrix), released) << "focus loss";
         }
@@ -311,11 +318,10 @@ TEST(KeyMatrix, ModifierRowFollowsTheState) {
                 TKeyMatrix matrix{};
                 TKeyHandler keys(matrix);
                 matrix[keyboard::ModifierRow] = keyboard::CapsLockBit; // kept
-                keys.KeyHandle(
-                    ModifierEvent(key, QEvent::KeyPress, stateAfter ? pair.Modifier : Qt::NoModifier));
+                Type(keys, ModifierEvent(key, QEvent::KeyPress, stateAfter ? pair.Modifier : Qt::NoModifier));
                 EXPECT_EQ(matrix[keyboard::ModifierRow], keyboard::CapsLockBit | pair.Bit) << "press";
-                keys.KeyHandle(
-                    ModifierEvent(key, QEvent::KeyRelease, stateAfter ? Qt::NoModifier : pair.Modifier));
+                Type(keys,
+                     ModifierEvent(key, QEvent::KeyRelease, stateAfter ? Qt::NoModifier : pair.Modifier));
                 EXPECT_EQ(matrix[keyboard::ModifierRow], keyboard::CapsLockBit) << "release";
                 for (int r = 0; r < keyboard::ModifierRow; ++r)
                     EXPECT_EQ(matrix[r], 0) << "row " << r;
@@ -334,11 +340,11 @@ TEST(KeyMatrix, ModifierHeldWhileEitherKeyOfThePairIsDown) {
             const Qt::KeyboardModifiers held = pair.Modifier, none = Qt::NoModifier;
             TKeyMatrix matrix{};
             TKeyHandler keys(matrix);
-            keys.KeyHandle(ModifierEvent(pair.Left, QEvent::KeyPress, stateAfter ? held : none));
-            keys.KeyHandle(ModifierEvent(pair.Right, QEvent::KeyPress, held));
-            keys.KeyHandle(ModifierEvent(pair.Left, QEvent::KeyRelease, held));
+            Type(keys, ModifierEvent(pair.Left, QEvent::KeyPress, stateAfter ? held : none));
+            Type(keys, ModifierEvent(pair.Right, QEvent::KeyPress, held));
+            Type(keys, ModifierEvent(pair.Left, QEvent::KeyRelease, held));
             EXPECT_EQ(matrix[keyboard::ModifierRow], pair.Bit) << "the right key is still down";
-            keys.KeyHandle(ModifierEvent(pair.Right, QEvent::KeyRelease, stateAfter ? none : held));
+            Type(keys, ModifierEvent(pair.Right, QEvent::KeyRelease, stateAfter ? none : held));
             EXPECT_EQ(matrix[keyboard::ModifierRow], 0);
         }
     }
@@ -349,34 +355,35 @@ TEST(KeyMatrix, ShiftWithAKeyAndFocusLossWithAModifierHeld) {
     const ModifierKey leftShift{42, Qt::Key_Shift}, rightShift{54, Qt::Key_Shift};
     TKeyMatrix matrix{};
     TKeyHandler keys(matrix);
-    keys.KeyHandle(ModifierEvent(leftShift, QEvent::KeyPress, Qt::ShiftModifier));
-    keys.KeyHandle(*Event(a, Source::ScanCode, QEvent::KeyPress, false, Qt::ShiftModifier));
+    Type(keys, ModifierEvent(leftShift, QEvent::KeyPress, Qt::ShiftModifier));
+    Type(keys, *Event(a, Source::ScanCode, QEvent::KeyPress, false, Qt::ShiftModifier));
     EXPECT_EQ(matrix[4], 0x02);
     EXPECT_EQ(matrix[11], keyboard::ShiftBit);
-    keys.KeyHandle(ModifierEvent(leftShift, QEvent::KeyRelease, Qt::ShiftModifier));
+    Type(keys, ModifierEvent(leftShift, QEvent::KeyRelease, Qt::ShiftModifier));
     EXPECT_EQ(matrix[4], 0x02) << "A still held";
     EXPECT_EQ(matrix[11], 0);
-    keys.KeyHandle(*Event(a, Source::ScanCode, QEvent::KeyRelease));
+    Type(keys, *Event(a, Source::ScanCode, QEvent::KeyRelease));
     EXPECT_EQ(matrix[4], 0);
 
     // A Shift whose release this window missed: the next key's state says it
     // is up, so releasing the other Shift later releases the machine's.
-    keys.KeyHandle(ModifierEvent(leftShift, QEvent::KeyPress, Qt::ShiftModifier));
-    keys.KeyHandle(*Event(a, Source::ScanCode, QEvent::KeyPress));
+    Type(keys, ModifierEvent(leftShift, QEvent::KeyPress, Qt::ShiftModifier));
+    Type(keys, *Event(a, Source::ScanCode, QEvent::KeyPress));
     EXPECT_EQ(matrix[11], 0);
-    keys.KeyHandle(ModifierEvent(rightShift, QEvent::KeyPress, Qt::ShiftModifier));
-    keys.KeyHandle(ModifierEvent(rightShift, QEvent::KeyRelease, Qt::NoModifier));
+    Type(keys, ModifierEvent(rightShift, QEvent::KeyPress, Qt::ShiftModifier));
+    Type(keys, ModifierEvent(rightShift, QEvent::KeyRelease, Qt::NoModifier));
     EXPECT_EQ(matrix[11], 0);
-    keys.KeyHandle(*Event(a, Source::ScanCode, QEvent::KeyRelease));
+    Type(keys, *Event(a, Source::ScanCode, QEvent::KeyRelease));
 
     // Focus lost with A, Caps Lock and Ctrl down: every key is released, Ctrl
     // too, since its release goes to the window that took the focus; Ctrl
     // still held when the focus comes back counts again.
-    keys.KeyHandle(*Event(a, Source::ScanCode, QEvent::KeyPress, false, Qt::ControlModifier));
-    keys.KeyHandle(*Event(Key("Caps Lock"), Source::ScanCode, QEvent::KeyPress, false, Qt::ControlModifier));
+    Type(keys, *Event(a, Source::ScanCode, QEvent::KeyPress, false, Qt::ControlModifier));
+    Type(keys, *Event(Key("Caps Lock"), Source::ScanCode, QEvent::KeyPress, false, Qt::ControlModifier));
     EXPECT_EQ(matrix[11], keyboard::CtrlBit | keyboard::CapsLockBit);
     keys.ReleaseAllKeys();
     EXPECT_EQ(Rows(matrix), (std::array<std::uint8_t, 12>{}));
+    keys.MachineRan(keyboard::KeyHoldTStates);
     keys.FollowModifiers(Qt::ControlModifier);
     const std::array<std::uint8_t, 12> ctrlOnly{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, keyboard::CtrlBit};
     EXPECT_EQ(Rows(matrix), ctrlOnly);
@@ -389,8 +396,8 @@ class KeyWindow : public QWindow {
     TKeyHandler Keys{Matrix};
 
   protected:
-    void keyPressEvent(QKeyEvent* event) override { Keys.KeyHandle(*event); }
-    void keyReleaseEvent(QKeyEvent* event) override { Keys.KeyHandle(*event); }
+    void keyPressEvent(QKeyEvent* event) override { Type(Keys, *event); }
+    void keyReleaseEvent(QKeyEvent* event) override { Type(Keys, *event); }
 };
 
 TEST(KeyMatrix, TestEventsWithoutScanCodes) {
