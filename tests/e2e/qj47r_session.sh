@@ -76,15 +76,25 @@ hold_key() {
     xdotool keyup "$1"
 }
 
-# Types the file name into the open dialog with the caption $1 and waits until it has gone.
+# Types the file name into the open dialog with the caption $1 and waits until
+# it has gone. The dialog's completion list, popping up while the name is
+# typed, now and then takes the keys (it opens a folder of the name's start and
+# empties the field): the name is typed again, up to three times.
 open_file() {
-    local dialog
+    local dialog try
     dialog=$(find_window "$1" 20)
     [ -n "$dialog" ] || { shot; fail "the open dialog \"$1\" did not appear"; }
-    xdotool windowfocus --sync "$dialog" 2>/dev/null
-    xdotool type --delay 5 "$2"
-    xdotool key Return
-    wait_until 20 dialog_gone "$1" || { shot; fail "the open dialog \"$1\" stayed open"; }
+    for try in 1 2 3; do
+        xdotool windowfocus --sync "$dialog" 2>/dev/null
+        xdotool key ctrl+a
+        xdotool type --delay 5 "$2"
+        sleep 0.3
+        xdotool key Return
+        wait_until 5 dialog_gone "$1" && return
+        echo "note: the open dialog \"$1\" stayed open after try $try"
+    done
+    shot
+    fail "the open dialog \"$1\" stayed open"
 }
 dialog_gone() { [ -z "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)" ]; }
 
