@@ -110,7 +110,7 @@ std::vector<QPoint> PlacesBeside(QSize size, const QRect& anchor, const std::vec
 }
 
 // Where a frame of `length` may start along one axis so that one of its edges
-// meets an edge of a span [first, second) (inside it, outside it, or a gap away
+// meets an edge of a span [begin, end) (inside it, outside it, or a gap away
 // outside): the area that the frame covers of the spans changes its slope only
 // at these starts, so the places that cover least lie among them.
 std::vector<int> Stops(int length, const std::vector<std::pair<int, int>>& spans) {
@@ -227,8 +227,8 @@ void PlaceBeside(QWidget* window, const QWidget* anchor, const QRect& keepClear,
             covered += Overlap(frame, o);
             nearby += Overlap(frame, o.marginsAdded(gap));
         }
-        const TCost cost{Overlap(frame, keepClear), covered, Overlap(frame, main), nearby,
-                         Distance(frame, main),     turn};
+        const int distance = Distance(frame, main);
+        const TCost cost{Overlap(frame, keepClear), covered, Overlap(frame, main), nearby, distance, turn};
         if (!best || cost < best->first) best = {cost, frame.topLeft()};
     }
     MoveFrame(window, best->second);

@@ -3,8 +3,10 @@
 // the focus; each is kept above the main window (its transient parent) and
 // stays modeless, the options modal; the first show places each where it
 // leaves the main window's screen and status bar in view, wholly on the
-// screen, on screens of three sizes (their available areas faked), and a
-// window moved by the user opens there again.
+// screen, on screens of three sizes (their available areas faked); with the
+// main window moved away from the top left, the tool windows cover one another
+// only where the screen leaves no other room, and then as little as it
+// allows; and a window moved by the user opens there again.
 #include "fixtures/qt_test_app.h"
 
 #include "fixtures/temp_dir.h"
@@ -227,8 +229,8 @@ std::int64_t Overlap(const QRect& a, const QRect& b) {
     return both.isEmpty() ? 0 : std::int64_t{both.width()} * both.height();
 }
 
-// The least that a frame of `size` in `room`, clear of `keep`, can cover of `frames`:
-// every place tried.
+// The least that a frame of `size` in `room`, clear of `keep`, can cover of
+// `frames`, every place tried.
 std::int64_t LeastOverlap(QSize size, const QRect& room, const QRect& keep,
                           const std::vector<QRect>& frames) {
     std::optional<std::int64_t> least;
@@ -271,10 +273,9 @@ TEST_F(ToolWindowsTest, MovedAwayFromTheTopLeftToolWindowsTakeTheFreeRoomBeforeC
             std::vector<QRect> open;
             for (const auto& [action, window] : shows) {
                 SCOPED_TRACE(Name(window).toStdString());
-                const QSize size = window->frameGeometry().size();
-                const std::int64_t least = LeastOverlap(size, screen.room, keep, open);
                 action->trigger();
                 const QRect frame = window->frameGeometry();
+                const std::int64_t least = LeastOverlap(frame.size(), screen.room, keep, open);
                 EXPECT_TRUE(screen.room.contains(frame)) << testing::PrintToString(frame);
                 EXPECT_FALSE(frame.intersects(keep)) << testing::PrintToString(frame);
                 std::int64_t covered = 0;
