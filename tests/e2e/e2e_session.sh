@@ -1,7 +1,8 @@
 # The common start of the end-to-end scripts, sourced with E2E_NAME set (the
 # program's short name). Skips (exit 77) where Xvfb or the X tools are not
 # installed; runs the calling script again on a free virtual display of its
-# own (the first free from $QJ_E2E_SERVER_NUM on, when it is set); provides
+# own (the first free from $QJ_E2E_SERVER_NUM on, when it is set), of the size
+# $E2E_SCREEN (1280x1024 when it is not set); provides
 # $work (a folder removed at the end), $pid (the program under test, ended at
 # the end), fail, which shows $work/$E2E_NAME.log and keeps $work/shot.png as
 # e2e_${E2E_NAME}_failed.png, and the functions below.
@@ -13,7 +14,7 @@ for tool in xvfb-run Xvfb xauth xdotool import convert; do
 done
 
 if [ -z "${QJ_E2E_ON_XVFB:-}" ]; then
-    exec xvfb-run -a ${QJ_E2E_SERVER_NUM:+-n "$QJ_E2E_SERVER_NUM"} -s "-screen 0 1280x1024x24 -nolisten tcp" \
+    exec xvfb-run -a ${QJ_E2E_SERVER_NUM:+-n "$QJ_E2E_SERVER_NUM"} -s "-screen 0 ${E2E_SCREEN:-1280x1024}x24 -nolisten tcp" \
         env QJ_E2E_ON_XVFB=1 bash "$0" "$@"
 fi
 

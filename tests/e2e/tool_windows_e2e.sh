@@ -1,18 +1,30 @@
 #!/bin/bash
 # The tool windows on a desktop, end to end: the real emulator under openbox
-# on a 1280x1024 screen. The main window opens wholly on the screen; "Show
-# Debugger", "Inspect I/O" and "Floppy Options" open their windows transient
-# for the main window, wholly on the screen, covering neither the emulated
-# screen and status bar nor one another; a click into the emulated screen
-# makes the main window active and leaves all three above it; a debugger
-# covered by another window comes back to the front with the focus when
-# "Show Debugger" is pressed again. Keeps a screenshot of the main window with
-# the three tool windows open as e2e_tool_windows.png.
-# Usage: tool_windows_e2e.sh path/to/qj47r
+# on a 1280x1024 screen, or on a screen of the size given with the main window
+# moved to the place given before the tool windows open. The main window opens
+# wholly on the screen; "Show Debugger", "Inspect I/O" and "Floppy Options"
+# open their windows transient for the main window, wholly on the screen,
+# covering neither the main window nor one another; a click into the emulated
+# screen makes the main window active and leaves all three above it; a
+# debugger covered by another window comes back to the front with the focus
+# when "Show Debugger" is pressed again. Keeps a screenshot of the main window
+# with the three tool windows open as e2e_tool_windows.png (or, with the main
+# window moved, e2e_tool_windows_WxH.png).
+# Usage: tool_windows_e2e.sh path/to/qj47r [WIDTHxHEIGHT X Y]
 # Exits 77 (skipped) when Xvfb, openbox or the X tools are not installed.
 set -u
 QJ47R=$(realpath "$1")
 CAPTION='Varnel QJ-47R Emulator'
+
+SCREEN_W=1280 SCREEN_H=1024
+MOVE_TO=
+SHOT=e2e_tool_windows.png
+if [ $# -ge 4 ]; then
+    SCREEN_W=${2%x*} SCREEN_H=${2#*x}
+    MOVE_TO="$3 $4"
+    SHOT=e2e_tool_windows_$2.png
+fi
+E2E_SCREEN=${SCREEN_W}x$SCREEN_H
 
 E2E_NAME=tool_windows
 source "$(dirname "$0")/e2e_session.sh"
@@ -53,12 +65,24 @@ stack_place() {
 above() { [ "$(stack_place "$1")" -gt "$(stack_place "$2")" ]; }
 active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 
+# Whether the frame L T R B lies wholly on the screen.
+on_screen() { [ "$L" -ge 0 ] && [ "$T" -ge 0 ] && [ "$R" -le "$SCREEN_W" ] && [ "$B" -le "$SCREEN_H" ]; }
+
 start_window "$QJ47R" "$CAPTION" 60
 main=$win
 frame "$main"
+on_screen || fail "the main window lies off the screen"
+if [ -n "$MOVE_TO" ]; then
+    read -r mx my <<<"$MOVE_TO"
+    # The window manager places the frame's corner where the client's was asked for.
+    xdotool windowmove "$main" "$mx" "$my"
+    moved() { frame "$main"; [ "$L" -eq "$mx" ] && [ "$T" -eq "$my" ]; }
+    wait_until 10 moved || fail "the main window did not move to $mx,$my: its frame is at $L,$T"
+    sleep 0.5
+fi
+frame "$main"
 MAIN="$L $T $R $B"
 echo "main window: frame $MAIN"
-[ "$L" -ge 0 ] && [ "$T" -ge 0 ] && [ "$R" -le 1280 ] && [ "$B" -le 1024 ] || fail "the main window lies off the screen"
 # The client area ends with the 640 x 400 screen and the 19-pixel status bar,
 # below the menu bar and the 41-pixel tool bar.
 client "$main"
@@ -85,7 +109,7 @@ for n in 0 1 2; do
     sleep 0.3
     frame "$id"
     echo "$caption: frame $L $T $R $B"
-    [ "$L" -ge 0 ] && [ "$T" -ge 0 ] && [ "$R" -le 1280 ] && [ "$B" -le 1024 ] || fail "\"$caption\" lies off the screen"
+    on_screen || fail "\"$caption\" lies off the screen"
     ! overlap "$L $T $R $B" "$KEEP" || { shot; fail "\"$caption\" covers the emulated screen or the status bar"; }
     ! overlap "$L $T $R $B" "$MAIN" || { shot; fail "\"$caption\" covers the main window"; }
     for ((o = 0; o < n; o++)); do
@@ -108,7 +132,7 @@ for n in 0 1 2; do
     above "${ids[n]}" "$main" || { shot; fail "\"${captions[n]}\" went behind the main window"; }
 done
 shot
-cp "$work/shot.png" e2e_tool_windows.png
+cp "$work/shot.png" "$SHOT"
 echo "click into the screen: main window active, the three tool windows above it"
 
 # 3. The floppy window moved over the debugger and activated: the debugger is

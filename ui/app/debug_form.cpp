@@ -133,6 +133,7 @@ void TDebugForm::BtnRunClick() {
         CPUTimer.SetEnabled(false);
         BtnRun->setText("Run");
         if (Machine) Machine->PauseSound();
+        RefreshMemory();
     } else {
         BtnRun->setText("Stop");
         if (Machine) {
@@ -153,7 +154,7 @@ void TDebugForm::BtnStepClick() {
     Machine->TStates = 2;
     RunProcessor();
     ReportSlice();
-    RefreshView();
+    RefreshMemory();
 }
 
 void TDebugForm::BtnStepOverClick() {
@@ -169,17 +170,21 @@ void TDebugForm::BtnStepOverClick() {
 void TDebugForm::BtnResetClick() {
     if (!Machine) return;
     Machine->Reset();
-    RefreshView();
+    RefreshMemory();
 }
 
 void TDebugForm::PrepareGrids() {
     MemoryGrid->setColumnWidth(0, 40);
     MemoryGrid->setColumnWidth(9, 80);
-    LastGridRow = -1;
-    RefreshView();
+    RefreshMemory();
 }
 
 void TDebugForm::ScrollChange() { RefreshView(); }
+
+void TDebugForm::RefreshMemory() {
+    LastGridRow = -1;
+    RefreshView();
+}
 
 void TDebugForm::RefreshView() {
     if (!Machine) return;
@@ -200,7 +205,8 @@ void TDebugForm::RefreshView() {
         SetText(edit, text);
     }
 
-    // Memory that the running program changes shows after a scroll or a new show.
+    // Memory that the running program changes shows after a scroll, a new
+    // show or a stop: a redraw on every tick would cost the emulation its time.
     const int row = MemoryScroll->value();
     if (row != LastGridRow) {
         LastGridRow = row;

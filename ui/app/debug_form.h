@@ -43,6 +43,11 @@ class TDebugForm : public QWidget, public Ui::TDebugForm {
     void ScrollChange();
     // Registers, flags, and the memory grid and listing when they are out of date.
     void RefreshView();
+    // RefreshView with the memory grid drawn anew whatever the scroll position:
+    // the bytes may have changed since it was drawn. The machine stopped,
+    // stepped, reset or loaded with a program shows the memory as it is now;
+    // while it runs, ticks redraw the grid only on a scroll.
+    void RefreshMemory();
 
     // The emulation clock: interval 10 ms, disabled until Run; ticks run DoCPU.
     TThreadedTimer CPUTimer;

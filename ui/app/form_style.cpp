@@ -109,6 +109,44 @@ std::vector<QPoint> PlacesBeside(QSize size, const QRect& anchor, const std::vec
     return places;
 }
 
+// Where a frame of `length` may start along one axis so that one of its edges
+// meets an edge of a span [begin, end) (inside it, outside it, or a gap away
+// outside): the area that the frame covers of the spans changes its slope only
+// at these starts, so the places that cover least lie among them.
+std::vector<int> Stops(int length, const std::vector<std::pair<int, int>>& spans) {
+    std::vector<int> stops;
+    for (const auto& [begin, end] : spans)
+        for (int stop :
+             {begin, end - length, begin - length, end, begin - length - WindowGap, end + WindowGap})
+            stops.push_back(stop);
+    std::sort(stops.begin(), stops.end());
+    stops.erase(std::unique(stops.begin(), stops.end()), stops.end());
+    return stops;
+}
+
+// Every place whose edges meet the edges of `edges` (the room, the main window,
+// its screen and status bar, the other open windows), across and down: among
+// them the places that cover least of these, wherever on the screen they lie.
+std::vector<QPoint> PlacesAnywhere(QSize size, const std::vector<QRect>& edges) {
+    std::vector<std::pair<int, int>> across, down;
+    for (const QRect& r : edges) {
+        across.emplace_back(r.left(), r.right() + 1);
+        down.emplace_back(r.top(), r.bottom() + 1);
+    }
+    std::vector<QPoint> places;
+    for (int x : Stops(size.width(), across))
+        for (int y : Stops(size.height(), down))
+            places.emplace_back(x, y);
+    return places;
+}
+
+// The room between two rectangles, across plus down; 0 when they touch or overlap.
+int Distance(const QRect& a, const QRect& b) {
+    const int across = std::max({0, b.left() - a.right() - 1, a.left() - b.right() - 1});
+    const int down = std::max({0, b.top() - a.bottom() - 1, a.top() - b.bottom() - 1});
+    return across + down;
+}
+
 } // namespace
 
 QFont FormFont() { return SansFont("MS Sans Serif", 11); }
@@ -166,14 +204,31 @@ void PlaceBeside(QWidget* window, const QWidget* anchor, const QRect& keepClear,
     const QSize size = FrameOf(window, anchor).size();
     const std::vector<QRect> others = OpenWindows(window, anchor);
 
-    using TCost = std::tuple<std::int64_t, std::int64_t, std::int64_t>;
+    // The places beside the main window first, then the rest of the screen.
+    std::vector<QPoint> places = PlacesBeside(size, main, others, side);
+    std::vector<QRect> edges = others;
+    edges.insert(edges.end(), {main, keepClear});
+    if (!room.isEmpty()) edges.push_back(room);
+    const std::vector<QPoint> anywhere = PlacesAnywhere(size, edges);
+    places.insert(places.end(), anywhere.begin(), anywhere.end());
+
+    // What a place costs, compared in this order: what it covers of the
+    // screen and status bar, of the other open windows and of the rest of the
+    // main window; what it covers of the gaps around those windows; how far it
+    // lies from the main window; and its turn among the places.
+    using TCost = std::tuple<std::int64_t, std::int64_t, std::int64_t, std::int64_t, int, std::size_t>;
+    const QMargins gap(WindowGap, WindowGap, WindowGap, WindowGap);
     std::optional<std::pair<TCost, QPoint>> best;
-    for (const QPoint& place : PlacesBeside(size, main, others, side)) {
-        const QRect frame = room.isEmpty() ? QRect(place, size) : InRoom(QRect(place, size), room);
-        std::int64_t covered = 0;
-        for (const QRect& o : others)
+    for (std::size_t turn = 0; turn < places.size(); ++turn) {
+        const QRect frame =
+            room.isEmpty() ? QRect(places[turn], size) : InRoom(QRect(places[turn], size), room);
+        std::int64_t covered = 0, nearby = Overlap(frame, main.marginsAdded(gap));
+        for (const QRect& o : others) {
             covered += Overlap(frame, o);
-        const TCost cost{Overlap(frame, keepClear), Overlap(frame, main), covered};
+            nearby += Overlap(frame, o.marginsAdded(gap));
+        }
+        const int distance = Distance(frame, main);
+        const TCost cost{Overlap(frame, keepClear), covered, Overlap(frame, main), nearby, distance, turn};
         if (!best || cost < best->first) best = {cost, frame.topLeft()};
     }
     MoveFrame(window, best->second);

@@ -54,12 +54,17 @@ void ShowAndActivate(QWidget* window);
 enum class TSide { Right, Below };
 
 // The first time the window is shown (until the program has moved it): its
-// frame beside the anchor's (the main window's), `side` first, then the
-// other sides, and along each side after any other open window there. Of
-// these places wins the first that covers least of, in this order: `keepClear`
-// (the main window's screen and status bar, in global coordinates), the rest
-// of the main window, the other open windows. The frame always lies wholly in
-// the available area when it fits in it.
+// frame where it covers least of, in this order, `keepClear` (the main
+// window's screen and status bar, in global coordinates), the other open
+// windows and the rest of the main window, and then of the gaps of WindowGap
+// around those windows. Of the places that cover as little, wins the nearest
+// to the anchor (the main window), and of those the first beside it: `side`
+// first, then the other sides, and along each side aligned with the anchor's
+// start and end and after any other open window there. So a window goes
+// beside the main window where there is room, else wherever on the screen it
+// covers neither the screen and status bar nor another window, and only where
+// there is no such place over another window, covering as little of them as
+// it can. The frame always lies wholly in the available area when it fits in it.
 // Without an anchor the window stays where the window system puts it.
 void PlaceBeside(QWidget* window, const QWidget* anchor, const QRect& keepClear, TSide side);
 

@@ -316,6 +316,7 @@ void TMainForm::LoadROM1Click() {
     LoadProgramFile(
         *Machine, QFile::encodeName(OpenDialog.FileName).toStdString(), running, [this] { ClickRun(); },
         this);
+    ShowMemoryInDebugger();
 }
 
 void TMainForm::MenuFileExitClick() { close(); }
@@ -324,10 +325,17 @@ void TMainForm::IPLColdBoot1Click() {
     if (!Machine) return;
     Machine->ColdBoot = 1;
     Machine->Reset();
+    ShowMemoryInDebugger();
 }
 
 void TMainForm::NMIWarmBoot1Click() {
-    if (Machine) Machine->NmiRequest = 1;
+    if (!Machine) return;
+    Machine->NmiRequest = 1;
+    ShowMemoryInDebugger();
+}
+
+void TMainForm::ShowMemoryInDebugger() {
+    if (DebugForm) DebugForm->RefreshMemory();
 }
 
 void TMainForm::Options1Click() {

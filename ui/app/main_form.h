@@ -119,6 +119,8 @@ class TMainForm : public QMainWindow, public Ui::TMainForm, public TIOFormServic
     void ConnectHandlers();
     void CreateMachine(const TMainFormSetup& setup);
     static void DeleteMachine();
+    // After a load or a reset: the debugger's memory grid as memory is now.
+    static void ShowMemoryInDebugger();
     void DrawLamp(platform_qt::TStatusCanvas& Canvas, const QRect& Rect, const QString& Text, bool On,
                   std::uint32_t Color, int TextLeft);
 

@@ -3,8 +3,10 @@
 // the focus; each is kept above the main window (its transient parent) and
 // stays modeless, the options modal; the first show places each where it
 // leaves the main window's screen and status bar in view, wholly on the
-// screen, on screens of three sizes (their available areas faked), and a
-// window moved by the user opens there again.
+// screen, on screens of three sizes (their available areas faked); with the
+// main window moved away from the top left, the tool windows cover one another
+// only where the screen leaves no other room, and then as little as it
+// allows; and a window moved by the user opens there again.
 #include "fixtures/qt_test_app.h"
 
 #include "fixtures/temp_dir.h"
@@ -22,7 +24,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
+#include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -217,6 +222,72 @@ TEST_F(ToolWindowsTest, WhereverTheUserPutTheMainWindowTheOtherSidesServe) {
             EXPECT_FALSE(frame.intersects(keep)) << testing::PrintToString(frame);
         }
     }
+}
+
+std::int64_t Overlap(const QRect& a, const QRect& b) {
+    const QRect both = a & b;
+    return both.isEmpty() ? 0 : std::int64_t{both.width()} * both.height();
+}
+
+// The least that a frame of `size` in `room`, clear of `keep`, can cover of
+// `frames`, every place tried.
+std::int64_t LeastOverlap(QSize size, const QRect& room, const QRect& keep,
+                          const std::vector<QRect>& frames) {
+    std::optional<std::int64_t> least;
+    for (int x = room.left(); x + size.width() <= room.right() + 1; ++x)
+        for (int y = room.top(); y + size.height() <= room.bottom() + 1; ++y) {
+            const QRect frame(QPoint(x, y), size);
+            if (frame.intersects(keep)) continue;
+            std::int64_t covered = 0;
+            for (const QRect& f : frames)
+                covered += Overlap(frame, f);
+            if (!least || covered < *least) least = covered;
+        }
+    return least.value_or(-1);
+}
+
+// The main window moved away from the top left, the tool windows opened one
+// after another (in two orders): each lies on the screen clear of the emulated
+// screen and the status bar and covers as little of the ones open before it as
+// any place there would: none where the room allows.
+TEST_F(ToolWindowsTest, MovedAwayFromTheTopLeftToolWindowsTakeTheFreeRoomBeforeCoveringOneAnother) {
+    const struct {
+        const char* name;
+        QRect room;
+        QPoint corner; // of the main window's frame
+        bool roomForAll;
+    } screens[] = {
+        {"1920x1080, at the bottom right", QRect(0, 0, 1920, 1080), QPoint(1270, 540), true},
+        {"1366x768, right of the middle", QRect(0, 0, 1366, 768), QPoint(720, 260), false},
+    };
+    for (const auto& screen : screens)
+        for (const bool floppyFirst : {false, true}) {
+            SCOPED_TRACE(screen.name + std::string(floppyFirst ? ", floppy window first" : ""));
+            Start(screen.room);
+            MainForm->move(screen.corner);
+            const QRect keep = ScreenAndStatusBar();
+            std::vector<std::pair<QAction*, QWidget*>> shows = {{MainForm->TB_Debug, DebugForm},
+                                                                {MainForm->TB_IOMON, IOForm},
+                                                                {MainForm->TB_Disk, FloppyForm}};
+            if (floppyFirst) std::reverse(shows.begin(), shows.end());
+            std::vector<QRect> open;
+            for (const auto& [action, window] : shows) {
+                SCOPED_TRACE(Name(window).toStdString());
+                action->trigger();
+                const QRect frame = window->frameGeometry();
+                const std::int64_t least = LeastOverlap(frame.size(), screen.room, keep, open);
+                EXPECT_TRUE(screen.room.contains(frame)) << testing::PrintToString(frame);
+                EXPECT_FALSE(frame.intersects(keep)) << testing::PrintToString(frame);
+                std::int64_t covered = 0;
+                for (const QRect& o : open)
+                    covered += Overlap(frame, o);
+                EXPECT_EQ(covered, least) << testing::PrintToString(frame);
+                if (screen.roomForAll) {
+                    EXPECT_EQ(covered, 0);
+                }
+                open.push_back(frame);
+            }
+        }
 }
 
 TEST_F(ToolWindowsTest, WithoutRoomAWindowStillLiesWhollyOnTheScreen) {
