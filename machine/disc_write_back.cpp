@@ -21,19 +21,19 @@ void TDiscWriteBack::Poll(TClock::time_point now) {
         TVirtualDsk& drive = Drives[d];
         // The whole copy is taken when the image is first seen, in the poll
         // after its load, rather than in the middle of a program's writes.
-        if (!s.Saving && !drive.IsMounted()) {
+        if (!s.Saving && !drive.IsMounted())
             s.Copy = {};
-        } else if (!s.Saving && s.Copy.Serial != drive.LoadSerial) {
+        else if (!s.Saving && s.Copy.Serial != drive.LoadSerial)
             drive.UpdateSnapshot(s.Copy);
-            s.ReadOnlyWhenSeen = drive.ReadOnlyAtLoad;
-        }
-        if (s.Reported && (!drive.IsMounted() || drive.LoadSerial != s.ReportedSerial)) Clear(d);
+        // The writes told of are saved (by the write-back or otherwise),
+        // discarded or gone with their image.
+        if (s.Reported && (!drive.IsMounted() || !drive.Modified || drive.LoadSerial != s.ReportedSerial))
+            Clear(d);
         if (!drive.IsMounted() || !drive.Modified) {
             // Saved some other way, dropped or never written: a fresh start.
             s.SeenWrites = drive.Writes;
             s.DirtySince.reset();
             s.Failing = s.Blocked = false;
-            if (s.Reported) Clear(d);
             continue;
         }
         if (drive.Writes != s.SeenWrites) {
@@ -104,15 +104,13 @@ void TDiscWriteBack::Apply(TResult& result, TClock::time_point now) {
     if (result.Ok) {
         drive.SnapshotSaved(s.Copy, result.Version);
         s.Failing = false;
-        s.ReadOnlyWhenSeen = false; // it could be written: a later refusal is news
         if (OnSaved) OnSaved(result.Drive);
-        if (s.Reported && !drive.Modified) Clear(result.Drive);
         return;
     }
     // A copy of an image the drive no longer holds: nothing to tell of it.
     const bool current = drive.IsMounted() && s.Copy.Serial == drive.LoadSerial;
     // Still read-only as it was at the mount, where the user was told.
-    const bool toldAtMount = s.ReadOnlyWhenSeen && drive.FileReadOnly();
+    const bool toldAtMount = drive.ReadOnlySinceLoad && drive.FileReadOnly();
     if (current && !s.Failing && !toldAtMount) {
         s.Reported = true;
         s.ReportedSerial = drive.LoadSerial;

@@ -13,9 +13,9 @@
 // folder went, the disc is full) is tried again Delay later and reported once
 // per run of failures; an image whose file another program changed is not
 // saved again by itself (the user decides at the unmount or the exit). An
-// image whose file was read-only already at its load is not
-// reported: the user was told at the mount. Once a reported image is saved,
-// discarded, unmounted or replaced, that is reported too.
+// image whose file has been read-only since its load is not reported: the
+// user was told at the mount. Once a reported image is saved, discarded,
+// unmounted or replaced, that is reported too.
 #pragma once
 
 #include "machine/disc/virtual_dsk.h"
@@ -64,7 +64,6 @@ class TDiscWriteBack {
         bool Blocked = false;  // another program changed the file
         bool Reported = false; // OnFailed was called for the image of ReportedSerial
         std::uint64_t ReportedSerial = 0;
-        bool ReadOnlyWhenSeen = false; // its file was read-only at the load, and not written since
         TDiscSnapshot Copy;
     };
     struct TResult {

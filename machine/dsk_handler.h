@@ -59,8 +59,7 @@ class TDskHandler {
     // Unmounts every drive, saving each modified image on its own. An image that
     // cannot be saved, or whose file another program changed, is rescued (its
     // copy goes to the rescue folder, or else the temporary one; the file stays
-    // as it is); each is reported
-    // (log and stderr) and returned. Never raises.
+    // as it is); each is reported (log and stderr) and returned. Never raises.
     std::vector<TDiscRescue> UnmountAll();
     // Whether any drive holds an image with writes not yet in its file.
     bool AnyModified() const;

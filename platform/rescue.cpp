@@ -178,9 +178,10 @@ std::string TRescueResult::Report() const {
         return why;
     }
     if (!InTemporaryFolder) return "the machine's copy is in " + Path;
+    // The rescue folder was tried first, in vain.
     return "the machine's copy is in " + Path +
-           ", in the system's temporary folder, since the rescue folder " +
-           (Refusals.empty() ? std::string("could not take it") : Refusals[0] + " could not take it");
+           ", in the system's temporary folder, since the rescue folder " + Refusals.front() +
+           " could not take it";
 }
 
 std::vector<TRescueNote> TakeUnreportedRescues() {

@@ -35,8 +35,6 @@ template <class F> class TScopedSystemCall {
     ~TScopedSystemCall() { SystemCalls().*Entry = Previous; }
     TScopedSystemCall(const TScopedSystemCall&) = delete;
     TScopedSystemCall& operator=(const TScopedSystemCall&) = delete;
-    // The call the entry held before.
-    F Original() const { return Previous; }
 
   private:
     F TSystemCalls::*Entry;

@@ -58,7 +58,7 @@ int TVirtualDsk::LoadImageBytes(std::vector<std::uint8_t> bytes, const std::stri
     LoadSerial = ++loads;
     DirtyBlocks.assign((std::size_t(ImageStream->Size()) + DirtyBlockSize - 1) / DirtyBlockSize, 0);
     FileName = fileName;
-    ReadOnlyAtLoad = FileReadOnly();
+    ReadOnlySinceLoad = FileReadOnly();
     Parse();
     Mounted = 1;
     LoadFlag = flag;
@@ -118,12 +118,14 @@ void TVirtualDsk::Save() {
     DiscVersion =
         SaveImageFile(FileName, ImageStream->Memory(), std::size_t(ImageStream->Size()), DiscVersion);
     Modified = 0;
+    ReadOnlySinceLoad = false;
 }
 
 void TVirtualDsk::Overwrite() {
     if (!ImageStream) return;
     DiscVersion = ImageStream->SaveToFile(FileName);
     Modified = 0;
+    ReadOnlySinceLoad = false;
 }
 
 void TVirtualDsk::SaveAs(const std::string& fileName) {
@@ -131,6 +133,7 @@ void TVirtualDsk::SaveAs(const std::string& fileName) {
     DiscVersion = ImageStream->SaveToFile(fileName);
     FileName = fileName;
     Modified = 0;
+    ReadOnlySinceLoad = false;
 }
 
 bool TVirtualDsk::FileReadOnly() const {
@@ -162,6 +165,7 @@ void TVirtualDsk::SnapshotSaved(const TDiscSnapshot& snapshot, const platform::T
     // A copy of an image this drive no longer holds says nothing about this one.
     if (!ImageStream || snapshot.Serial != LoadSerial) return;
     DiscVersion = version;
+    ReadOnlySinceLoad = false;
     if (Writes == snapshot.Writes) Modified = 0;
 }
 

@@ -164,8 +164,9 @@ class TVirtualDsk {
     std::uint8_t DiskInfo[dsk::HeaderSize] = {};
     // The file as it was when loaded or last saved.
     platform::TFileVersion DiscVersion;
-    // The user may not write the file it was loaded from (FileReadOnly at the load).
-    bool ReadOnlyAtLoad = false;
+    // The user could not write the file when it was loaded (FileReadOnly), and
+    // no save has reached the file since.
+    bool ReadOnlySinceLoad = false;
 
   private:
     // Absent: size byte 0. Missing: its block lies past the end of the image.

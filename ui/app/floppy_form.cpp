@@ -127,7 +127,7 @@ void TFloppyForm::Button1Click(QObject* Sender) {
                                                  .toStdString(),
                                              DamageReport(disc));
     if (!damage.empty()) notes << QString::fromStdString(damage);
-    if (disc.ReadOnlyAtLoad)
+    if (disc.ReadOnlySinceLoad)
         notes << QString("The disk image %1 is read-only: the machine's writes to it cannot be "
                          "saved to it. They are kept while it is mounted, and you can save them "
                          "as another file when it is unmounted or the emulator ends.")
