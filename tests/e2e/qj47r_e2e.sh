@@ -19,9 +19,6 @@ MAKE_DSK=$(realpath "$3")
 E2E_NAME=qj47r
 source "$(dirname "$0")/e2e_session.sh"
 
-# The settings of this run stay in its own folder.
-export XDG_CONFIG_HOME="$work/config"
-mkdir -p "$XDG_CONFIG_HOME"
 DISC="$work/drive_a.dsk"
 "$MAKE_DSK" "$DISC" || fail "cannot write the fixture disc image"
 cp "$DISC" "$work/original.dsk"

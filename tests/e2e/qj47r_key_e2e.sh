@@ -13,9 +13,6 @@ QJ47R=$(realpath "$1")
 E2E_NAME=qj47r_key
 source "$(dirname "$0")/e2e_session.sh"
 
-# The settings of this run stay in its own folder.
-export XDG_CONFIG_HOME="$work/config"
-mkdir -p "$XDG_CONFIG_HOME"
 source "$(dirname "$0")/qj47r_session.sh"
 
 starts=${QJ_E2E_KEY_STARTS:-8}

@@ -2,7 +2,10 @@
 # e2e_session.sh with QJ47R set to the program: the character generator's
 # glyphs and the text check, waiting, regions of screenshots, keys, the open
 # dialog and the File menu, and the start of the emulator with the places of
-# its menu, tool bar and screen.
+# its menu, tool bar and screen. The settings and the rescued images of the
+# run stay in folders of its own.
+export XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state"
+mkdir -p "$XDG_CONFIG_HOME"
 FONT=$(dirname "$QJ47R")/roms/qjfont.bin
 CAPTION='Varnel QJ-47R Emulator'
 [ -f "$FONT" ] || fail "no character generator at $FONT"

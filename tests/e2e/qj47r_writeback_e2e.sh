@@ -15,8 +15,6 @@ MAKE_DSK=$(realpath "$2")
 E2E_NAME=qj47r_writeback
 source "$(dirname "$0")/e2e_session.sh"
 
-export XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state"
-mkdir -p "$XDG_CONFIG_HOME"
 source "$(dirname "$0")/qj47r_session.sh"
 
 # Starts the emulator with the fixture disc $1 in drive A and has the program
