@@ -41,7 +41,8 @@ run: deps $(RUN_DIR)/build.ninja
 test: deps $(TEST_DIR)/build.ninja
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	cd $(TEST_DIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
-	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure --timeout 300 -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 tests/run_whole.sh $(TEST_DIR)
 
 bench: deps $(RUN_DIR)/build.ninja
 	cmake --build $(RUN_DIR) -j $(JOBS)

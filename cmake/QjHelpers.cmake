@@ -4,22 +4,28 @@ include_guard(GLOBAL)
 # qj_add_test(NAME name LABEL label SOURCES ... LIBS ... [ENV var=value ...]
 #             [PROPERTIES property value ...])
 # One GoogleTest executable whose cases CTest runs one by one under a label,
-# with further test properties (RUN_SERIAL TRUE, TIMEOUT 60) where given.
+# each within QJ_TEST_TIMEOUT seconds unless PROPERTIES set another TIMEOUT,
+# with further test properties (RUN_SERIAL TRUE) where given. Its main
+# (tests/support) runs it in user folders of its own, however it is started;
+# the program is listed in test_programs.txt of the build folder, whose every
+# program tests/run_whole.sh runs whole.
+set(QJ_TEST_TIMEOUT 120)
 function(qj_add_test)
   cmake_parse_arguments(T "" "NAME;LABEL" "SOURCES;LIBS;ENV;PROPERTIES" ${ARGN})
   find_package(GTest REQUIRED)
   include(GoogleTest)
   add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} test_main)
   target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
-  set(props LABELS ${T_LABEL})
-  # Nothing a test does reaches the user's own state folder (rescued disc images).
-  list(APPEND T_ENV "XDG_STATE_HOME=${CMAKE_BINARY_DIR}/test-state")
-  list(APPEND props ENVIRONMENT "${T_ENV}")
+  set(props LABELS ${T_LABEL} TIMEOUT ${QJ_TEST_TIMEOUT})
+  if(T_ENV)
+    list(APPEND props ENVIRONMENT "${T_ENV}")
+  endif()
   list(APPEND props ${T_PROPERTIES})
   gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     PROPERTIES ${props})
+  set_property(GLOBAL APPEND PROPERTY QJ_TEST_PROGRAMS "$<TARGET_FILE:${T_NAME}>")
 endfunction()
 
 # qj_add_window_tests(PREFIX prefix LABEL label LIBS ...)
@@ -100,6 +106,8 @@ function(qj_add_unprivileged_run)
   add_test(NAME ${U_TARGET}_unprivileged
     COMMAND ${SETPRIV} --reuid=65534 --regid=65534 --clear-groups $<TARGET_FILE:${U_TARGET}>
     WORKING_DIRECTORY /tmp)
-  set_tests_properties(${U_TARGET}_unprivileged PROPERTIES LABELS ${U_LABEL}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HOME=/tmp;XDG_RUNTIME_DIR=/tmp;XDG_STATE_HOME=/tmp/qj47r-test-state-${U_TARGET}")
+  # Its own main gives it folders of its own, made in /tmp when nobody may
+  # not write to the caller's TMPDIR.
+  set_tests_properties(${U_TARGET}_unprivileged PROPERTIES LABELS ${U_LABEL} TIMEOUT 300
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()

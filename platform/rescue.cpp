@@ -2,6 +2,7 @@
 
 #include "platform/exceptions.h"
 #include "platform/file_io.h"
+#include "platform/user_folders.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -21,6 +22,9 @@ namespace fs = std::filesystem;
 constexpr const char* ListName = "unreported.txt";
 constexpr int MaxNameTries = 1000;
 constexpr std::uint64_t MaxListSize = 1 << 20;
+// The longest file name most file systems take, where a folder does not tell its own.
+constexpr std::size_t DefaultNameMax = 255;
+constexpr const char* NoHome = "no home folder is known (HOME is not set, nor a home in the user database)";
 
 std::string ErrorText(int error) { return std::error_code(error, std::generic_category()).message(); }
 
@@ -35,6 +39,7 @@ std::string TimeText() {
 
 // The rescue folder, made when missing. Empty when it is there; else why not.
 std::string MakeRescueFolder(const std::string& folder) {
+    if (folder.empty()) return NoHome;
     std::error_code ec;
     fs::create_directories(folder, ec);
     // Another process may make it at the same moment, which fails this one.
@@ -51,6 +56,20 @@ std::string NotPrivate(const std::string& folder) {
     if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() || (st.st_mode & 077) != 0)
         return "it is not a private folder of this user";
     return {};
+}
+
+// The longest name a file in the folder may have.
+std::size_t NameMax(const std::string& folder) {
+    const long max = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    return max > 0 ? std::size_t(max) : DefaultNameMax;
+}
+
+// The first bytes of text, at most n, not cut inside a UTF-8 character.
+std::string Prefix(const std::string& text, std::size_t n) {
+    if (text.size() <= n) return text;
+    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
+        --n;
+    return text.substr(0, n);
 }
 
 std::string MakePrivateFolder(const std::string& folder) {
@@ -125,69 +144,92 @@ void TakeList(const std::string& folder, std::vector<TRescueNote>& notes) {
 
 } // namespace
 
-std::string UserStateFolder() {
-    const char* xdg = std::getenv("XDG_STATE_HOME");
-    if (xdg && *xdg == '/') return xdg;
-    const char* home = std::getenv("HOME");
-    return (fs::path(home && *home ? home : ".") / ".local" / "state").string();
+std::string UserStateFolder() { return UserFolder("XDG_STATE_HOME", ".local/state"); }
+
+std::string RescueFolder() {
+    const std::string state = UserStateFolder();
+    return state.empty() ? std::string() : (fs::path(state) / "qj47r" / "rescued").string();
 }
 
-std::string RescueFolder() { return (fs::path(UserStateFolder()) / "qj47r" / "rescued").string(); }
+std::vector<std::string> TemporaryRescueFolders() {
+    std::vector<std::string> folders;
+    for (const std::string& base : TemporaryFolders())
+        folders.push_back((fs::path(base) / ("qj47r-rescued-" + std::to_string(::geteuid()))).string());
+    return folders;
+}
 
-std::string TemporaryRescueFolder() {
-    const char* tmp = std::getenv("TMPDIR");
-    const fs::path base = tmp && *tmp == '/' ? tmp : "/tmp";
-    return (base / ("qj47r-rescued-" + std::to_string(::geteuid()))).string();
+std::string TemporaryRescueFolder() { return TemporaryRescueFolders().front(); }
+
+std::string RescueName(const std::string& imageName, const std::string& time, int attempt,
+                       std::size_t maxBytes) {
+    const fs::path image = fs::path(imageName).filename();
+    std::string stem = image.stem().empty() ? "disk" : image.stem().string();
+    std::string extension = image.extension().string();
+    const std::string end = "-" + time + (attempt > 1 ? "-" + std::to_string(attempt) : "");
+    // An extension that leaves no room for a stem is no extension of a disc image.
+    if (extension.size() + end.size() + 1 > maxBytes) extension.clear();
+    const std::size_t room =
+        maxBytes > end.size() + extension.size() ? maxBytes - end.size() - extension.size() : 0;
+    stem = Prefix(stem, room);
+    if (stem.empty()) stem = Prefix("disk", room);
+    return stem + end + extension;
 }
 
 TRescueResult RescueCopy(const std::string& imageName, const void* data, std::size_t size) {
-    const fs::path image = fs::path(imageName).filename();
-    const std::string stem = image.stem().empty() ? "disk" : image.stem().string();
-    const std::string base = stem + "-" + TimeText();
-    const auto nameFor = [&](int n) {
-        return base + (n > 1 ? "-" + std::to_string(n) : "") + image.extension().string();
-    };
-
+    const std::string time = TimeText();
     TRescueResult result;
-    const struct {
+    struct TPlace {
         std::string Folder;
         std::string (*Make)(const std::string&);
-    } places[] = {{RescueFolder(), MakeRescueFolder}, {TemporaryRescueFolder(), MakePrivateFolder}};
-    for (const auto& place : places) {
+    };
+    std::vector<TPlace> places = {{RescueFolder(), MakeRescueFolder}};
+    for (const std::string& folder : TemporaryRescueFolders())
+        places.push_back({folder, MakePrivateFolder});
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        const TPlace& place = places[i];
         std::string problem = place.Make(place.Folder);
         if (problem.empty()) {
+            const std::size_t nameMax = NameMax(place.Folder);
             try {
-                result.Path = WriteNewFile(place.Folder, nameFor, MaxNameTries, data, size);
-                result.InTemporaryFolder = &place != &places[0];
+                result.Path = WriteNewFile(
+                    place.Folder, [&](int n) { return RescueName(imageName, time, n, nameMax); },
+                    MaxNameTries, data, size);
+                result.InTemporaryFolder = i > 0;
                 ListForTheNextStart(place.Folder, {result.Path, imageName});
                 return result;
             } catch (const Exception& e) {
                 problem = ReasonOf(e);
             }
         }
-        result.Refusals.push_back(place.Folder + " (" + problem + ")");
+        result.Refusals.push_back((place.Folder.empty() ? "(none)" : place.Folder) + " (" + problem + ")");
     }
     return result;
 }
 
 std::string TRescueResult::Report() const {
-    if (Path.empty()) {
-        std::string why = "the machine's writes to it are lost: no place could take a copy";
-        for (std::size_t i = 0; i < Refusals.size(); ++i)
-            why += (i == 0 ? ", not the rescue folder " : ", nor the temporary folder ") + Refusals[i];
-        return why;
-    }
+    // The places in the order they were tried: the rescue folder, then the temporary ones.
+    std::string refused;
+    for (std::size_t i = 0; i < Refusals.size(); ++i)
+        refused += (i == 0 ? "the rescue folder " : ", nor the temporary folder ") + Refusals[i];
+    if (Path.empty())
+        return "the machine's writes to it are lost: no place could take a copy, not " + refused;
     if (!InTemporaryFolder) return "the machine's copy is in " + Path;
-    // The rescue folder was tried first, in vain.
-    return "the machine's copy is in " + Path +
-           ", in the system's temporary folder, since the rescue folder " + Refusals.front() +
-           " could not take it";
+    std::string since = "the machine's copy is in " + Path + ", in the system's temporary folder, since " +
+                        "the rescue folder " + Refusals.front() + " could not take it";
+    for (std::size_t i = 1; i < Refusals.size(); ++i)
+        since += ", nor the temporary folder " + Refusals[i];
+    return since;
 }
 
 std::vector<TRescueNote> TakeUnreportedRescues() {
     std::vector<TRescueNote> notes;
-    TakeList(RescueFolder(), notes);
-    if (const std::string tmp = TemporaryRescueFolder(); NotPrivate(tmp).empty()) TakeList(tmp, notes);
+    if (const std::string folder = RescueFolder(); !folder.empty()) TakeList(folder, notes);
+    for (const std::string& tmp : TemporaryRescueFolders())
+        if (NotPrivate(tmp).empty()) TakeList(tmp, notes);
+    for (TRescueNote& note : notes) {
+        struct stat st {};
+        note.Gone = ::lstat(note.Copy.c_str(), &st) != 0 || !S_ISREG(st.st_mode);
+    }
     return notes;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/exceptions.h"
 #include "platform/file_io.h"
+#include "platform/user_folders.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -180,6 +181,10 @@ class TIniText {
 // (not a regular file, too large, no permission, an input/output error) gives
 // false and the reason.
 bool ReadText(const std::string& path, std::string* text, std::string* problem) {
+    if (path.empty()) {
+        *problem = "no home folder is known (HOME is not set, nor a home in the user database)";
+        return false;
+    }
     try {
         const auto bytes = platform::ReadWholeFile(path, TSettingsStore::MaxFileSize);
         text->assign(bytes.begin(), bytes.end());
@@ -204,15 +209,11 @@ std::string& Folder() {
 
 TSettingsStore::TSettingsStore(std::string folder, std::string keyPath) : Section(std::move(keyPath)) {
     if (folder.empty()) folder = UserConfigFolder();
-    Path = (std::filesystem::path(folder) / FileName).string();
+    // Without a home there is no file: reads and writes say why.
+    if (!folder.empty()) Path = (std::filesystem::path(folder) / FileName).string();
 }
 
-std::string TSettingsStore::UserConfigFolder() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && *xdg == '/') return xdg;
-    const char* home = std::getenv("HOME");
-    return (std::filesystem::path(home && *home ? home : ".") / ".config").string();
-}
+std::string TSettingsStore::UserConfigFolder() { return platform::UserFolder("XDG_CONFIG_HOME", ".config"); }
 
 std::string TSettingsStore::ReadString(const std::string& name, const std::string& defaultText) {
     ReadProblem.clear();

@@ -30,7 +30,9 @@ class TSettingsStore {
     // folder: where the INI file lives; empty = the user's configuration folder.
     explicit TSettingsStore(std::string folder = {}, std::string keyPath = SettingsKeyPath);
 
+    // $XDG_CONFIG_HOME, else ~/.config; empty when no home folder is known.
     static std::string UserConfigFolder();
+    // Empty when no home folder is known.
     const std::string& FilePath() const { return Path; }
 
     // The value's text; when it does not exist, the default, which is then

@@ -109,6 +109,11 @@ struct ThemeBinding : ::testing::Test {
     void TearDown() override {
         ThemeLibraryLoader = [](const char*) { return TThemeLibraryImage{}; };
         ThemeLibraryRelease = [](uintptr_t) {};
+        // Themes switched off before the close leave their handles as they were
+        // (the close only closes handles of themes in use): the next case
+        // starts as the program does, without them.
+        USE_THEMES = false;
+        SCROLLBAR_THEME = GLOBALS_THEME = 0;
     }
 };
 } // namespace

@@ -6,6 +6,8 @@
 #include "fixtures/file_contents.h"
 #include "fixtures/file_faults.h"
 #include "fixtures/recording_services.h"
+#include "fixtures/scoped_env.h"
+#include "fixtures/temporary_places.h"
 #include "fixtures/temp_dir.h"
 #include "machine/disc/virtual_dsk.h"
 #include "machine/disc_write_back.h"
@@ -47,9 +49,8 @@ const std::size_t FirstData = std::size_t(Small.DataOffset(1, 0));
 // The user's state folder, for the rescued copies, in a temporary folder.
 class StateFolder {
   public:
-    StateFolder() { ::setenv("XDG_STATE_HOME", Dir.Path.c_str(), 1); }
-    ~StateFolder() { ::unsetenv("XDG_STATE_HOME"); }
     fixtures::TempDir Dir;
+    fixtures::ScopedEnv State{"XDG_STATE_HOME", Dir.Path.string()};
 };
 
 } // namespace
@@ -475,16 +476,17 @@ TEST(ControllerShutdown, ImagesThatCannotBeSavedAreRescuedAndTheOthersSaved) {
 // nothing can, the log says that the writes are lost and why.
 TEST(ControllerShutdown, ARescueFolderThatCannotTakeTheCopyGivesWayAndALostCopyIsSaid) {
     StateFolder state;
-    fixtures::TempDir tmp, dir;
-    ::setenv("TMPDIR", tmp.Path.c_str(), 1);
+    fixtures::TempDir dir;
+    const fixtures::TemporaryPlaces temporary;
     fs::create_directories(state.Dir.Path / "qj47r");
     fixtures::SpitText((state.Dir.Path / "qj47r" / "rescued").string(), "a file in the folder's place");
     const std::string tmpFolder = platform::TemporaryRescueFolder();
     for (const bool temporaryToo : {false, true}) {
-        if (temporaryToo) {
-            fs::remove_all(tmpFolder);
-            fixtures::SpitText(tmpFolder, "and in this one's");
-        }
+        if (temporaryToo)
+            for (const std::string& folder : platform::TemporaryRescueFolders()) {
+                fs::remove_all(folder);
+                fixtures::SpitText(folder, "and in this one's");
+            }
         fs::create_directory(dir.Path / "gone");
         const std::string a = (dir.Path / "gone" / "a.dsk").string();
         Small.Save(a);
@@ -508,7 +510,6 @@ TEST(ControllerShutdown, ARescueFolderThatCannotTakeTheCopyGivesWayAndALostCopyI
             EXPECT_NE(log.Lines()[0].find("the machine's writes to it are lost"), std::string::npos);
         }
     }
-    ::unsetenv("TMPDIR");
 }
 
 // The write-back's copy is taken whole once, then only the blocks written

@@ -4,6 +4,8 @@
 // with the image each copy came from.
 #include "fixtures/file_contents.h"
 #include "fixtures/file_faults.h"
+#include "fixtures/scoped_env.h"
+#include "fixtures/temporary_places.h"
 #include "fixtures/temp_dir.h"
 #include "platform/rescue.h"
 
@@ -18,20 +20,22 @@ namespace fs = std::filesystem;
 const auto& Slurp = fixtures::SlurpText;
 const auto& Spit = fixtures::SpitText;
 
+namespace platform {
+// Readable notes in failure messages.
+void PrintTo(const TRescueNote& note, std::ostream* os) {
+    *os << "{" << note.Copy << ", " << note.Image << (note.Gone ? ", gone}" : "}");
+}
+} // namespace platform
+
 namespace {
 
 // The user's state folder and the system's temporary folder, both fresh.
 class RescuePlaces : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ::setenv("XDG_STATE_HOME", (State.Path / "state").c_str(), 1);
-        ::setenv("TMPDIR", Tmp.Path.c_str(), 1);
-    }
-    void TearDown() override {
-        ::unsetenv("XDG_STATE_HOME");
-        ::unsetenv("TMPDIR");
-    }
-    fixtures::TempDir State, Tmp;
+    fixtures::TempDir State;
+    const fixtures::ScopedEnv StateHome{"XDG_STATE_HOME", (State.Path / "state").string()};
+    fixtures::TemporaryPlaces Temporary;
+    const fs::path& Tmp = Temporary.Tmp.Path;
 };
 
 } // namespace
@@ -63,7 +67,8 @@ TEST_F(RescuePlaces, TheListKeepsEveryNameAndReadsAnEarlierListToo) {
     const std::string odd = "/discs/a\tb\\c\nd.dsk";
     const TRescueResult r = RescueCopy(odd, "x", 1);
     Spit(RescueFolder() + "/unreported.txt", Slurp(RescueFolder() + "/unreported.txt") + "/old/copy.dsk\n");
-    EXPECT_EQ(TakeUnreportedRescues(), (std::vector<TRescueNote>{{r.Path, odd}, {"/old/copy.dsk", ""}}));
+    EXPECT_EQ(TakeUnreportedRescues(),
+              (std::vector<TRescueNote>{{r.Path, odd}, {"/old/copy.dsk", "", true}}));
 }
 
 // Processes ending at once (a logout) that rescue the same image name in the
@@ -114,12 +119,16 @@ TEST_F(RescuePlaces, ProcessesRescuingTheSameNameAtOnceEachKeepTheirCopy) {
               Children + 1); // and the list
 }
 
-// When the rescue folder cannot take the copy, the temporary folder does; when
-// neither can, the writes are lost and the report says why, place by place.
+// When the rescue folder cannot take the copy, the temporary folder does, then
+// the system's; when none can, the writes are lost and the report says why,
+// place by place.
 TEST_F(RescuePlaces, ARescueFolderThatCannotTakeTheCopyGivesWayToTheTemporaryFolder) {
     const std::string state = (State.Path / "state").string();
     const std::string tmpFolder = TemporaryRescueFolder();
-    EXPECT_EQ(fs::path(tmpFolder).parent_path(), Tmp.Path);
+    EXPECT_EQ(fs::path(tmpFolder).parent_path(), Tmp);
+    ASSERT_EQ(TemporaryRescueFolders().size(), 2u);
+    const std::string systemFolder = TemporaryRescueFolders()[1];
+    EXPECT_EQ(fs::path(systemFolder).parent_path(), Temporary.System.Path);
 
     // A file where the folder should be.
     fs::create_directories(state + "/qj47r");
@@ -136,41 +145,54 @@ TEST_F(RescuePlaces, ARescueFolderThatCannotTakeTheCopyGivesWayToTheTemporaryFol
                                   moved.Refusals[0] + " could not take it");
     EXPECT_EQ(TakeUnreportedRescues(), (std::vector<TRescueNote>{{moved.Path, "/discs/a.dsk"}}));
 
-    // A folder of ours that others may enter is not ours to use.
+    // A folder of ours that others may enter is not ours to use: the system's
+    // temporary folder takes the copy.
     fs::permissions(tmpFolder, fs::perms::all);
+    const TRescueResult last = RescueCopy("/discs/a.dsk", "def", 3);
+    ASSERT_EQ(fs::path(last.Path).parent_path(), systemFolder);
+    EXPECT_EQ(Slurp(last.Path), "def");
+    ASSERT_EQ(last.Refusals.size(), 2u);
+    EXPECT_EQ(last.Refusals[1], tmpFolder + " (it is not a private folder of this user)");
+    EXPECT_EQ(last.Report(), "the machine's copy is in " + last.Path +
+                                 ", in the system's temporary folder, since the rescue folder " +
+                                 last.Refusals[0] + " could not take it, nor the temporary folder " +
+                                 last.Refusals[1]);
+
+    fs::permissions(systemFolder, fs::perms::all);
     const TRescueResult lost = RescueCopy("/discs/a.dsk", "abc", 3);
     EXPECT_TRUE(lost.Path.empty());
-    ASSERT_EQ(lost.Refusals.size(), 2u);
-    EXPECT_EQ(lost.Refusals[1], tmpFolder + " (it is not a private folder of this user)");
+    ASSERT_EQ(lost.Refusals.size(), 3u);
+    EXPECT_EQ(lost.Refusals[2], systemFolder + " (it is not a private folder of this user)");
     EXPECT_EQ(lost.Report(), "the machine's writes to it are lost: no place could take a copy, not the "
                              "rescue folder " +
-                                 lost.Refusals[0] + ", nor the temporary folder " + lost.Refusals[1]);
+                                 lost.Refusals[0] + ", nor the temporary folder " + lost.Refusals[1] +
+                                 ", nor the temporary folder " + lost.Refusals[2]);
 }
 
 // A full disc under the rescue folder (a file size limit, on any machine).
 TEST_F(RescuePlaces, ARescueFolderOnAFullDiscGivesWayToo) {
     const std::string big(64 * 1024, 'b');
     fs::create_directories(RescueFolder());
-    fs::create_directories(Tmp.Path);
-    // The limit holds for both places: the first fails, and so does the second.
+    // The limit holds for every place: each fails in turn.
     const int result = fixtures::RunWithFileSizeLimit(16 * 1024, [&] {
         const TRescueResult r = RescueCopy("/discs/a.dsk", big.data(), big.size());
-        return r.Path.empty() && r.Refusals.size() == 2 &&
+        return r.Path.empty() && r.Refusals.size() == 3 &&
                        r.Refusals[0] == RescueFolder() + " (File too large)"
                    ? 0
                    : 1;
     });
     ASSERT_GE(result, 0) << "cannot limit the file size here";
     EXPECT_EQ(result, 0);
-    // Nothing half-written is left in either place.
+    // Nothing half-written is left in any place.
     EXPECT_EQ(std::distance(fs::directory_iterator(RescueFolder()), fs::directory_iterator()), 0);
-    EXPECT_EQ(std::distance(fs::directory_iterator(TemporaryRescueFolder()), fs::directory_iterator()), 0);
+    for (const std::string& folder : TemporaryRescueFolders())
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 0) << folder;
 }
 
 // As an unprivileged user (root writes anything): a read-only rescue folder.
 TEST_F(RescuePlaces, AReadOnlyRescueFolderGivesWayToTheTemporaryFolder) {
     fixtures::OpenToEveryone(State.Path);
-    fixtures::OpenToEveryone(Tmp.Path);
+    fixtures::OpenToEveryone(Tmp);
     fs::create_directories(RescueFolder());
     for (fs::path p = RescueFolder(); p != State.Path; p = p.parent_path())
         fs::permissions(p, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |

@@ -1,5 +1,6 @@
 #include "fixtures/file_contents.h"
 #include "fixtures/file_faults.h"
+#include "fixtures/scoped_env.h"
 #include "fixtures/temp_dir.h"
 #include "fixtures/unreadable_settings.h"
 #include "platform/settings_store.h"
@@ -7,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace fs = std::filesystem;
 const auto& Slurp = fixtures::SlurpText;
@@ -203,7 +205,7 @@ TEST(SettingsStore, NeverWritesAFileLargerThanItReads) {
 
 TEST(SettingsStore, FreeFunctionsUseTheUsersConfigurationFolder) {
     fixtures::TempDir dir;
-    setenv("XDG_CONFIG_HOME", dir.Path.c_str(), 1);
+    std::optional<fixtures::ScopedEnv> config(std::in_place, "XDG_CONFIG_HOME", dir.Path.string());
     EXPECT_EQ(TSettingsStore::UserConfigFolder(), dir.Path.string());
     EXPECT_EQ(SettingsStore().FilePath(), dir.File("qj47r.ini"));
     EXPECT_EQ(ReadRegistryString("Graphics1", "TRUE"), "TRUE");
@@ -211,8 +213,8 @@ TEST(SettingsStore, FreeFunctionsUseTheUsersConfigurationFolder) {
     EXPECT_EQ(ReadRegistryString("Graphics1", "TRUE"), "FALSE");
     EXPECT_TRUE(fs::exists(dir.File("qj47r.ini")));
 
-    unsetenv("XDG_CONFIG_HOME");
-    setenv("HOME", dir.Path.c_str(), 1);
+    config.emplace("XDG_CONFIG_HOME", nullptr);
+    const fixtures::ScopedEnv home("HOME", dir.Path.string());
     EXPECT_EQ(TSettingsStore::UserConfigFolder(), (dir.Path / ".config").string());
     EXPECT_EQ(ReadRegistryString("ScanDouble", "TRUE"), "TRUE");
     EXPECT_TRUE(fs::exists(dir.File(".config/qj47r.ini")));

@@ -59,7 +59,7 @@ TEST(SaveDialogTest, AnExistingFileIsChosenOnlyWhenTheUserAgreesToReplaceIt) {
         dialog->show();
         dialog->selectFile("old.qjf");
         QString question;
-        QTimer::singleShot(0, [&] {
+        QTimer::singleShot(0, dialog.get(), [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box) return;
             question = box->text();

@@ -130,17 +130,21 @@ int SaveBeforeExit(QWidget* parent, TQJ47R& machine) {
 void ShowEarlierRescues(QWidget* parent) {
     const std::vector<platform::TRescueNote> notes = platform::TakeUnreportedRescues();
     if (notes.empty()) return;
-    QStringList lines;
+    QStringList kept, gone;
     for (const platform::TRescueNote& note : notes)
-        lines
+        (note.Gone ? gone : kept)
             << (note.Image.empty()
                     ? Native(note.Copy)
                     : QString("%1\n    the machine's copy of %2").arg(Native(note.Copy), Native(note.Image)));
-    platform_qt::MessageBox(
-        parent,
-        QString("When the emulator last ended, these disk images could not be saved to their "
-                "files. The machine's copies were kept here:\n\n%1\n\n"
-                "Mount a copy to go on with it, or copy it over the original.")
-            .arg(lines.join('\n')),
-        "Rescued Disk Images", platform_qt::MB_OK | platform_qt::MB_ICONEXCLAMATION);
+    QString text = "When the emulator last ended, these disk images could not be saved to their files.";
+    if (!kept.isEmpty())
+        text += QString("\n\nThe machine's copies were kept here:\n\n%1\n\n"
+                        "Mount a copy to go on with it, or copy it over the original.")
+                    .arg(kept.join('\n'));
+    if (!gone.isEmpty())
+        text += QString("\n\n%1 no longer there (deleted or moved since, or emptied from the temporary "
+                        "folder by a restart):\n\n%2")
+                    .arg(kept.isEmpty() ? "The machine's copies are" : "These copies are", gone.join('\n'));
+    platform_qt::MessageBox(parent, text, "Rescued Disk Images",
+                            platform_qt::MB_OK | platform_qt::MB_ICONEXCLAMATION);
 }

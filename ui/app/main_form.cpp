@@ -21,6 +21,7 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QShowEvent>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
@@ -230,8 +231,10 @@ void TMainForm::FormClose() {
     WriteBackTimer->stop();
     const int status = Machine ? SaveBeforeExit(this, *Machine) : 0;
     DeleteMachine();
-    // The other windows do not keep the program alive.
-    QCoreApplication::exit(status);
+    // The other windows do not keep the program alive. Outside every event
+    // loop there is none to end, and an exit then would end the next loop
+    // at once.
+    if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(status);
 }
 
 // ---- Status bar ----

@@ -41,12 +41,12 @@ class DebugMemoryTest : public ::testing::Test {
         ASSERT_NE(MainForm, nullptr);
         DebugForm->CPUTimer.OnTimer = {};
         loader_test::WriteFile(ProgramFile, Program());
-        platform_qt::SetOpenDialogPresenter([this](QWidget*, const platform_qt::TOpenDialog&) {
+        Dialog.emplace([this](QWidget*, const platform_qt::TOpenDialog&) {
             return QString::fromStdString(ProgramFile);
         });
     }
     void TearDown() override {
-        platform_qt::SetOpenDialogPresenter({});
+        Dialog.reset();
         Windows.reset();
         SetSettingsFolder("");
     }
@@ -73,6 +73,7 @@ class DebugMemoryTest : public ::testing::Test {
     fixtures::TempDir Files;
     const std::string ProgramFile = Files.File("program.bin");
     std::optional<TAppWindows> Windows;
+    std::optional<testing_qt::ScopedOpenDialog> Dialog;
 };
 
 TEST_F(DebugMemoryTest, TheGridShowsMemoryAsItIsWheneverTheMachineStopsOrIsLoadedOrReset) {

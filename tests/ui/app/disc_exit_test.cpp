@@ -11,6 +11,8 @@
 #include "fixtures/dsk_builder.h"
 #include "fixtures/file_contents.h"
 #include "fixtures/file_faults.h"
+#include "fixtures/scoped_env.h"
+#include "fixtures/temporary_places.h"
 #include "fixtures/temp_dir.h"
 #include "gfx/gfx_test_support.h" // starts the graphics library for the machine
 #include "machine/qj47r.h"
@@ -77,7 +79,7 @@ class DiscExit : public ::testing::Test {
   protected:
     void SetUp() override {
         AllowQuestionsAgain();
-        ::setenv("XDG_STATE_HOME", State.Path.c_str(), 1);
+        StateHome.emplace("XDG_STATE_HOME", State.Path.string());
         SetSettingsFolder(Settings.Path.string());
         fs::create_directory(Files.Path / "discs");
         Disc = (Files.Path / "discs" / "a.dsk").string();
@@ -90,7 +92,7 @@ class DiscExit : public ::testing::Test {
     void TearDown() override {
         Windows.reset();
         SetSettingsFolder("");
-        ::unsetenv("XDG_STATE_HOME");
+        StateHome.reset();
         AllowQuestionsAgain();
     }
     // Drive A holds the image and the machine has written a byte of sector 1.
@@ -119,6 +121,7 @@ class DiscExit : public ::testing::Test {
     }
 
     fixtures::TempDir State, Settings, Files;
+    std::optional<fixtures::ScopedEnv> StateHome;
     std::optional<TAppWindows> Windows;
     std::string Disc;
     Bytes Original, MachineCopy, Other;
@@ -446,6 +449,7 @@ ssize_t WriteOnFullDisc(int fd, const void* data, std::size_t size) {
 // The notice of a failed write-back is taken down once the writes it told of
 // are saved (by the write-back itself or elsewhere) or discarded.
 TEST_F(DiscExit, TheWriteBackNoticeGoesOnceTheWritesAreSavedOrDiscarded) {
+    const testing_qt::ScopedRealMessageBoxes notices;
     const std::string elsewhere = Files.File("saved.dsk");
     const struct {
         const char* Case;
@@ -518,8 +522,7 @@ TEST_F(DiscExit, AFileThatIsNoDiscImageMountsWithOneBoxSayingWhy) {
 // temporary folder; when that cannot take it either, the writes are lost, and
 // in both cases the program ends with status 1.
 TEST_F(DiscExit, ASignalWithTheRescueFolderBlockedRescuesToTheTemporaryFolder) {
-    fixtures::TempDir tmp;
-    ::setenv("TMPDIR", tmp.Path.c_str(), 1);
+    const fixtures::TemporaryPlaces temporary;
     fs::create_directories(State.Path / "qj47r");
     fixtures::SpitText((State.Path / "qj47r" / "rescued").string(), "a file in the folder's place");
     const std::string tmpFolder = platform::TemporaryRescueFolder();
@@ -527,7 +530,8 @@ TEST_F(DiscExit, ASignalWithTheRescueFolderBlockedRescuesToTheTemporaryFolder) {
         if (temporaryToo) {
             Windows.emplace(TMainFormSetup{QJ_FIXTURE_ROMS, false});
             AllowQuestionsAgain();
-            fixtures::SpitText(tmp.File("qj47r-rescued-" + std::to_string(::geteuid())), "blocked too");
+            for (const std::string& folder : platform::TemporaryRescueFolders())
+                fixtures::SpitText(folder, "blocked too");
         }
         fs::create_directories(Files.Path / "discs");
         Image.Save(Disc);
@@ -544,7 +548,6 @@ TEST_F(DiscExit, ASignalWithTheRescueFolderBlockedRescuesToTheTemporaryFolder) {
         }
         Windows.reset();
     }
-    ::unsetenv("TMPDIR");
 }
 
 // A full disc on any machine (the writes into the image's folder fail as on

@@ -400,6 +400,9 @@ TEST_F(MainFormTest, ModifiersHeldWhenTheWindowIsActivatedAreTakenFromTheKeyboar
         RunMachine(keyboard::KeyHoldTStates);
         Key(&Form(), QEvent::KeyRelease, m.Key, m.State); // the state before the release, as X11 gives it
         EXPECT_EQ(KeyMatrix[keyboard::ModifierRow], 0);
+        // The keyboard's state lets go of it too, for the cases after this one.
+        QTest::keyRelease(IOForm, m.Key);
+        EXPECT_EQ(QGuiApplication::queryKeyboardModifiers(), Qt::NoModifier);
     }
 }
 
@@ -429,7 +432,7 @@ TEST_F(MainFormTest, FirstShowCopiesTheSettingsAndARestoreDoesNotRunItAgain) {
 
 // Closes the options window with OK or not, after changing its boxes.
 void AnswerOptions(bool ok) {
-    QTimer::singleShot(0, [ok] {
+    QTimer::singleShot(0, ConfigForm, [ok] {
         ConfigForm->RamExp->setChecked(false);
         ConfigForm->ChkScanDouble->setChecked(false);
         if (ok)
@@ -493,7 +496,7 @@ TEST_F(MainFormTest, WindowsShownFromTheMenuAndToolBar) {
         {Form().MenuHelpAbout, AboutBox}, {Form().TB_About, AboutBox}, {Form().WAVtoQJFWizard1, ConvertForm}};
     for (const auto& [action, dialog] : modal) {
         bool wasModal = false;
-        QTimer::singleShot(0, [&wasModal, dialog = dialog] {
+        QTimer::singleShot(0, dialog, [&wasModal, dialog = dialog] {
             wasModal = dialog->isVisible() && dialog->isModal();
             dialog->reject();
         });

@@ -31,7 +31,6 @@ class RunSwitchTest : public ::testing::Test {
         ASSERT_NE(Sound.Buffer(), nullptr) << "the machine plays through the given device";
     }
     void TearDown() override {
-        platform_qt::SetOpenDialogPresenter({});
         Windows.reset();
         SetSettingsFolder("");
     }
@@ -92,7 +91,7 @@ TEST_F(RunSwitchTest, LoadingAProgramStartsTheEmulationWhetherItRanOrNot) {
     fixtures::TempDir files;
     const std::string name = files.File("LOOP.QJF");
     loader_test::WriteFile(name, loader_test::Qjf(0x1200, 0x1200, {0x18, 0xFE})); // jr $
-    platform_qt::SetOpenDialogPresenter(
+    const testing_qt::ScopedOpenDialog dialog(
         [&name](QWidget*, const platform_qt::TOpenDialog&) { return QString::fromStdString(name); });
     Show();
 

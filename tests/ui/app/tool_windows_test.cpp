@@ -72,7 +72,7 @@ class ToolWindowsTest : public ::testing::Test {
     // The options window's frame while it is open; it is closed again.
     static QRect OptionsFrame() {
         QRect frame;
-        QTimer::singleShot(0, [&frame] {
+        QTimer::singleShot(0, ConfigForm, [&frame] {
             frame = ConfigForm->frameGeometry();
             ConfigForm->reject();
         });
@@ -145,7 +145,7 @@ TEST_F(ToolWindowsTest, ToolWindowsStayAboveTheMainWindowWithoutBlockingIt) {
     // The options window is modal and above the main window too.
     bool modal = false;
     QWindow* transientParent = nullptr;
-    QTimer::singleShot(0, [&] {
+    QTimer::singleShot(0, ConfigForm, [&] {
         modal = ConfigForm->isVisible() && ConfigForm->isModal();
         transientParent = ConfigForm->windowHandle()->transientParent();
         ConfigForm->reject();
