@@ -208,17 +208,18 @@ TRescueResult RescueCopy(const std::string& imageName, const void* data, std::si
 
 std::string TRescueResult::Report() const {
     // The places in the order they were tried: the rescue folder, then the temporary ones.
-    std::string refused;
-    for (std::size_t i = 0; i < Refusals.size(); ++i)
-        refused += (i == 0 ? "the rescue folder " : ", nor the temporary folder ") + Refusals[i];
+    const auto nor = [this](std::size_t from) {
+        std::string text;
+        for (std::size_t i = from; i < Refusals.size(); ++i)
+            text += ", nor the temporary folder " + Refusals[i];
+        return text;
+    };
+    const std::string first = Refusals.empty() ? std::string() : "the rescue folder " + Refusals.front();
     if (Path.empty())
-        return "the machine's writes to it are lost: no place could take a copy, not " + refused;
+        return "the machine's writes to it are lost: no place could take a copy, not " + first + nor(1);
     if (!InTemporaryFolder) return "the machine's copy is in " + Path;
-    std::string since = "the machine's copy is in " + Path + ", in the system's temporary folder, since " +
-                        "the rescue folder " + Refusals.front() + " could not take it";
-    for (std::size_t i = 1; i < Refusals.size(); ++i)
-        since += ", nor the temporary folder " + Refusals[i];
-    return since;
+    return "the machine's copy is in " + Path + ", in the system's temporary folder, since " + first +
+           " could not take it" + nor(1);
 }
 
 std::vector<TRescueNote> TakeUnreportedRescues() {

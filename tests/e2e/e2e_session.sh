@@ -3,7 +3,8 @@
 # installed; runs the calling script again on a free virtual display of its
 # own (the first free from $QJ_E2E_SERVER_NUM on, when it is set), of the size
 # $E2E_SCREEN (1280x1024 when it is not set); provides
-# $work (a folder removed at the end), $pid (the program under test, ended at
+# $work (a folder removed at the end, which also holds the run's HOME, XDG
+# folders and TMPDIR), $pid (the program under test, ended at
 # the end), fail, which shows $work/$E2E_NAME.log and keeps $work/shot.png as
 # e2e_${E2E_NAME}_failed.png, and the functions below.
 for tool in xvfb-run Xvfb xauth xdotool import convert; do
@@ -19,6 +20,13 @@ if [ -z "${QJ_E2E_ON_XVFB:-}" ]; then
 fi
 
 work=$(mktemp -d)
+# The programs under test, and the tools, find a home and user folders of the
+# run's own: nothing reaches the user's files (Qt's dialog history, caches).
+mkdir -p "$work/user/home" "$work/user/tmp" "$work/user/runtime"
+chmod 700 "$work/user/runtime"
+export HOME="$work/user/home" XDG_CONFIG_HOME="$work/user/home/.config" XDG_STATE_HOME="$work/user/home/.local/state" \
+    XDG_CACHE_HOME="$work/user/home/.cache" XDG_DATA_HOME="$work/user/home/.local/share" \
+    XDG_RUNTIME_DIR="$work/user/runtime" TMPDIR="$work/user/tmp"
 pid=
 wm_pid=
 cleanup() {

@@ -12,7 +12,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <set>
+#include <unistd.h>
 #include <sys/wait.h>
 
 using namespace platform;
@@ -208,4 +210,106 @@ TEST_F(RescuePlaces, AReadOnlyRescueFolderGivesWayToTheTemporaryFolder) {
         fs::permissions(p, fs::perms::all);
     if (result < 0) GTEST_SKIP() << "cannot run as an unprivileged user here";
     EXPECT_EQ(result, 0);
+}
+
+// A copy's name fits the file system whatever the image's name: a long stem
+// is shortened, never within a character, and the time, the number and the
+// extension stay.
+TEST(RescueNames, ALongNameIsShortenedAndKeepsTheTimeTheNumberAndTheExtension) {
+    const std::string time = "20261211-040212";
+    const std::string long240 = std::string(236, 'g') + ".dsk";
+    const std::string accents = std::string(230, 'a') + "\xC3\xA9\xC3\xA9\xC3\xA9" + ".dsk"; // three e-acute
+    const struct {
+        std::string Image;
+        int Attempt;
+        std::size_t Max;
+        std::string Name;
+    } cases[] = {
+        {"/discs/games.dsk", 1, 255, "games-" + time + ".dsk"},
+        {"/discs/games.dsk", 3, 255, "games-" + time + "-3.dsk"},
+        {"/discs/" + long240, 1, 255, std::string(235, 'g') + "-" + time + ".dsk"},
+        {"/discs/" + long240, 12, 255, std::string(232, 'g') + "-" + time + "-12.dsk"},
+        // Cut before the character that would not fit whole.
+        {accents, 1, 252, std::string(230, 'a') + "\xC3\xA9" + "-" + time + ".dsk"},
+        // No stem, or an extension that leaves no room: a name all the same.
+        {"/discs/.dsk", 1, 255, ".dsk-" + time},
+        {"/discs/a." + std::string(250, 'x'), 1, 255, "a-" + time},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Image.substr(0, 40) + " " + std::to_string(c.Attempt));
+        const std::string name = RescueName(c.Image, time, c.Attempt, c.Max);
+        EXPECT_EQ(name, c.Name);
+        EXPECT_LE(name.size(), c.Max);
+    }
+}
+
+// An image named with 240 bytes: the copy is written, under a name the folder takes.
+TEST_F(RescuePlaces, AnImageWithALongNameIsRescuedWhole) {
+    const std::string image = "/discs/" + std::string(236, 'n') + ".dsk";
+    const TRescueResult r = RescueCopy(image, "abc", 3);
+    ASSERT_FALSE(r.Path.empty()) << r.Report();
+    EXPECT_FALSE(r.InTemporaryFolder);
+    EXPECT_EQ(Slurp(r.Path), "abc");
+    EXPECT_LE(fs::path(r.Path).filename().string().size(), 255u);
+    EXPECT_EQ(TakeUnreportedRescues(), (std::vector<TRescueNote>{{r.Path, image}}));
+}
+
+// A TMPDIR that names no folder: the system's temporary folder takes the copy.
+TEST_F(RescuePlaces, ATemporaryFolderThatIsNotThereGivesWayToTheSystemsOwn) {
+    fs::create_directories(State.Path / "state" / "qj47r");
+    Spit((State.Path / "state" / "qj47r" / "rescued").string(), "not a folder");
+    const fixtures::ScopedEnv tmpdir("TMPDIR", (Tmp / "gone").string());
+    const TRescueResult r = RescueCopy("/discs/a.dsk", "abc", 3);
+    ASSERT_EQ(fs::path(r.Path).parent_path().parent_path(), Temporary.System.Path) << r.Report();
+    EXPECT_EQ(Slurp(r.Path), "abc");
+    ASSERT_EQ(r.Refusals.size(), 2u);
+    EXPECT_EQ(r.Refusals[1], (Tmp / "gone").string() + "/qj47r-rescued-" + std::to_string(::geteuid()) +
+                                 " (No such file or directory)");
+}
+
+// The places are absolute paths whatever HOME, XDG_STATE_HOME and TMPDIR
+// say: relative ones are not taken, and without HOME the home is the user's
+// in the password database.
+TEST(RescueFolders, AreNeverRelativePaths) {
+    const char* relative[] = {nullptr, "", "home/me"};
+    for (const char* home : relative) {
+        SCOPED_TRACE(home ? home : "(unset)");
+        const fixtures::ScopedEnv h("HOME", home), state("XDG_STATE_HOME", "state"), tmp("TMPDIR", "tmp");
+        const passwd* user = ::getpwuid(::geteuid());
+        ASSERT_NE(user, nullptr);
+        EXPECT_EQ(RescueFolder(), std::string(user->pw_dir) + "/.local/state/qj47r/rescued");
+        for (const std::string& folder : TemporaryRescueFolders())
+            EXPECT_EQ(folder.front(), '/') << folder;
+        EXPECT_EQ(TemporaryRescueFolders().size(), 1u) << "a relative TMPDIR is not tried";
+    }
+}
+
+// The folder of ours in the temporary folder must be a real folder of this
+// user that nobody else may enter: a symbolic link, even to a private folder
+// of the user's, and a folder of another user are refused, and nothing is
+// written through them.
+TEST_F(RescuePlaces, ATemporaryFolderThatIsALinkOrAnotherUsersIsRefused) {
+    fs::create_directories(State.Path / "state" / "qj47r");
+    Spit((State.Path / "state" / "qj47r" / "rescued").string(), "not a folder");
+    const std::string ours = TemporaryRescueFolder();
+    const std::string system = TemporaryRescueFolders()[1];
+
+    fixtures::TempDir elsewhere; // private, the user's own
+    fs::create_directory_symlink(elsewhere.Path, ours);
+    const TRescueResult linked = RescueCopy("/discs/a.dsk", "abc", 3);
+    EXPECT_EQ(fs::path(linked.Path).parent_path(), system) << linked.Report();
+    ASSERT_EQ(linked.Refusals.size(), 2u);
+    EXPECT_EQ(linked.Refusals[1], ours + " (it is not a private folder of this user)");
+    EXPECT_TRUE(fs::is_empty(elsewhere.Path)) << "nothing written through the link";
+
+    if (::geteuid() != 0) GTEST_SKIP() << "giving a folder to another user needs root";
+    fs::remove(ours);
+    fs::create_directory(ours);
+    fs::permissions(ours, fs::perms::owner_all);
+    ASSERT_EQ(::chown(ours.c_str(), 65534, 65534), 0);
+    const TRescueResult foreign = RescueCopy("/discs/a.dsk", "abc", 3);
+    EXPECT_EQ(fs::path(foreign.Path).parent_path(), system) << foreign.Report();
+    ASSERT_EQ(foreign.Refusals.size(), 2u);
+    EXPECT_EQ(foreign.Refusals[1], ours + " (it is not a private folder of this user)");
+    EXPECT_TRUE(fs::is_empty(ours));
 }

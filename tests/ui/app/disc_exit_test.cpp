@@ -365,15 +365,35 @@ TEST_F(DiscExit, MountingSomethingThatIsNoImageChangesNothing) {
     EXPECT_EQ(SlurpBytes(Disc), MachineCopy); // saved before the new file was tried
 }
 
+// A copy that is gone since (deleted, moved, a /tmp emptied by a reboot) is
+// named as gone, so that nobody looks for it in vain.
 TEST_F(DiscExit, TheNextStartListsTheRescuedImagesOnceWithTheImagesTheyCameFrom) {
+    const std::string other = Files.File("other.dsk");
     const std::string copy = platform::RescueCopy(Disc, "abc", 3).Path;
+    const std::string moved = platform::RescueCopy(other, "def", 3).Path;
+    fs::rename(moved, Files.File("moved.dsk"));
     platform_qt::ScopedMessageBoxRecorder boxes;
     ShowEarlierRescues(MainForm);
     ShowEarlierRescues(MainForm);
     ASSERT_EQ(boxes.Shown().size(), 1u);
-    EXPECT_TRUE(
-        boxes.Shown()[0].text.contains(QString::fromStdString(copy + "\n    the machine's copy of " + Disc)))
-        << boxes.Shown()[0].text.toStdString();
+    const std::string text = boxes.Shown()[0].text.toStdString();
+    const std::size_t kept = text.find("The machine's copies were kept here:\n\n" + copy +
+                                       "\n    the machine's copy of " + Disc + "\n");
+    const std::size_t gone = text.find("These copies are no longer there");
+    EXPECT_NE(kept, std::string::npos) << text;
+    ASSERT_NE(gone, std::string::npos) << text;
+    EXPECT_LT(kept, gone) << text;
+    EXPECT_NE(text.find(moved + "\n    the machine's copy of " + other, gone), std::string::npos) << text;
+
+    // Only gone ones: the box says so of all of them.
+    const std::string lost = platform::RescueCopy(other, "ghi", 3).Path;
+    fs::remove(lost);
+    ShowEarlierRescues(MainForm);
+    ASSERT_EQ(boxes.Shown().size(), 2u);
+    const std::string onlyGone = boxes.Shown()[1].text.toStdString();
+    EXPECT_EQ(onlyGone.find("were kept here"), std::string::npos) << onlyGone;
+    EXPECT_NE(onlyGone.find("The machine's copies are no longer there"), std::string::npos) << onlyGone;
+    EXPECT_NE(onlyGone.find(lost), std::string::npos) << onlyGone;
 }
 
 // As an unprivileged user (root writes anything; the root run skips this):
