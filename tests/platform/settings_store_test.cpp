@@ -1,5 +1,6 @@
 #include "fixtures/file_contents.h"
 #include "fixtures/file_faults.h"
+#include "fixtures/full_settings.h"
 #include "fixtures/scoped_env.h"
 #include "fixtures/temp_dir.h"
 #include "fixtures/unreadable_settings.h"
@@ -141,8 +142,8 @@ TEST(SettingsStore, AFileThatCannotBeReadIsNeverWritten) {
             if (store.ReadString("RamExpansion", "TRUE") != "TRUE") return 1;
             if (store.ReadProblem != reason) return 2;
             if (store.WriteString("Graphics2", "TRUE")) return 3;
-            return store.LastError == "the file cannot be read (" + reason + "), so it is left as it is" ? 0
-                                                                                                         : 4;
+            if (!store.Refused) return 5;
+            return store.LastError == "the file cannot be read (" + reason + ")" ? 0 : 4;
         });
     if (!skipped.empty())
         GTEST_SKIP() << "cannot run as an unprivileged user here: " << skipped << " left out";
@@ -172,6 +173,7 @@ TEST(SettingsStore, AFailedWriteNamesItsReason) {
         TSettingsStore store(open.Path.string());
         if (store.ReadString("Graphics2", "TRUE") != "FALSE") return 1;
         if (store.WriteString("Graphics2", "TRUE")) return 2;
+        if (store.Refused) return 4; // the system's refusal, not the store's
         return store.LastError == "Permission denied" ? 0 : 3;
     });
     if (result < 0) GTEST_SKIP() << "cannot run as an unprivileged user here";
@@ -192,8 +194,9 @@ TEST(SettingsStore, NeverWritesAFileLargerThanItReads) {
 
     EXPECT_EQ(store.ReadString("RamExpansion", "TRUE"), "TRUE"); // its default, not stored
     EXPECT_EQ(store.LastError,
-              "the file would be larger than 65536 bytes, the most a settings file may hold, "
-              "so it is left as it is");
+              "the file would be larger than 65536 bytes, the most a settings file may hold");
+    EXPECT_TRUE(store.Refused);
+    EXPECT_TRUE(store.Added.empty());
     EXPECT_FALSE(store.WriteString("Graphics2", "TRUE"));
     EXPECT_EQ(Slurp(store.FilePath()), nearlyFull);
     // Still read, and a write that does not make it larger still happens.
@@ -201,6 +204,89 @@ TEST(SettingsStore, NeverWritesAFileLargerThanItReads) {
     EXPECT_TRUE(store.ReadProblem.empty());
     EXPECT_TRUE(store.WriteString("Graphics1", "TRUE"));
     EXPECT_EQ(store.ReadString("Graphics1", "FALSE"), "TRUE");
+}
+
+// A write that makes the file exactly as large as the store reads happens and
+// reads back; one byte more is refused and leaves the file as it was.
+TEST(SettingsStore, AWriteMayFillTheFileToTheLimitAndNoFurther) {
+    const std::string value = "Graphics1=TRUE\n"; // what the write adds
+    const struct {
+        std::uint64_t Size;
+        bool Written;
+    } cases[] = {{TSettingsStore::MaxFileSize, true}, {TSettingsStore::MaxFileSize + 1, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Size);
+        fixtures::TempDir dir;
+        TSettingsStore store(dir.Path.string());
+        const std::string before = fixtures::PaddedSettings(fixtures::SettingsHeader, c.Size - value.size());
+        Spit(store.FilePath(), before);
+        EXPECT_EQ(store.WriteString("Graphics1", "TRUE"), c.Written) << store.LastError;
+        if (c.Written) {
+            EXPECT_EQ(fs::file_size(store.FilePath()), c.Size);
+            EXPECT_EQ(store.ReadString("Graphics1", "FALSE"), "TRUE");
+            EXPECT_TRUE(store.ReadProblem.empty()) << store.ReadProblem;
+            EXPECT_EQ(fs::file_size(store.FilePath()), c.Size) << "the read found the value: nothing added";
+        } else {
+            EXPECT_TRUE(store.Refused);
+            EXPECT_EQ(store.LastError,
+                      "the file would be larger than 65536 bytes, the most a settings file may hold");
+            EXPECT_EQ(Slurp(store.FilePath()), before);
+        }
+    }
+}
+
+// A read of several values that finds some missing stores their defaults in
+// one write: all of them when the file can take them all, to the byte, and
+// none when it cannot take the last, so that the file is never left with
+// some of the defaults a run added and without the others.
+TEST(SettingsStore, MissingDefaultsAreStoredAllOrNone) {
+    const TSettingValues defaults = {
+        {"RamExpansion", "TRUE"}, {"Graphics1", "TRUE"}, {"Graphics2", "TRUE"}, {"ScanDouble", "TRUE"}};
+    const std::string head = "; kept by hand\n[Other]\nName=kept\n";
+    const std::size_t added = fixtures::NewSectionBytes + fixtures::FourDefaultsBytes;
+    const struct {
+        const char* What;
+        std::size_t Size;
+        bool Stored;
+    } cases[] = {
+        {"all four fit to the byte", TSettingsStore::MaxFileSize - added, true},
+        {"one byte too many for the fourth", TSettingsStore::MaxFileSize - added + 1, false},
+        // Three of the four would fit (the file would grow to 65522 bytes).
+        {"a user's file of 65446 bytes", 65446, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        fixtures::TempDir dir;
+        TSettingsStore store(dir.Path.string());
+        const std::string before = fixtures::PaddedSettings(head, c.Size);
+        Spit(store.FilePath(), before);
+        EXPECT_EQ(store.ReadStrings(defaults), (std::vector<std::string>{"TRUE", "TRUE", "TRUE", "TRUE"}));
+        EXPECT_TRUE(store.ReadProblem.empty());
+        if (c.Stored) {
+            EXPECT_EQ(store.Added,
+                      (std::vector<std::string>{"RamExpansion", "Graphics1", "Graphics2", "ScanDouble"}));
+            EXPECT_EQ(Slurp(store.FilePath()), before + "\n" + fixtures::SettingsHeader +
+                                                   "RamExpansion=TRUE\nGraphics1=TRUE\nGraphics2=TRUE\n"
+                                                   "ScanDouble=TRUE\n");
+            EXPECT_EQ(fs::file_size(store.FilePath()), TSettingsStore::MaxFileSize);
+            EXPECT_TRUE(store.LastError.empty()) << store.LastError;
+        } else {
+            EXPECT_TRUE(store.Added.empty());
+            EXPECT_EQ(Slurp(store.FilePath()), before);
+            EXPECT_TRUE(store.Refused);
+            EXPECT_EQ(store.LastError,
+                      "the file would be larger than 65536 bytes, the most a settings file may hold");
+        }
+    }
+    // The values the file holds are read, and only the missing one is added.
+    fixtures::TempDir dir;
+    TSettingsStore store(dir.Path.string());
+    Spit(store.FilePath(), fixtures::SettingsHeader + "Graphics1=FALSE\nRamExpansion=yes\nGraphics2=TRUE\n");
+    EXPECT_EQ(store.ReadStrings(defaults), (std::vector<std::string>{"yes", "FALSE", "TRUE", "TRUE"}));
+    EXPECT_EQ(store.Added, std::vector<std::string>{"ScanDouble"});
+    EXPECT_EQ(Slurp(store.FilePath()),
+              fixtures::SettingsHeader +
+                  "Graphics1=FALSE\nRamExpansion=yes\nGraphics2=TRUE\nScanDouble=TRUE\n");
 }
 
 TEST(SettingsStore, FreeFunctionsUseTheUsersConfigurationFolder) {
