@@ -151,6 +151,11 @@ std::string Listed(const std::vector<std::string>& names) {
         s += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
     return s;
 }
+
+// " from FILE" (or " to FILE"); nothing when no home, and so no file, is known.
+std::string FileOf(const TSettingsStore& store, const char* preposition) {
+    return store.FilePath().empty() ? std::string() : std::string(preposition) + store.FilePath();
+}
 } // namespace
 
 void TQJ47R::LoadSettings() {
@@ -169,9 +174,9 @@ void TQJ47R::LoadSettings() {
     // What an unreadable file holds is unknown: the machine runs on the
     // defaults (which the texts then are) and leaves the file alone.
     if (!store.ReadProblem.empty())
-        SettingsUnreadable = "The settings could not be read from " + store.FilePath() + ": " +
-                             store.ReadProblem +
-                             ".\nThe emulator runs on its default settings and leaves the file as it is.";
+        SettingsUnreadable = "The settings could not be read" + FileOf(store, " from ") + ": " +
+                             store.ReadProblem + ".\nThe emulator runs on its default settings and " +
+                             (store.FilePath().empty() ? "keeps none." : "leaves the file as it is.");
     SettingsAdded = store.Added;
     SettingsFile = store.FilePath();
     SettingsHeld = s;
@@ -190,7 +195,7 @@ std::string TQJ47R::SaveSettings() {
         return {};
     }
     const std::string failure =
-        "The settings could not be saved to " + store.FilePath() + ": " + store.LastError;
+        "The settings could not be saved" + FileOf(store, " to ") + ": " + store.LastError;
     if (SettingsAdded.empty() || store.FilePath() != SettingsFile)
         return store.Refused ? failure + ", so it is left as it is" : failure;
     // The file is not as this run found it: what the load added is told, and

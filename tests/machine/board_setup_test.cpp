@@ -5,6 +5,7 @@
 #include "fixtures/file_contents.h"
 #include "fixtures/file_faults.h"
 #include "fixtures/full_settings.h"
+#include "fixtures/no_home.h"
 #include "fixtures/unreadable_settings.h"
 #include "platform/exceptions.h"
 
@@ -362,6 +363,26 @@ TEST(BoardSetup, NearTheSizeLimitTheEndSaysWhatTheFileHolds) {
                                                                       : std::vector<std::string>{message});
             EXPECT_EQ(fixtures::SlurpText(file), c.End);
         }
+}
+
+// Without any home there is no settings file: the start says so, and the
+// machine runs on the defaults and writes nowhere, at the exit or after.
+TEST(BoardSetup, WithoutAnyHomeTheStartSaysSoAndNothingIsWritten) {
+    const int result = fixtures::RunWithoutAnyHome([] {
+        SettingsRig rig(""); // the user's configuration folder, of which there is none
+        if (rig.M().SettingsProblem() !=
+            "The settings could not be read: no home folder is known (HOME is not set, nor a home in the "
+            "user database).\nThe emulator runs on its default settings and keeps none.")
+            return 1;
+        if (!rig.AllOn()) return 2;
+        SetScanDouble(rig.M(), 0);
+        if (rig.M().WriteSettings() != "") return 3;
+        rig.Board.reset();
+        if (!rig.Services.Lines().empty()) return 4;
+        return fs::exists("qj47r.ini") || fs::exists(".config") ? 5 : 0;
+    });
+    if (result < 0) GTEST_SKIP() << "cannot run as a user without a home here";
+    EXPECT_EQ(result, 0);
 }
 
 TEST(BoardSetup, AfterWriteSettingsTheDestructorSavesNoMore) {

@@ -1,6 +1,7 @@
 #include "fixtures/file_contents.h"
 #include "fixtures/file_faults.h"
 #include "fixtures/full_settings.h"
+#include "fixtures/no_home.h"
 #include "fixtures/scoped_env.h"
 #include "fixtures/temp_dir.h"
 #include "fixtures/unreadable_settings.h"
@@ -10,6 +11,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 const auto& Slurp = fixtures::SlurpText;
@@ -310,4 +313,39 @@ TEST(SettingsStore, FreeFunctionsUseTheUsersConfigurationFolder) {
     EXPECT_EQ(ReadRegistryString("ScanDouble", "FALSE"), "FALSE");
     EXPECT_TRUE(fs::exists(other.File("qj47r.ini")));
     SetSettingsFolder("");
+}
+
+// The settings file is never a relative path: with HOME unset, empty or
+// relative (and no absolute XDG_CONFIG_HOME), it lies in the user's home from
+// the password database.
+TEST(SettingsStore, WithoutHomeTheFileLiesInTheHomeOfThePasswordDatabase) {
+    const passwd* user = ::getpwuid(::geteuid());
+    ASSERT_TRUE(user && user->pw_dir && user->pw_dir[0] == '/');
+    const std::string expected = (fs::path(user->pw_dir) / ".config" / "qj47r.ini").string();
+    for (const char* home : {static_cast<const char*>(nullptr), "", "relative/home"})
+        for (const char* config : {static_cast<const char*>(nullptr), "relative/config"}) {
+            SCOPED_TRACE(std::string("HOME ") + (home ? "\"" + std::string(home) + "\"" : "unset") +
+                         ", XDG_CONFIG_HOME " + (config ? config : "unset"));
+            const fixtures::ScopedEnv scopedHome("HOME", home);
+            const fixtures::ScopedEnv scopedConfig("XDG_CONFIG_HOME", config);
+            EXPECT_EQ(TSettingsStore().FilePath(), expected);
+            EXPECT_EQ(SettingsStore().FilePath(), expected);
+        }
+}
+
+// Without any home there is no file: a read gives the default and a write is
+// refused, each saying why, and nothing is made in the current folder.
+TEST(SettingsStore, WithoutAnyHomeNothingIsReadOrWritten) {
+    const std::string noHome = "no home folder is known (HOME is not set, nor a home in the user database)";
+    const int result = fixtures::RunWithoutAnyHome([&] {
+        TSettingsStore store;
+        if (!store.FilePath().empty()) return 1;
+        if (store.ReadString("Graphics1", "TRUE") != "TRUE" || store.ReadProblem != noHome) return 2;
+        if (!store.Added.empty()) return 3;
+        if (store.WriteString("Graphics1", "FALSE")) return 4;
+        if (store.LastError != "the file cannot be read (" + noHome + ")") return 5;
+        return fs::exists("qj47r.ini") || fs::exists(".config") ? 6 : 0;
+    });
+    if (result < 0) GTEST_SKIP() << "cannot run as a user without a home here";
+    EXPECT_EQ(result, 0);
 }
