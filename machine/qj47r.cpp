@@ -6,6 +6,7 @@
 #include "machine/machine_services.h"
 #include "platform/settings_store.h"
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -137,39 +138,77 @@ constexpr const char* SettingNames[] = {"RamExpansion", "Graphics1", "Graphics2"
 constexpr const char* DefaultSettingText = "TRUE";
 // Only the exact text counts as on.
 std::uint8_t SettingOn(const std::string& text) { return text == "TRUE" ? 1 : 0; }
+
+// The fields in the order of SettingNames.
+std::array<std::uint8_t, 4> Fields(const TQJ47RSettings& s) {
+    return {s.RamExpansion, s.Graphics1, s.Graphics2, s.ScanDouble};
+}
+
+// "A", "A and B", "A, B and C".
+std::string Listed(const std::vector<std::string>& names) {
+    std::string s;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        s += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+    return s;
+}
+
+// " from FILE" (or " to FILE"); nothing when no home, and so no file, is known.
+std::string FileOf(const TSettingsStore& store, const char* preposition) {
+    return store.FilePath().empty() ? std::string() : std::string(preposition) + store.FilePath();
+}
 } // namespace
 
 void TQJ47R::LoadSettings() {
     TSettingsStore store = SettingsStore();
+    TSettingValues defaults;
+    for (const char* name : SettingNames)
+        defaults.emplace_back(name, DefaultSettingText);
+    // A file that cannot take every missing default is left whole; the save at
+    // the end then tries once more.
+    const std::vector<std::string> texts = store.ReadStrings(defaults);
     TQJ47RSettings s;
     std::uint8_t* fields[] = {&s.RamExpansion, &s.Graphics1, &s.Graphics2, &s.ScanDouble};
+    for (int i = 0; i < 4; ++i)
+        *fields[i] = SettingOn(texts[i]);
     SettingsUnreadable.clear();
-    for (int i = 0; i < 4; ++i) {
-        *fields[i] = SettingOn(store.ReadString(SettingNames[i], DefaultSettingText));
-        if (!store.ReadProblem.empty()) {
-            // What the file holds is unknown: the machine runs on the defaults
-            // and leaves the file alone.
-            SettingsUnreadable = "The settings could not be read from " + store.FilePath() + ": " +
-                                 store.ReadProblem +
-                                 ".\nThe emulator runs on its default settings and leaves the file as it is.";
-            for (std::uint8_t* field : fields)
-                *field = SettingOn(DefaultSettingText);
-            break;
-        }
-    }
+    // What an unreadable file holds is unknown: the machine runs on the
+    // defaults (which the texts then are) and leaves the file alone.
+    if (!store.ReadProblem.empty())
+        SettingsUnreadable = "The settings could not be read" + FileOf(store, " from ") + ": " +
+                             store.ReadProblem + ".\nThe emulator runs on its default settings and " +
+                             (store.FilePath().empty() ? "keeps none." : "leaves the file as it is.");
+    SettingsAdded = store.Added;
+    SettingsFile = store.FilePath();
+    SettingsHeld = s;
     SetSettings(s);
 }
 
 std::string TQJ47R::SaveSettings() {
     if (!SettingsUnreadable.empty()) return {};
     TSettingsStore store = SettingsStore();
-    const std::uint8_t fields[] = {Setting.RamExpansion, Setting.Graphics1, Setting.Graphics2,
-                                   Setting.ScanDouble};
+    const auto fields = Fields(Setting);
     TSettingValues values;
     for (int i = 0; i < 4; ++i)
         values.emplace_back(SettingNames[i], fields[i] ? "TRUE" : "FALSE");
-    if (store.WriteStrings(values)) return {};
-    return "The settings could not be saved to " + store.FilePath() + ": " + store.LastError;
+    if (store.WriteStrings(values)) {
+        SettingsHeld = Setting;
+        return {};
+    }
+    const std::string failure =
+        "The settings could not be saved" + FileOf(store, " to ") + ": " + store.LastError;
+    if (SettingsAdded.empty() || store.FilePath() != SettingsFile)
+        return store.Refused ? failure + ", so it is left as it is" : failure;
+    // The file is not as this run found it: what the load added is told, and
+    // which of the settings now differ from what it holds.
+    std::vector<std::string> lost;
+    const auto held = Fields(SettingsHeld);
+    for (int i = 0; i < 4; ++i)
+        if (!fields[i] != !held[i]) lost.emplace_back(SettingNames[i]);
+    std::string message = failure + ".\nWhen the emulator started, it added " + Listed(SettingsAdded) +
+                          " to the file as " + DefaultSettingText;
+    if (lost.empty()) return message + ".";
+    return message + "; your " + (lost.size() == 1 ? "setting of " : "settings of ") + Listed(lost) +
+           (lost.size() == 1 ? " is" : " are") + " not kept.";
 }
 
 std::string TQJ47R::WriteSettings() {

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace gfx {
 class TBitmap32;
@@ -95,11 +96,15 @@ class TQJ47R final : public z80cpu {
     static std::string DefaultRomFolder();
 
     void Reset();
-    // The four settings from the store; when its file exists but cannot be
-    // read, the defaults, and nothing is written to it until the next load.
+    // The four settings from the store; missing values are added with their
+    // defaults, all of them or (when the file cannot take them all) none.
+    // When the file exists but cannot be read, the defaults, and nothing is
+    // written to it until the next load.
     void LoadSettings();
     // Writes the four settings; "" when written (or not to be written, see
-    // LoadSettings), else the message for the user naming the file and why.
+    // LoadSettings), else the message for the user naming the file and why,
+    // and, when the load added values to it, which of the settings it holds
+    // are this run's and which are not kept.
     std::string SaveSettings();
     // SaveSettings for the program's exit: the destructor then writes no more.
     std::string WriteSettings();
@@ -167,6 +172,12 @@ class TQJ47R final : public z80cpu {
     std::string RomFolder;
     TQJ47RSettings Setting;
     std::string SettingsUnreadable;
+    // The values LoadSettings added to its file with their defaults, that
+    // file, and the settings it holds as far as this run knows (after the
+    // load with those added, after a save what it wrote).
+    std::vector<std::string> SettingsAdded;
+    std::string SettingsFile;
+    TQJ47RSettings SettingsHeld;
     bool SettingsWritten = false; // by WriteSettings
     std::array<std::uint8_t, 3> ModeLamp{};
     std::array<std::uint8_t, 4> DriveLamp{};

@@ -215,24 +215,53 @@ TSettingsStore::TSettingsStore(std::string folder, std::string keyPath) : Sectio
 
 std::string TSettingsStore::UserConfigFolder() { return platform::UserFolder("XDG_CONFIG_HOME", ".config"); }
 
-std::string TSettingsStore::ReadString(const std::string& name, const std::string& defaultText) {
+std::vector<std::string> TSettingsStore::ReadStrings(const TSettingValues& namesAndDefaults) {
     ReadProblem.clear();
-    std::string text;
-    if (!ReadText(Path, &text, &ReadProblem)) return defaultText;
-    std::string value;
-    if (TIniText(text).Find(Section, name, &value)) return value;
-    WriteStrings({{name, defaultText}});
-    return defaultText;
+    LastError.clear();
+    Refused = false;
+    Added.clear();
+    std::vector<std::string> texts;
+    std::string old;
+    if (!ReadText(Path, &old, &ReadProblem)) {
+        for (const auto& [name, defaultText] : namesAndDefaults)
+            texts.push_back(defaultText);
+        return texts;
+    }
+    const TIniText ini(old);
+    TSettingValues missing;
+    for (const auto& [name, defaultText] : namesAndDefaults) {
+        std::string text;
+        if (!ini.Find(Section, name, &text)) {
+            text = defaultText;
+            missing.emplace_back(name, defaultText);
+        }
+        texts.push_back(text);
+    }
+    // A file that cannot take every missing value is left whole.
+    if (!missing.empty() && Store(old, missing))
+        for (const auto& [name, defaultText] : missing)
+            Added.push_back(name);
+    return texts;
+}
+
+std::string TSettingsStore::ReadString(const std::string& name, const std::string& defaultText) {
+    return ReadStrings({{name, defaultText}}).front();
 }
 
 bool TSettingsStore::WriteStrings(const TSettingValues& values) {
     ReadProblem.clear();
     LastError.clear();
+    Refused = false;
     std::string old;
     if (!ReadText(Path, &old, &ReadProblem)) {
-        LastError = "the file cannot be read (" + ReadProblem + "), so it is left as it is";
+        LastError = "the file cannot be read (" + ReadProblem + ")";
+        Refused = true;
         return false;
     }
+    return Store(old, values);
+}
+
+bool TSettingsStore::Store(const std::string& old, const TSettingValues& values) {
     TIniText ini(old);
     for (const auto& [name, text] : values)
         ini.Set(Section, name, text);
@@ -241,7 +270,8 @@ bool TSettingsStore::WriteStrings(const TSettingValues& values) {
     // A file the store would refuse to read back is never written.
     if (text.size() > MaxFileSize) {
         LastError = "the file would be larger than " + std::to_string(MaxFileSize) +
-                    " bytes, the most a settings file may hold, so it is left as it is";
+                    " bytes, the most a settings file may hold";
+        Refused = true;
         return false;
     }
 

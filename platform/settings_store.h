@@ -9,6 +9,8 @@
 // and replaces the file atomically. A file that exists but cannot be read is
 // never written: what it holds is unknown, and a write would lose it. Nor is a
 // file written that would be larger than MaxFileSize, which is all a read takes.
+// A read that finds values missing stores all of them with their defaults or,
+// when the file cannot take them all, none.
 // Failures never raise; they are told in ReadProblem and LastError.
 #pragma once
 
@@ -35,9 +37,13 @@ class TSettingsStore {
     // Empty when no home folder is known.
     const std::string& FilePath() const { return Path; }
 
-    // The value's text; when it does not exist, the default, which is then
-    // stored. When the file exists but cannot be read: the default, nothing
-    // stored, and ReadProblem says why.
+    // The texts of the values named, in their order; a value that does not
+    // exist reads as its default, and the missing ones are then stored with
+    // one write of the file: all of them, or none when that write does not
+    // happen (LastError says why). Added names the values stored. When the
+    // file exists but cannot be read: the defaults, nothing stored, and
+    // ReadProblem says why.
+    std::vector<std::string> ReadStrings(const TSettingValues& namesAndDefaults);
     std::string ReadString(const std::string& name, const std::string& defaultText);
     // Creates or replaces the values with one write of the file; false when
     // nothing was written (the file cannot be read, or would grow past
@@ -50,8 +56,16 @@ class TSettingsStore {
     std::string ReadProblem;
     // The reason why the last write did not happen; empty after a good one.
     std::string LastError;
+    // The last write was refused by the store before the file was touched:
+    // the file cannot be read, or would grow past MaxFileSize.
+    bool Refused = false;
+    // The values the last ReadStrings stored with their defaults.
+    std::vector<std::string> Added;
 
   private:
+    // Writes the values into the file, whose text was read as old.
+    bool Store(const std::string& old, const TSettingValues& values);
+
     std::string Path;
     std::string Section;
 };

@@ -4,6 +4,8 @@
 #include "fixtures/dsk_builder.h"
 #include "fixtures/file_contents.h"
 #include "fixtures/file_faults.h"
+#include "fixtures/full_settings.h"
+#include "fixtures/no_home.h"
 #include "fixtures/unreadable_settings.h"
 #include "platform/exceptions.h"
 
@@ -273,6 +275,114 @@ TEST(BoardSetup, WriteSettingsTellsWhyTheSettingsCouldNotBeSaved) {
     if (result < 0) GTEST_SKIP() << "cannot run as an unprivileged user here";
     EXPECT_EQ(result, 0);
     EXPECT_EQ(fixtures::SlurpText(file), all);
+}
+
+// A settings file near the size limit, without some of the four values: the
+// start adds all the missing defaults or, when the file cannot take them all,
+// none, and runs on the defaults either way. The message at the end, from the
+// exit's WriteSettings or from the destructor, is true of the file as it is
+// then: left as it was, or holding what the start added but not the settings
+// changed since.
+TEST(BoardSetup, NearTheSizeLimitTheEndSaysWhatTheFileHolds) {
+    const std::string other = "; kept by hand\n[Other]\nName=kept\n"; // no section of the emulator
+    const std::string some = fixtures::SettingsHeader + "RamExpansion=FALSE\nGraphics1=TRUE\n";
+    const std::string four = "\n" + fixtures::SettingsHeader +
+                             "RamExpansion=TRUE\nGraphics1=TRUE\nGraphics2=TRUE\nScanDouble=TRUE\n";
+    const std::string two = "Graphics2=TRUE\nScanDouble=TRUE\n";
+    const std::size_t fourBytes = fixtures::NewSectionBytes + fixtures::FourDefaultsBytes;
+    const std::size_t limit = TSettingsStore::MaxFileSize;
+    // The padding line of a file of `size` bytes that begins with head.
+    const auto pad = [](const std::string& head, std::size_t size) {
+        return fixtures::PaddedSettings(head, size).substr(head.size());
+    };
+    const std::string tooLarge =
+        "the file would be larger than 65536 bytes, the most a settings file may hold";
+    using Field = std::uint8_t TQJ47RSettings::*;
+    const struct {
+        const char* What;
+        std::string Before, AfterStart; // the file at the start, and once the machine is built
+        std::uint8_t RamExpansion;      // as read; the missing values are on
+        std::vector<Field> TurnedOff;
+        std::string End;    // the file at the end
+        std::string Reason; // what the end says after "could not be saved to FILE: "; "" when saved
+    } cases[] = {
+        {"a user's file that three of the defaults would fit: none added",
+         fixtures::PaddedSettings(other, 65446),
+         fixtures::PaddedSettings(other, 65446),
+         1,
+         {&TQJ47RSettings::ScanDouble},
+         fixtures::PaddedSettings(other, 65446),
+         tooLarge + ", so it is left as it is"},
+        {"all four added, one option changed: the file fills to the byte",
+         fixtures::PaddedSettings(other, limit - fourBytes - 1),
+         fixtures::PaddedSettings(other, limit - fourBytes - 1) + four,
+         1,
+         {&TQJ47RSettings::Graphics2},
+         fixtures::PaddedSettings(other, limit - fourBytes - 1) + "\n" + fixtures::SettingsHeader +
+             "RamExpansion=TRUE\nGraphics1=TRUE\nGraphics2=FALSE\nScanDouble=TRUE\n",
+         ""},
+        {"all four added, two options changed",
+         fixtures::PaddedSettings(other, limit - fourBytes - 1),
+         fixtures::PaddedSettings(other, limit - fourBytes - 1) + four,
+         1,
+         {&TQJ47RSettings::Graphics2, &TQJ47RSettings::ScanDouble},
+         fixtures::PaddedSettings(other, limit - fourBytes - 1) + four,
+         tooLarge +
+             ".\nWhen the emulator started, it added RamExpansion, Graphics1, Graphics2 and ScanDouble "
+             "to the file as TRUE; your settings of Graphics2 and ScanDouble are not kept."},
+        {"two added, one option changed, one left off as the file holds it",
+         fixtures::PaddedSettings(some, limit - two.size()),
+         some + two + pad(some, limit - two.size()),
+         0,
+         {&TQJ47RSettings::RamExpansion, &TQJ47RSettings::ScanDouble},
+         some + two + pad(some, limit - two.size()),
+         tooLarge + ".\nWhen the emulator started, it added Graphics2 and ScanDouble to the file as TRUE; "
+                    "your setting of ScanDouble is not kept."},
+    };
+    for (const auto& c : cases)
+        for (const bool byExit : {true, false}) {
+            SCOPED_TRACE(std::string(c.What) + (byExit ? ", the exit's save" : ", the destructor's save"));
+            fixtures::TempDir settings;
+            const std::string file = settings.File("qj47r.ini");
+            fixtures::SpitText(file, c.Before);
+            SettingsRig rig(settings.Path);
+            EXPECT_EQ(fixtures::SlurpText(file), c.AfterStart);
+            EXPECT_EQ(rig.M().SettingsProblem(), "");
+            const TQJ47RSettings& s = rig.M().Settings();
+            EXPECT_EQ(s.RamExpansion, c.RamExpansion);
+            EXPECT_EQ(s.Graphics1 & s.Graphics2 & s.ScanDouble, 1);
+            for (const Field field : c.TurnedOff)
+                board_test::Set(rig.M(), field, 0);
+            const std::string message =
+                c.Reason.empty() ? "" : "The settings could not be saved to " + file + ": " + c.Reason;
+            if (byExit) {
+                EXPECT_EQ(rig.M().WriteSettings(), message);
+            }
+            rig.Board.reset();
+            EXPECT_EQ(rig.Services.Lines(), byExit || message.empty() ? std::vector<std::string>{}
+                                                                      : std::vector<std::string>{message});
+            EXPECT_EQ(fixtures::SlurpText(file), c.End);
+        }
+}
+
+// Without any home there is no settings file: the start says so, and the
+// machine runs on the defaults and writes nowhere, at the exit or after.
+TEST(BoardSetup, WithoutAnyHomeTheStartSaysSoAndNothingIsWritten) {
+    const int result = fixtures::RunWithoutAnyHome([] {
+        SettingsRig rig(""); // the user's configuration folder, of which there is none
+        if (rig.M().SettingsProblem() !=
+            "The settings could not be read: no home folder is known (HOME is not set, nor a home in the "
+            "user database).\nThe emulator runs on its default settings and keeps none.")
+            return 1;
+        if (!rig.AllOn()) return 2;
+        SetScanDouble(rig.M(), 0);
+        if (rig.M().WriteSettings() != "") return 3;
+        rig.Board.reset();
+        if (!rig.Services.Lines().empty()) return 4;
+        return fs::exists("qj47r.ini") || fs::exists(".config") ? 5 : 0;
+    });
+    if (result < 0) GTEST_SKIP() << "cannot run as a user without a home here";
+    EXPECT_EQ(result, 0);
 }
 
 TEST(BoardSetup, AfterWriteSettingsTheDestructorSavesNoMore) {

@@ -1,5 +1,7 @@
 #include "fixtures/file_contents.h"
 #include "fixtures/file_faults.h"
+#include "fixtures/full_settings.h"
+#include "fixtures/no_home.h"
 #include "fixtures/scoped_env.h"
 #include "fixtures/temp_dir.h"
 #include "fixtures/unreadable_settings.h"
@@ -9,6 +11,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 const auto& Slurp = fixtures::SlurpText;
@@ -141,8 +145,8 @@ TEST(SettingsStore, AFileThatCannotBeReadIsNeverWritten) {
             if (store.ReadString("RamExpansion", "TRUE") != "TRUE") return 1;
             if (store.ReadProblem != reason) return 2;
             if (store.WriteString("Graphics2", "TRUE")) return 3;
-            return store.LastError == "the file cannot be read (" + reason + "), so it is left as it is" ? 0
-                                                                                                         : 4;
+            if (!store.Refused) return 5;
+            return store.LastError == "the file cannot be read (" + reason + ")" ? 0 : 4;
         });
     if (!skipped.empty())
         GTEST_SKIP() << "cannot run as an unprivileged user here: " << skipped << " left out";
@@ -172,6 +176,7 @@ TEST(SettingsStore, AFailedWriteNamesItsReason) {
         TSettingsStore store(open.Path.string());
         if (store.ReadString("Graphics2", "TRUE") != "FALSE") return 1;
         if (store.WriteString("Graphics2", "TRUE")) return 2;
+        if (store.Refused) return 4; // the system's refusal, not the store's
         return store.LastError == "Permission denied" ? 0 : 3;
     });
     if (result < 0) GTEST_SKIP() << "cannot run as an unprivileged user here";
@@ -192,8 +197,9 @@ TEST(SettingsStore, NeverWritesAFileLargerThanItReads) {
 
     EXPECT_EQ(store.ReadString("RamExpansion", "TRUE"), "TRUE"); // its default, not stored
     EXPECT_EQ(store.LastError,
-              "the file would be larger than 65536 bytes, the most a settings file may hold, "
-              "so it is left as it is");
+              "the file would be larger than 65536 bytes, the most a settings file may hold");
+    EXPECT_TRUE(store.Refused);
+    EXPECT_TRUE(store.Added.empty());
     EXPECT_FALSE(store.WriteString("Graphics2", "TRUE"));
     EXPECT_EQ(Slurp(store.FilePath()), nearlyFull);
     // Still read, and a write that does not make it larger still happens.
@@ -201,6 +207,89 @@ TEST(SettingsStore, NeverWritesAFileLargerThanItReads) {
     EXPECT_TRUE(store.ReadProblem.empty());
     EXPECT_TRUE(store.WriteString("Graphics1", "TRUE"));
     EXPECT_EQ(store.ReadString("Graphics1", "FALSE"), "TRUE");
+}
+
+// A write that makes the file exactly as large as the store reads happens and
+// reads back; one byte more is refused and leaves the file as it was.
+TEST(SettingsStore, AWriteMayFillTheFileToTheLimitAndNoFurther) {
+    const std::string value = "Graphics1=TRUE\n"; // what the write adds
+    const struct {
+        std::uint64_t Size;
+        bool Written;
+    } cases[] = {{TSettingsStore::MaxFileSize, true}, {TSettingsStore::MaxFileSize + 1, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Size);
+        fixtures::TempDir dir;
+        TSettingsStore store(dir.Path.string());
+        const std::string before = fixtures::PaddedSettings(fixtures::SettingsHeader, c.Size - value.size());
+        Spit(store.FilePath(), before);
+        EXPECT_EQ(store.WriteString("Graphics1", "TRUE"), c.Written) << store.LastError;
+        if (c.Written) {
+            EXPECT_EQ(fs::file_size(store.FilePath()), c.Size);
+            EXPECT_EQ(store.ReadString("Graphics1", "FALSE"), "TRUE");
+            EXPECT_TRUE(store.ReadProblem.empty()) << store.ReadProblem;
+            EXPECT_EQ(fs::file_size(store.FilePath()), c.Size) << "the read found the value: nothing added";
+        } else {
+            EXPECT_TRUE(store.Refused);
+            EXPECT_EQ(store.LastError,
+                      "the file would be larger than 65536 bytes, the most a settings file may hold");
+            EXPECT_EQ(Slurp(store.FilePath()), before);
+        }
+    }
+}
+
+// A read of several values that finds some missing stores their defaults in
+// one write: all of them when the file can take them all, to the byte, and
+// none when it cannot take the last, so that the file is never left with
+// some of the defaults a run added and without the others.
+TEST(SettingsStore, MissingDefaultsAreStoredAllOrNone) {
+    const TSettingValues defaults = {
+        {"RamExpansion", "TRUE"}, {"Graphics1", "TRUE"}, {"Graphics2", "TRUE"}, {"ScanDouble", "TRUE"}};
+    const std::string head = "; kept by hand\n[Other]\nName=kept\n";
+    const std::size_t added = fixtures::NewSectionBytes + fixtures::FourDefaultsBytes;
+    const struct {
+        const char* What;
+        std::size_t Size;
+        bool Stored;
+    } cases[] = {
+        {"all four fit to the byte", TSettingsStore::MaxFileSize - added, true},
+        {"one byte too many for the fourth", TSettingsStore::MaxFileSize - added + 1, false},
+        // Three of the four would fit (the file would grow to 65522 bytes).
+        {"a user's file of 65446 bytes", 65446, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        fixtures::TempDir dir;
+        TSettingsStore store(dir.Path.string());
+        const std::string before = fixtures::PaddedSettings(head, c.Size);
+        Spit(store.FilePath(), before);
+        EXPECT_EQ(store.ReadStrings(defaults), (std::vector<std::string>{"TRUE", "TRUE", "TRUE", "TRUE"}));
+        EXPECT_TRUE(store.ReadProblem.empty());
+        if (c.Stored) {
+            EXPECT_EQ(store.Added,
+                      (std::vector<std::string>{"RamExpansion", "Graphics1", "Graphics2", "ScanDouble"}));
+            EXPECT_EQ(Slurp(store.FilePath()), before + "\n" + fixtures::SettingsHeader +
+                                                   "RamExpansion=TRUE\nGraphics1=TRUE\nGraphics2=TRUE\n"
+                                                   "ScanDouble=TRUE\n");
+            EXPECT_EQ(fs::file_size(store.FilePath()), TSettingsStore::MaxFileSize);
+            EXPECT_TRUE(store.LastError.empty()) << store.LastError;
+        } else {
+            EXPECT_TRUE(store.Added.empty());
+            EXPECT_EQ(Slurp(store.FilePath()), before);
+            EXPECT_TRUE(store.Refused);
+            EXPECT_EQ(store.LastError,
+                      "the file would be larger than 65536 bytes, the most a settings file may hold");
+        }
+    }
+    // The values the file holds are read, and only the missing one is added.
+    fixtures::TempDir dir;
+    TSettingsStore store(dir.Path.string());
+    Spit(store.FilePath(), fixtures::SettingsHeader + "Graphics1=FALSE\nRamExpansion=yes\nGraphics2=TRUE\n");
+    EXPECT_EQ(store.ReadStrings(defaults), (std::vector<std::string>{"yes", "FALSE", "TRUE", "TRUE"}));
+    EXPECT_EQ(store.Added, std::vector<std::string>{"ScanDouble"});
+    EXPECT_EQ(Slurp(store.FilePath()),
+              fixtures::SettingsHeader +
+                  "Graphics1=FALSE\nRamExpansion=yes\nGraphics2=TRUE\nScanDouble=TRUE\n");
 }
 
 TEST(SettingsStore, FreeFunctionsUseTheUsersConfigurationFolder) {
@@ -224,4 +313,39 @@ TEST(SettingsStore, FreeFunctionsUseTheUsersConfigurationFolder) {
     EXPECT_EQ(ReadRegistryString("ScanDouble", "FALSE"), "FALSE");
     EXPECT_TRUE(fs::exists(other.File("qj47r.ini")));
     SetSettingsFolder("");
+}
+
+// The settings file is never a relative path: with HOME unset, empty or
+// relative (and no absolute XDG_CONFIG_HOME), it lies in the user's home from
+// the password database.
+TEST(SettingsStore, WithoutHomeTheFileLiesInTheHomeOfThePasswordDatabase) {
+    const passwd* user = ::getpwuid(::geteuid());
+    ASSERT_TRUE(user && user->pw_dir && user->pw_dir[0] == '/');
+    const std::string expected = (fs::path(user->pw_dir) / ".config" / "qj47r.ini").string();
+    for (const char* home : {static_cast<const char*>(nullptr), "", "relative/home"})
+        for (const char* config : {static_cast<const char*>(nullptr), "relative/config"}) {
+            SCOPED_TRACE(std::string("HOME ") + (home ? "\"" + std::string(home) + "\"" : "unset") +
+                         ", XDG_CONFIG_HOME " + (config ? config : "unset"));
+            const fixtures::ScopedEnv scopedHome("HOME", home);
+            const fixtures::ScopedEnv scopedConfig("XDG_CONFIG_HOME", config);
+            EXPECT_EQ(TSettingsStore().FilePath(), expected);
+            EXPECT_EQ(SettingsStore().FilePath(), expected);
+        }
+}
+
+// Without any home there is no file: a read gives the default and a write is
+// refused, each saying why, and nothing is made in the current folder.
+TEST(SettingsStore, WithoutAnyHomeNothingIsReadOrWritten) {
+    const std::string noHome = "no home folder is known (HOME is not set, nor a home in the user database)";
+    const int result = fixtures::RunWithoutAnyHome([&] {
+        TSettingsStore store;
+        if (!store.FilePath().empty()) return 1;
+        if (store.ReadString("Graphics1", "TRUE") != "TRUE" || store.ReadProblem != noHome) return 2;
+        if (!store.Added.empty()) return 3;
+        if (store.WriteString("Graphics1", "FALSE")) return 4;
+        if (store.LastError != "the file cannot be read (" + noHome + ")") return 5;
+        return fs::exists("qj47r.ini") || fs::exists(".config") ? 6 : 0;
+    });
+    if (result < 0) GTEST_SKIP() << "cannot run as a user without a home here";
+    EXPECT_EQ(result, 0);
 }
