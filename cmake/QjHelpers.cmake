@@ -50,10 +50,11 @@ function(qj_z80_binary)
   get_filename_component(src ${Z_SOURCE} ABSOLUTE)
   get_filename_component(srcdir ${src} DIRECTORY)
   get_filename_component(outdir ${Z_OUTPUT} DIRECTORY)
+  file(GLOB includes CONFIGURE_DEPENDS ${srcdir}/*.inc) # what the sources may include
   add_custom_command(OUTPUT ${Z_OUTPUT}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${outdir}
     COMMAND ${Z80ASM} -I${srcdir} -o ${Z_OUTPUT} ${src}
-    DEPENDS ${src}
+    DEPENDS ${src} ${includes}
     COMMENT "Assembling ${Z_SOURCE}")
   add_custom_target(${Z_TARGET} ALL DEPENDS ${Z_OUTPUT})
 endfunction()

@@ -24,9 +24,12 @@
 #include "ui/keyboard/key_table.h"
 #include "ui/loader_test_support.h"
 
+#include <QCheckBox>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -62,10 +65,14 @@ class MainFormTest : public ::testing::Test {
     // Slices of the emulation, as the debugger's clock runs them, until the
     // machine has run at least `tstates` T-states; returns how many it ran.
     // Under the automatic speed control each slice leaves its own count in
-    // ExecutedTStates.
+    // ExecutedTStates, about 80000; a machine that runs far less fails the case.
     static std::int64_t RunMachine(std::int64_t tstates) {
         std::int64_t ran = 0;
-        while (ran < tstates) {
+        for (std::int64_t slices = 0; ran < tstates; ++slices) {
+            if (slices > tstates / 10000) {
+                ADD_FAILURE() << "the machine ran " << ran << " T-states in " << slices << " slices";
+                break;
+            }
             DebugForm->DoCPU();
             ran += Machine->Host().ExecutedTStates;
         }
@@ -364,11 +371,43 @@ TEST_F(MainFormTest, PressAndReleaseBeforeTheNextSliceReachTheProgram) {
     EXPECT_EQ(MainRam[test_ipl::Stage], 2) << "the program saw no key";
     EXPECT_EQ(MainRam[test_ipl::KeyRowAt], 4);
     EXPECT_EQ(MainRam[test_ipl::KeyBitsAt], 0x02);
-    while (ran < keyboard::KeyHoldTStates) {
+    for (int slices = 0; ran < keyboard::KeyHoldTStates && slices < 100; ++slices) {
         EXPECT_EQ(KeyMatrix[4], 0x02) << "released after " << ran << " T-states";
         ran += RunMachine(1);
     }
     EXPECT_EQ(KeyMatrix[4], 0x00) << "still down after " << ran << " T-states";
+}
+
+// Step Into runs the machine as slices do: a key pressed and released while
+// the emulation is stopped comes up once slices and single steps together
+// have run its hold, and not before.
+TEST_F(MainFormTest, StepIntoMovesAKeysHoldOnAsSlicesDo) {
+    ShowForm();
+    DebugForm->BtnRunClick(); // stopped: the test runs the slices and steps itself
+    ASSERT_FALSE(DebugForm->CPUTimer.Enabled());
+    // Slices of the bar's smallest budget; set by hand, ExecutedTStates counts on
+    // over slices and steps alike.
+    ConfigForm->ChkSpeed->setChecked(false);
+    ConfigForm->SpeedBar->setValue(ConfigForm->SpeedBar->minimum());
+    const std::int64_t slice = ConfigForm->SpeedBar->value();
+    ASSERT_LT(4 * slice, keyboard::KeyHoldTStates);
+
+    QCoreApplication::postEvent(&Form(), new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier));
+    QCoreApplication::postEvent(&Form(), new QKeyEvent(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier));
+    QCoreApplication::sendPostedEvents();
+    ASSERT_EQ(KeyMatrix[4], 0x02);
+    const std::int64_t start = Machine->Host().ExecutedTStates;
+    const auto ran = [&] { return Machine->Host().ExecutedTStates - start; };
+    for (int i = 0; i < 100 && ran() + 2 * slice < keyboard::KeyHoldTStates; ++i)
+        DebugForm->DoCPU();
+    ASSERT_LT(ran(), keyboard::KeyHoldTStates - slice) << "the steps have less than a slice left to run";
+    EXPECT_EQ(KeyMatrix[4], 0x02) << "released after " << ran() << " T-states of slices";
+
+    // Stepped until the release shows or is due.
+    for (int i = 0; i < 10000 && KeyMatrix[4] != 0 && ran() < keyboard::KeyHoldTStates; ++i)
+        DebugForm->BtnStep->click();
+    EXPECT_GE(ran(), keyboard::KeyHoldTStates) << "released after " << ran() << " T-states";
+    EXPECT_EQ(KeyMatrix[4], 0x00) << "still down after " << ran() << " T-states of slices and steps";
 }
 
 // Ctrl, Shift or Alt held down when the window becomes active again count as
