@@ -24,7 +24,7 @@ TConfigForm::~TConfigForm() = default;
 
 void TConfigForm::showEvent(QShowEvent* event) {
     if (MainForm)
-        form_style::PlaceBeside(this, MainForm, MainForm->ScreenAndStatusArea(), form_style::TSide::Right);
+        form_style::PlaceBeside(this, MainForm, MainForm->ToolWindowKeepClear(), form_style::TSide::Right);
     QDialog::showEvent(event);
 }
 

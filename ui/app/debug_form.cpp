@@ -83,7 +83,7 @@ TDebugForm::~TDebugForm() = default;
 
 void TDebugForm::showEvent(QShowEvent* event) {
     if (MainForm)
-        form_style::PlaceBeside(this, MainForm, MainForm->ScreenAndStatusArea(), form_style::TSide::Right);
+        form_style::PlaceBeside(this, MainForm, MainForm->ToolWindowKeepClear(), form_style::TSide::Right);
     QWidget::showEvent(event);
     // A restore from minimised is spontaneous and is not a new show of the window.
     if (!event->spontaneous()) platform_qt::RunGuarded(this, [this] { PrepareGrids(); });

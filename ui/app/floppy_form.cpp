@@ -50,7 +50,7 @@ TFloppyForm::~TFloppyForm() = default;
 
 void TFloppyForm::showEvent(QShowEvent* event) {
     if (MainForm)
-        form_style::PlaceBeside(this, MainForm, MainForm->ScreenAndStatusArea(), form_style::TSide::Right);
+        form_style::PlaceBeside(this, MainForm, MainForm->ToolWindowKeepClear(), form_style::TSide::Right);
     QDialog::showEvent(event);
 }
 

@@ -125,7 +125,8 @@ std::vector<int> Stops(int length, const std::vector<std::pair<int, int>>& spans
 }
 
 // Every place whose edges meet the edges of `edges` (the room, the main window,
-// its screen and status bar, the other open windows), across and down: among
+// its menu items, tool buttons, screen and status bar, the other open
+// windows), across and down: among
 // them the places that cover least of these, wherever on the screen they lie.
 std::vector<QPoint> PlacesAnywhere(QSize size, const std::vector<QRect>& edges) {
     std::vector<std::pair<int, int>> across, down;
@@ -197,7 +198,7 @@ void ShowAndActivate(QWidget* window) {
     window->activateWindow();
 }
 
-void PlaceBeside(QWidget* window, const QWidget* anchor, const QRect& keepClear, TSide side) {
+void PlaceBeside(QWidget* window, const QWidget* anchor, const TKeepClear& keepClear, TSide side) {
     if (!anchor || window->testAttribute(Qt::WA_Moved)) return;
     const QRect room = AvailableGeometry(anchor);
     const QRect main = anchor->frameGeometry();
@@ -207,28 +208,35 @@ void PlaceBeside(QWidget* window, const QWidget* anchor, const QRect& keepClear,
     // The places beside the main window first, then the rest of the screen.
     std::vector<QPoint> places = PlacesBeside(size, main, others, side);
     std::vector<QRect> edges = others;
-    edges.insert(edges.end(), {main, keepClear});
+    edges.insert(edges.end(), {main, keepClear.Screen});
+    edges.insert(edges.end(), keepClear.Controls.begin(), keepClear.Controls.end());
     if (!room.isEmpty()) edges.push_back(room);
     const std::vector<QPoint> anywhere = PlacesAnywhere(size, edges);
     places.insert(places.end(), anywhere.begin(), anywhere.end());
 
-    // What a place costs, compared in this order: what it covers of the
-    // screen and status bar, of the other open windows and of the rest of the
-    // main window; what it covers of the gaps around those windows; how far it
+    // What a place costs, compared in this order: what it covers of the menu
+    // items and tool buttons, of the screen and status bar, of the other open
+    // windows and of the rest of the main window (the empty ends of its bars
+    // among it); what it covers of the gaps around those windows; how far it
     // lies from the main window; and its turn among the places.
-    using TCost = std::tuple<std::int64_t, std::int64_t, std::int64_t, std::int64_t, int, std::size_t>;
+    using TCost =
+        std::tuple<std::int64_t, std::int64_t, std::int64_t, std::int64_t, std::int64_t, int, std::size_t>;
     const QMargins gap(WindowGap, WindowGap, WindowGap, WindowGap);
     std::optional<std::pair<TCost, QPoint>> best;
     for (std::size_t turn = 0; turn < places.size(); ++turn) {
         const QRect frame =
             room.isEmpty() ? QRect(places[turn], size) : InRoom(QRect(places[turn], size), room);
-        std::int64_t covered = 0, nearby = Overlap(frame, main.marginsAdded(gap));
+        std::int64_t controls = 0, covered = 0, nearby = Overlap(frame, main.marginsAdded(gap));
+        for (const QRect& c : keepClear.Controls)
+            controls += Overlap(frame, c);
         for (const QRect& o : others) {
             covered += Overlap(frame, o);
             nearby += Overlap(frame, o.marginsAdded(gap));
         }
         const int distance = Distance(frame, main);
-        const TCost cost{Overlap(frame, keepClear), covered, Overlap(frame, main), nearby, distance, turn};
+        const TCost cost{
+            controls, Overlap(frame, keepClear.Screen), covered, Overlap(frame, main), nearby, distance,
+            turn};
         if (!best || cost < best->first) best = {cost, frame.topLeft()};
     }
     MoveFrame(window, best->second);

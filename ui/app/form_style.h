@@ -5,13 +5,15 @@
 //
 // The tool windows (debugger, I/O monitor, floppy drives, options) belong to
 // the main window: the window manager keeps them above it, and each opens
-// first where it leaves the emulated screen and the status bar in view.
+// first where it leaves the main window's menus, tool buttons, emulated screen
+// and status bar in view.
 #pragma once
 
 #include <QFont>
 #include <QRect>
 #include <QString>
 #include <optional>
+#include <vector>
 
 class QWidget;
 
@@ -53,20 +55,36 @@ void ShowAndActivate(QWidget* window);
 
 enum class TSide { Right, Below };
 
+// What a tool window leaves in view of the main window, on the desktop.
+struct TKeepClear {
+    // The menu bar's items and the tool bar's buttons: what the user must
+    // reach to bring any tool window to the front again.
+    std::vector<QRect> Controls;
+    // The emulated screen and the status bar.
+    QRect Screen;
+};
+
 // The first time the window is shown (until the program has moved it): its
-// frame where it covers least of, in this order, `keepClear` (the main
-// window's screen and status bar, in global coordinates), the other open
-// windows and the rest of the main window, and then of the gaps of WindowGap
-// around those windows. Of the places that cover as little, wins the nearest
-// to the anchor (the main window), and of those the first beside it: `side`
-// first, then the other sides, and along each side aligned with the anchor's
-// start and end and after any other open window there. So a window goes
-// beside the main window where there is room, else wherever on the screen it
-// covers neither the screen and status bar nor another window, and only where
-// there is no such place over another window, covering as little of them as
+// frame where it covers least of, in this order, the menu items and tool
+// buttons of `keepClear`, its screen and status bar, the other open windows
+// and the rest of the main window (the empty right ends of the menu bar and
+// tool bar among it), and then of the gaps of WindowGap around those windows.
+// Of the places that cover as little, wins the nearest to the anchor (the main
+// window), and of those the first beside it: `side` first, then the other
+// sides, and along each side aligned with the anchor's start and end and after
+// any other open window there.
+// So a window goes beside the main window where there is room, else wherever
+// on the screen it covers neither the main window nor another window, else
+// over the main window's title bar and the empty ends of its bars rather than
+// over another window. Where no place leaves the emulated screen in view (a
+// small screen, or the main window in the middle of one), the window leaves
+// every menu item and tool button uncovered and covers as little of the
+// emulated screen as it then can, over another tool window rather than more of
+// the screen (a tool button brings that one to the front again). Only a screen
+// too small even for that has it cover a menu item or a button, as little as
 // it can. The frame always lies wholly in the available area when it fits in it.
 // Without an anchor the window stays where the window system puts it.
-void PlaceBeside(QWidget* window, const QWidget* anchor, const QRect& keepClear, TSide side);
+void PlaceBeside(QWidget* window, const QWidget* anchor, const TKeepClear& keepClear, TSide side);
 
 // The room left between two windows placed beside each other.
 inline constexpr int WindowGap = 8;

@@ -44,7 +44,7 @@ TIOForm::~TIOForm() = default;
 
 void TIOForm::showEvent(QShowEvent* event) {
     if (MainForm)
-        form_style::PlaceBeside(this, MainForm, MainForm->ScreenAndStatusArea(), form_style::TSide::Below);
+        form_style::PlaceBeside(this, MainForm, MainForm->ToolWindowKeepClear(), form_style::TSide::Below);
     QWidget::showEvent(event);
 }
 

@@ -371,9 +371,19 @@ void TMainForm::TB_DiskClick() {
     if (FloppyForm) form_style::ShowAndActivate(FloppyForm);
 }
 
-QRect TMainForm::ScreenAndStatusArea() const {
+form_style::TKeepClear TMainForm::ToolWindowKeepClear() const {
     const auto onDesktop = [](const QWidget* w) { return QRect(w->mapToGlobal(QPoint(0, 0)), w->size()); };
-    return onDesktop(Screen) | onDesktop(StatusBar);
+    form_style::TKeepClear keep;
+    // A hidden menu (the wizard's) has no place in the bar.
+    for (QAction* action : MainMenu1->actions())
+        if (const QRect item = MainMenu1->actionGeometry(action); action->isVisible() && !item.isEmpty())
+            keep.Controls.emplace_back(MainMenu1->mapToGlobal(item.topLeft()), item.size());
+    for (QAction* action : ToolBar->actions())
+        if (const auto* button = qobject_cast<const QToolButton*>(ToolBar->widgetForAction(action));
+            button && button->isVisible())
+            keep.Controls.push_back(onDesktop(button));
+    keep.Screen = onDesktop(Screen) | onDesktop(StatusBar);
+    return keep;
 }
 
 // ---- The machine's host ----

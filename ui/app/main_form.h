@@ -13,6 +13,7 @@
 
 #include "platform_qt/open_dialog.h"
 #include "platform_qt/status_bar.h"
+#include "ui/app/form_style.h"
 #include "ui/app/io_form_services.h"
 #include "ui/keyboard/key_matrix.h"
 #include "ui/timer/threaded_timer.h"
@@ -87,9 +88,9 @@ class TMainForm : public QMainWindow, public Ui::TMainForm, public TIOFormServic
     void TB_TapeClick();
     void TB_DiskClick();
 
-    // The emulated screen and the status bar on the desktop: what the tool
-    // windows leave in view where there is room.
-    QRect ScreenAndStatusArea() const;
+    // The menu items, tool buttons, emulated screen and status bar on the
+    // desktop: what the tool windows leave in view where there is room.
+    form_style::TKeepClear ToolWindowKeepClear() const;
 
     // The menu separators after "&Load ROM..." and before "&Options...".
     QAction* N2 = nullptr;

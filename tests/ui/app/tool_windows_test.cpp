@@ -21,10 +21,14 @@
 #include "ui/app/io_form.h"
 
 #include <QApplication>
+#include <QMenuBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <QWindow>
 #include <algorithm>
+#include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -229,77 +233,140 @@ std::int64_t Overlap(const QRect& a, const QRect& b) {
     return both.isEmpty() ? 0 : std::int64_t{both.width()} * both.height();
 }
 
-// The least that a frame of `size` in `room`, clear of `keep`, can cover of
-// `frames`, every place tried.
-std::int64_t LeastOverlap(QSize size, const QRect& room, const QRect& keep,
-                          const std::vector<QRect>& frames) {
-    std::optional<std::int64_t> least;
+// The main window's menu items and tool buttons on the desktop, by name.
+std::vector<std::pair<QString, QRect>> MenuItemsAndToolButtons() {
+    std::vector<std::pair<QString, QRect>> controls;
+    QMenuBar* const bar = MainForm->MainMenu1;
+    for (QAction* action : bar->actions())
+        if (action->isVisible())
+            controls.emplace_back(action->text(),
+                                  QRect(bar->mapToGlobal(bar->actionGeometry(action).topLeft()),
+                                        bar->actionGeometry(action).size()));
+    for (QAction* action : MainForm->ToolBar->actions())
+        if (const QWidget* button = MainForm->ToolBar->widgetForAction(action);
+            qobject_cast<const QToolButton*>(button))
+            controls.emplace_back(action->objectName(),
+                                  QRect(button->mapToGlobal(QPoint(0, 0)), button->size()));
+    return controls;
+}
+
+// The name of a menu item or tool button that `frame` covers; empty when it covers none.
+std::string CoveredControl(const QRect& frame, const std::vector<std::pair<QString, QRect>>& controls) {
+    for (const auto& [name, control] : controls)
+        if (frame.intersects(control)) return name.toStdString();
+    return {};
+}
+
+// What a frame covers of the emulated screen and status bar, and of the
+// windows open before it.
+struct TCover {
+    std::int64_t Screen = 0, Windows = 0;
+    bool operator==(const TCover&) const = default;
+    auto operator<=>(const TCover&) const = default;
+};
+void PrintTo(const TCover& c, std::ostream* os) { *os << "screen " << c.Screen << ", windows " << c.Windows; }
+TCover Cover(const QRect& frame, const QRect& keep, const std::vector<QRect>& open) {
+    TCover cover{Overlap(frame, keep), 0};
+    for (const QRect& o : open)
+        cover.Windows += Overlap(frame, o);
+    return cover;
+}
+
+// The least cover, screen first, of a frame of `size` in `room` that covers no
+// menu item and no tool button, every place tried.
+template <typename CoverOf>
+TCover LeastCoverClearOfControls(QSize size, const QRect& room,
+                                 const std::vector<std::pair<QString, QRect>>& controls,
+                                 const CoverOf& coverOf) {
+    std::optional<TCover> least;
     for (int x = room.left(); x + size.width() <= room.right() + 1; ++x)
         for (int y = room.top(); y + size.height() <= room.bottom() + 1; ++y) {
             const QRect frame(QPoint(x, y), size);
-            if (frame.intersects(keep)) continue;
-            std::int64_t covered = 0;
-            for (const QRect& f : frames)
-                covered += Overlap(frame, f);
-            if (!least || covered < *least) least = covered;
+            if (std::any_of(controls.begin(), controls.end(),
+                            [&frame](const auto& control) { return frame.intersects(control.second); }))
+                continue;
+            const TCover cover = coverOf(frame);
+            if (!least || cover < *least) least = cover;
         }
-    return least.value_or(-1);
+    EXPECT_TRUE(least) << "no place clear of the menus and tool buttons";
+    return least.value_or(TCover{});
 }
 
 // The main window moved away from the top left, the tool windows opened one
-// after another (in two orders): each lies on the screen clear of the emulated
-// screen and the status bar and covers as little of the ones open before it as
-// any place there would: none where the room allows.
+// after another (in two orders): each lies on the screen clear of the menu
+// items and the tool buttons, and where the screen leaves room clear of the
+// emulated screen and the status bar too, and covers as little of the ones
+// open before it as any place there would: none where the room allows. Where
+// it must cover something more, the main window's title bar and the empty
+// ends of its bars serve before another window.
 TEST_F(ToolWindowsTest, MovedAwayFromTheTopLeftToolWindowsTakeTheFreeRoomBeforeCoveringOneAnother) {
     const struct {
         const char* name;
         QRect room;
-        QPoint corner; // of the main window's frame
-        bool roomForAll;
+        std::optional<QPoint> corner; // of the main window's frame; none: in the middle
+        bool roomForAll;              // beside the main window for all three
+        bool screenClear;             // the emulated screen and status bar can stay clear
     } screens[] = {
-        {"1920x1080, at the bottom right", QRect(0, 0, 1920, 1080), QPoint(1270, 540), true},
-        {"1366x768, right of the middle", QRect(0, 0, 1366, 768), QPoint(720, 260), false},
+        {"1920x1080, at the bottom right", QRect(0, 0, 1920, 1080), QPoint(1270, 540), true, true},
+        {"1366x768, right of the middle", QRect(0, 0, 1366, 768), QPoint(720, 260), false, true},
+        {"1366x768, at the bottom left", QRect(0, 0, 1366, 768), QPoint(0, 280), false, true},
+        // No room beside the main window for the debugger: each window leaves
+        // every menu item and tool button uncovered (so that each of them can
+        // be brought to the front again) and covers as little of the screen
+        // as any such place would, then of the windows open before it.
+        {"1366x768, in the middle", QRect(0, 0, 1366, 768), std::nullopt, false, false},
     };
     for (const auto& screen : screens)
         for (const bool floppyFirst : {false, true}) {
             SCOPED_TRACE(screen.name + std::string(floppyFirst ? ", floppy window first" : ""));
             Start(screen.room);
-            MainForm->move(screen.corner);
+            if (screen.corner)
+                MainForm->move(*screen.corner);
+            else
+                form_style::CenterOnScreen(MainForm);
             const QRect keep = ScreenAndStatusBar();
+            const auto controls = MenuItemsAndToolButtons();
+            // "&File", "&Control", "&Debug", "&Help" and the nine buttons.
+            ASSERT_EQ(controls.size(), 13u);
             std::vector<std::pair<QAction*, QWidget*>> shows = {{MainForm->TB_Debug, DebugForm},
                                                                 {MainForm->TB_IOMON, IOForm},
                                                                 {MainForm->TB_Disk, FloppyForm}};
             if (floppyFirst) std::reverse(shows.begin(), shows.end());
             std::vector<QRect> open;
+            const auto coverOf = [&](const QRect& frame) { return Cover(frame, keep, open); };
             for (const auto& [action, window] : shows) {
                 SCOPED_TRACE(Name(window).toStdString());
                 action->trigger();
                 const QRect frame = window->frameGeometry();
-                const std::int64_t least = LeastOverlap(frame.size(), screen.room, keep, open);
+                const TCover cover = coverOf(frame);
                 EXPECT_TRUE(screen.room.contains(frame)) << testing::PrintToString(frame);
-                EXPECT_FALSE(frame.intersects(keep)) << testing::PrintToString(frame);
-                std::int64_t covered = 0;
-                for (const QRect& o : open)
-                    covered += Overlap(frame, o);
-                EXPECT_EQ(covered, least) << testing::PrintToString(frame);
+                EXPECT_EQ(CoveredControl(frame, controls), std::string()) << testing::PrintToString(frame);
+                if (screen.screenClear) {
+                    EXPECT_EQ(cover.Screen, 0) << testing::PrintToString(frame);
+                }
+                EXPECT_EQ(cover, LeastCoverClearOfControls(frame.size(), screen.room, controls, coverOf))
+                    << testing::PrintToString(frame);
                 if (screen.roomForAll) {
-                    EXPECT_EQ(covered, 0);
+                    EXPECT_EQ(cover.Windows, 0);
                 }
                 open.push_back(frame);
             }
         }
 }
 
-TEST_F(ToolWindowsTest, WithoutRoomAWindowStillLiesWhollyOnTheScreen) {
+TEST_F(ToolWindowsTest, WithoutRoomAWindowStillLiesWhollyOnTheScreenClearOfTheMenusAndToolButtons) {
     // Too small for anything beside the main window.
     const QRect room(0, 0, 800, 600);
     Start(room);
+    const auto controls = MenuItemsAndToolButtons();
     MainForm->TB_Debug->trigger();
     MainForm->TB_IOMON->trigger();
     MainForm->TB_Disk->trigger();
     for (const QRect& frame :
-         {DebugForm->frameGeometry(), IOForm->frameGeometry(), FloppyForm->frameGeometry(), OptionsFrame()})
+         {DebugForm->frameGeometry(), IOForm->frameGeometry(), FloppyForm->frameGeometry(), OptionsFrame()}) {
         EXPECT_TRUE(room.contains(frame)) << testing::PrintToString(frame);
+        EXPECT_EQ(CoveredControl(frame, controls), std::string()) << testing::PrintToString(frame);
+    }
 }
 
 TEST_F(ToolWindowsTest, AWindowOpensAgainWhereTheUserLeftIt) {
