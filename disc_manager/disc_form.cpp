@@ -55,7 +55,9 @@ void TDiscForm::BtnLoadClick() {
     LabelStatus->setText("Loaded: Status " + QString::number(r));
     if (r == 0) BuildRawTree();
     const std::string damage = DamageMessage(
-        "The disc image is damaged; what it holds is shown as far as it goes.", DamageReport(VirtualDisk));
+        "The disc image is damaged or in a layout folbrin does not read; what it holds is shown as far as "
+        "it goes.",
+        DamageReport(VirtualDisk, TDiscReader::DiscManager));
     if (!damage.empty())
         platform_qt::MessageBox(this, QString::fromStdString(damage), "Damaged Disk Image",
                                 platform_qt::MB_OK | platform_qt::MB_ICONEXCLAMATION);

@@ -45,6 +45,7 @@ void DiscImages(const TSeedFolder& seeds) {
     Bytes cut = DskBuilder().Uniform(2, 2, 2, 1).Build(); // cut inside its third track block
     cut.resize(256 + 2 * (256 + 512) + 100);
     seeds.Add("cut.dsk", cut);
+    seeds.Add("standard_layout.dsk", DskBuilder().Standard().Uniform(2, 1, 9, 2).Build());
     seeds.Add("plain_bytes.dsk", DskBuilder().Complemented(false).Uniform(1, 1, 3, 2, 0xC1).Build());
     // An absent track between two whose sectors differ in size, id and length.
     fixtures::DskRecord first{0, 0, true, {Sector(1, 1), Sector(9, 0), Sector(2, 2, 300)}};

@@ -14,26 +14,48 @@ constexpr const char* TrackSignature = "Track-Info";
 
 std::string Number(std::uint64_t value) { return std::to_string(value); }
 
+// The reader the findings name, and what it does with what it takes of an image.
+struct TReaderWords {
+    std::string Name;
+    std::string Takes;
+};
+
+TReaderWords WordsOf(TDiscReader reader) {
+    if (reader == TDiscReader::Machine) return {"the machine", "reads"};
+    return {"folbrin", "shows"};
+}
+
 bool StartsWith(const std::uint8_t* bytes, const char* text) {
     return std::memcmp(bytes, text, std::strlen(text)) == 0;
 }
 
 } // namespace
 
-std::vector<std::string> DamageReport(const TVirtualDsk& disk) {
+std::vector<std::string> DamageReport(const TVirtualDsk& disk, TDiscReader reader) {
     std::vector<std::string> faults;
     if (!disk.ImageStream) return faults;
+    const TReaderWords words = WordsOf(reader);
+    const std::string takesOnly = words.Name + " " + words.Takes + " only the first ";
     const std::uint64_t size = std::uint64_t(disk.ImageStream->Size());
     if (size < dsk::HeaderSize)
         faults.push_back("The file is shorter than a disc header (" + Number(size) + " of " +
                          Number(dsk::HeaderSize) + " bytes).");
-    if (!StartsWith(disk.DiskInfo, ExtendedSignature) && !StartsWith(disk.DiskInfo, StandardSignature))
+    // The standard layout gives one size for all tracks at 0x32 and leaves the
+    // table of sizes per track empty: no record of it is read.
+    if (StartsWith(disk.DiskInfo, StandardSignature))
+        faults.push_back("The image is in the standard DSK layout (\"MV - CPCEMU Disk-File\"), with one size "
+                         "for all its tracks; " +
+                         words.Name +
+                         " reads only the extended layout (\"EXTENDED CPC DSK File\"), with a size for each "
+                         "track, so it " +
+                         words.Takes + " no sector of this disc: the disc looks empty.");
+    else if (!StartsWith(disk.DiskInfo, ExtendedSignature))
         faults.push_back("The file does not begin with the signature of a disc image (\"EXTENDED CPC DSK "
                          "File\"); it may be no disc image at all.");
     const int claimed = int(disk.DiskInfo[0x30]) * int(disk.DiskInfo[0x31]);
     if (claimed > dsk::MaxRecords)
-        faults.push_back("The header describes " + Number(claimed) + " track records; only the first " +
-                         Number(dsk::MaxRecords) + " are shown.");
+        faults.push_back("The header describes " + Number(claimed) + " track records; " + takesOnly +
+                         Number(dsk::MaxRecords) + ".");
     for (int k = 1; k <= disk.RecordCount(); ++k) {
         if (!dsk::RecordPresent(disk.DiskInfo, k)) continue;
         const std::string record = "Track record " + Number(k);
@@ -49,8 +71,8 @@ std::vector<std::string> DamageReport(const TVirtualDsk& disk) {
             end += dsk::SectorSpan(dsk::SectorSizeCode(info, j));
         if (end > size) faults.push_back(record + " runs past the end of the file.");
         if (info[0x15] > dsk::MaxSectorEntries)
-            faults.push_back(record + " lists " + Number(info[0x15]) + " sectors; only the first " +
-                             Number(dsk::MaxSectorEntries) + " are shown.");
+            faults.push_back(record + " lists " + Number(info[0x15]) + " sectors; " + takesOnly +
+                             Number(dsk::MaxSectorEntries) + ".");
         for (int j = 0; j < dsk::SectorEntryCount(info); ++j) {
             std::uint64_t offset = 0, length = 0;
             if (!disk.SectorData(k, j, offset, length))

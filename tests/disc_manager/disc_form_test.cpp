@@ -305,7 +305,7 @@ const DamagedCase DamagedCases[] = {
          bytes[0x31] = 255;
          return bytes;
      },
-     "The header describes 65025 track records; only the first 203 are shown.",
+     "The header describes 65025 track records; folbrin shows only the first 203.",
      "255 Tracks, 255 Heads (QJ47R TESTS)", 203},
     {"sector count beyond the block",
      [] {
@@ -313,7 +313,8 @@ const DamagedCase DamagedCases[] = {
          b.Uniform(1, 1, 29, 0);
          return SetByte(b.Build(), b.BlockOffset(1) + 0x15, 255);
      },
-     "Track record 1 lists 255 sectors; only the first 29 are shown.", "1 Tracks, 1 Heads (QJ47R TESTS)", 1},
+     "Track record 1 lists 255 sectors; folbrin shows only the first 29.", "1 Tracks, 1 Heads (QJ47R TESTS)",
+     1},
     {"size code far too large",
      [] {
          DskBuilder b;
@@ -329,6 +330,11 @@ const DamagedCase DamagedCases[] = {
      },
      "Sector 2 of track record 1 runs past the end of its record or of the file.",
      "1 Tracks, 1 Heads (QJ47R TESTS)", 1},
+    {"the standard layout", [] { return DskBuilder().Standard().Uniform(2, 1, 9, 2).Build(); },
+     "The image is in the standard DSK layout (\"MV - CPCEMU Disk-File\"), with one size for all its tracks; "
+     "folbrin reads only the extended layout (\"EXTENDED CPC DSK File\"), with a size for each track, so it "
+     "shows no sector of this disc: the disc looks empty.",
+     "2 Tracks, 1 Heads (QJ47R TESTS)", 2},
     {"record cut off by the end of the file",
      [] {
          DskBuilder b;

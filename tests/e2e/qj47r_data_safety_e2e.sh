@@ -6,7 +6,10 @@
 #     program's writes, each program naming its own copy on stderr, and both
 #     ending with status 1.
 # (2) A file of random bytes is mounted: a box at the mount says it is no
-#     well-formed disc image.
+#     well-formed disc image. An image in the standard DSK layout: a box at
+#     the mount too (kept as e2e_qj47r_standard_layout.png, where it says that
+#     the machine reads the extended layout only; the window tests check its
+#     text).
 # (3) An image made read-only after the mount is written by the program: the
 #     write-back's notice shows within a few seconds. Run as root, the program
 #     runs as the unprivileged user "nobody" (root may write any file).
@@ -26,6 +29,13 @@ source "$(dirname "$0")/qj47r_session.sh"
 # Two emulators show the same captions: only the windows of $pid count.
 find_window() {
     timeout "${2:-30}" xdotool search --sync --all --onlyvisible --pid "$pid" --name "^$1\$" 2>/dev/null | head -1
+}
+
+# Closes the message box $1 with the caption $2.
+close_box() {
+    xdotool windowfocus --sync "$1" 2>/dev/null
+    xdotool key Return
+    wait_until 10 dialog_gone "$2" || fail "the box \"$2\" did not close"
 }
 
 others=()
@@ -94,6 +104,7 @@ EOF
 fi
 
 head -c 1000 /dev/urandom >"$home/discs/random.dsk"
+"$MAKE_DSK" --standard "$home/discs/standard.dsk" || fail "cannot write the standard-layout disc image"
 "$MAKE_DSK" "$home/discs/ro.dsk" || fail "cannot write the fixture disc image"
 cp "$home/discs/ro.dsk" "$work/original-ro.dsk"
 [ "$(id -u)" = 0 ] && chown 65534:65534 "$home/discs/"*.dsk
@@ -104,10 +115,17 @@ box=$(find_window "Mounted Disk Image" 10)
 [ -n "$box" ] || { shot; fail "no box at the mount of a file of random bytes"; }
 shot
 cp "$work/shot.png" e2e_qj47r_no_disc_image.png
-xdotool windowfocus --sync "$box" 2>/dev/null
-xdotool key Return
-wait_until 10 dialog_gone "Mounted Disk Image" || fail "the box did not close"
+close_box "$box" "Mounted Disk Image"
 echo "random bytes: the box showed at the mount"
+
+# The standard layout: mounted, with a box that says the machine does not read it.
+mount_drive_a "$home/discs/standard.dsk"
+box=$(find_window "Mounted Disk Image" 10)
+[ -n "$box" ] || { shot; fail "no box at the mount of an image in the standard layout"; }
+shot
+cp "$work/shot.png" e2e_qj47r_standard_layout.png
+close_box "$box" "Mounted Disk Image"
+echo "standard layout: the box showed at the mount"
 
 # 3. Read-only after the mount, then written: the notice within a few seconds.
 mount_drive_a "$home/discs/ro.dsk"

@@ -366,6 +366,18 @@ TEST_F(DiscImage, DamagedImagesLoadWithoutHarm) {
              for (std::uint8_t byte : d.TrackInfo[2])
                  ASSERT_EQ(byte, 0);
          }},
+        // The reader takes the extended layout's table of sizes per track, which
+        // the standard layout leaves empty: every record is absent.
+        {"the standard layout", [] { return DskBuilder().Standard().Uniform(2, 1, 9, 2).Build(); },
+         [](TVirtualDsk& d) {
+             EXPECT_EQ(d.RecordCount(), 2);
+             for (std::uint8_t track : {0, 1}) {
+                 EXPECT_EQ(d.SeekTrack(0, track), -4);
+                 EXPECT_EQ(d.SeekSector(1), -3);
+                 EXPECT_EQ(d.SectorsPerTrack(0, track), 0);
+             }
+             EXPECT_EQ(d.SeekTrack(0, 2), -2);
+         }},
         {"file cut inside the disc header",
          [] {
              auto img = DskBuilder().Uniform(2, 1, 1, 1).Build();
@@ -415,8 +427,9 @@ TEST_F(DiscImage, WritesNeverGrowTheImage) {
     EXPECT_EQ(Slurp(path).size(), img.size());
 }
 
-// What a file that is not a well-formed image shows: the findings both
-// programs tell the user; a well-formed image has none.
+// What in a file is not as a well-formed image has it: the findings both
+// programs tell the user, here as the machine reads the image; a well-formed
+// image has none.
 TEST_F(DiscImage, TheDamageReportNamesWhatIsNotAsAnImageHasIt) {
     std::vector<std::uint8_t> random(1000);
     std::uint32_t seed = 12345;
@@ -437,7 +450,12 @@ TEST_F(DiscImage, TheDamageReportNamesWhatIsNotAsAnImageHasIt) {
         {"well formed", DskBuilder().Uniform(40, 1, 16, 1).Build(), {}},
         {"a raw sector dump",
          std::vector<std::uint8_t>(40 * 16 * 256, 0xE5),
-         {noSignature, "The header describes 52441 track records; only the first 203 are shown."}},
+         {noSignature, "The header describes 52441 track records; the machine reads only the first 203."}},
+        {"the standard layout",
+         DskBuilder().Standard().Uniform(40, 1, 9, 2).Build(),
+         {"The image is in the standard DSK layout (\"MV - CPCEMU Disk-File\"), with one size for all its "
+          "tracks; the machine reads only the extended layout (\"EXTENDED CPC DSK File\"), with a size for "
+          "each track, so it reads no sector of this disc: the disc looks empty."}},
         {"random bytes", random, {noSignature}},
         {"a track block without its signature",
          unsigned_,
@@ -447,7 +465,7 @@ TEST_F(DiscImage, TheDamageReportNamesWhatIsNotAsAnImageHasIt) {
         TVirtualDsk d;
         DskBuilder::Write(Dir.File("x.dsk"), c.Image);
         d.LoadImage(Dir.File("x.dsk"), 0);
-        const std::vector<std::string> found = DamageReport(d);
+        const std::vector<std::string> found = DamageReport(d, TDiscReader::Machine);
         ASSERT_GE(found.size(), c.Expected.size()) << c.Name;
         EXPECT_EQ(std::vector<std::string>(found.begin(), found.begin() + std::ptrdiff_t(c.Expected.size())),
                   c.Expected)

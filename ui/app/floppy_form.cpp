@@ -120,12 +120,12 @@ void TFloppyForm::Button1Click(QObject* Sender) {
     // cannot go back to it, are told now, in one box.
     const TVirtualDsk& disc = Machine->Fdc.Drives[drive];
     QStringList notes;
-    const std::string damage = DamageMessage(QString("The disk image %1 is not a well-formed disc image: the "
-                                                     "machine reads it as far as it goes, and may find "
-                                                     "nothing on it.")
-                                                 .arg(OpenDialog.FileName)
-                                                 .toStdString(),
-                                             DamageReport(disc));
+    const std::string damage =
+        DamageMessage(QString("The disk image %1 is not a well-formed disc image of the layout the machine "
+                              "reads: it reads the image as far as it goes, and may find nothing on it.")
+                          .arg(OpenDialog.FileName)
+                          .toStdString(),
+                      DamageReport(disc, TDiscReader::Machine));
     if (!damage.empty()) notes << QString::fromStdString(damage);
     if (disc.ReadOnlySinceLoad)
         notes << QString("The disk image %1 is read-only: the machine's writes to it cannot be "

@@ -1,6 +1,7 @@
 // The floppy window mounting and unmounting fixture disc images in the
 // machine's drives (with the open dialog answered by the test), refusing one
-// file in two drives, and its drive labels; the OK buttons of the floppy,
+// file in two drives, telling at the mount what of an image the machine does
+// not read, and its drive labels; the OK buttons of the floppy,
 // tape and about windows, and the about box's version line.
 #include "fixtures/qt_test_app.h"
 
@@ -140,6 +141,46 @@ TEST_F(FloppyTest, OneFileInTwoDrivesIsRefused) {
     EXPECT_EQ(Named(Form.Label3), dotted);
     EXPECT_EQ(Named(Form.Label1), Other);
     EXPECT_EQ(Drive(0).RecordCount(), 3);
+}
+
+// An image the machine cannot read whole still mounts; the box at the mount
+// says what of it the machine reads.
+TEST_F(FloppyTest, WhatTheMachineDoesNotReadOfAnImageIsToldAtTheMount) {
+    auto withByte = [](fixtures::DskBuilder b, std::size_t at, std::uint8_t value) {
+        auto bytes = b.Build();
+        bytes.at(at) = value;
+        return bytes;
+    };
+    const struct {
+        const char* name;
+        std::vector<std::uint8_t> image;
+        const char* finding;
+    } cases[] = {
+        {"the standard layout", fixtures::DskBuilder().Standard().Uniform(2, 1, 9, 2).Build(),
+         "The image is in the standard DSK layout (\"MV - CPCEMU Disk-File\"), with one size for all its "
+         "tracks; the machine reads only the extended layout (\"EXTENDED CPC DSK File\"), with a size for "
+         "each track, so it reads no sector of this disc: the disc looks empty."},
+        {"more records than slots", withByte(fixtures::DskBuilder().Uniform(2, 1, 2, 1), 0x30, 250),
+         "The header describes 250 track records; the machine reads only the first 203."},
+        {"more sectors than a track block holds",
+         withByte(fixtures::DskBuilder().Uniform(1, 1, 29, 0), 256 + 0x15, 255),
+         "Track record 1 lists 255 sectors; the machine reads only the first 29."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fixtures::DskBuilder::Write(Image.toStdString(), c.image);
+        Boxes.Clear();
+        Press(Form.Button1, Image);
+        ASSERT_EQ(Boxes.Shown().size(), 1u);
+        const MessageBoxRequest& box = Boxes.Shown()[0];
+        EXPECT_EQ(box.caption, "Mounted Disk Image");
+        EXPECT_TRUE(box.text.startsWith("The disk image " + Image +
+                                        " is not a well-formed disc image of the layout the machine reads"))
+            << box.text.toStdString();
+        EXPECT_TRUE(box.text.contains(c.finding)) << box.text.toStdString();
+        EXPECT_EQ(Drive(0).FileName, Image.toStdString());
+        EXPECT_EQ(Named(Form.Label1), Image);
+    }
 }
 
 TEST_F(FloppyTest, WithoutAMachineMountAsksNothing) {
